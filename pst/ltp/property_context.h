@@ -1,0 +1,29 @@
+// Property context builder (MS-PST 2.3.3): a heap-on-node whose BTH maps
+// property IDs to values; small values inline, others in the heap, values
+// too large for a heap allocation in subnodes.
+#pragma once
+#include <map>
+
+#include "pst/ltp/property_value.h"
+#include "pst/ndb/node_data.h"
+
+namespace pst::ltp {
+
+class PropertyContextBuilder {
+ public:
+  // Adds the property or replaces the value already set for that id.
+  void set(PropId id, PropertyValue value);
+  void remove(PropId id);
+  const PropertyValue* find(PropId id) const;
+  const std::map<PropId, PropertyValue>& properties() const { return props_; }
+
+  // The node's heap pages and subnodes. extraSubnodes are added as they are
+  // (a message's recipient and attachment tables, say); large values get
+  // NID_TYPE_LTP subnodes that never collide with them.
+  ndb::NodeData build(const std::map<ndb::Nid, ndb::NodeData>& extraSubnodes = {}) const;
+
+ private:
+  std::map<PropId, PropertyValue> props_;
+};
+
+}  // namespace pst::ltp

@@ -1,0 +1,47 @@
+// Table context builder (MS-PST 2.3.4): column descriptors, a row index BTH
+// (RowId -> row number) and a row matrix kept in the heap or, when large, in
+// a subnode; variable-size cells live in the heap (or subnodes).
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "pst/ltp/property_value.h"
+#include "pst/ndb/node_data.h"
+
+namespace pst::ltp {
+
+// TCOLDESC: where one column's cell lies in a row.
+struct ColumnDesc {
+  PropTag tag = 0;
+  std::uint16_t ibData = 0;
+  std::uint8_t cbData = 0;
+  std::uint8_t iBit = 0;
+};
+
+class TableContextBuilder {
+ public:
+  // Columns laid out by the TC rules: PidTagLtpRowId at 0 and PidTagLtpRowVer
+  // at 4 (added if missing), then 8-, 4-, 2- and 1-byte cells, then the cell
+  // existence bitmap.
+  explicit TableContextBuilder(std::vector<PropTag> columns);
+  // Columns with a layout given explicitly (a template copied byte for byte).
+  static TableContextBuilder withLayout(std::vector<ColumnDesc> columns);
+
+  const std::vector<ColumnDesc>& columns() const;
+
+  // Adds a row, or replaces the row with that RowId in place. Cells whose tag
+  // is not a column are ignored; missing cells are absent (CEB bit clear).
+  void setRow(std::uint32_t rowId, const std::map<PropTag, PropertyValue>& cells);
+  bool removeRow(std::uint32_t rowId);
+  std::size_t rowCount() const;
+
+  ndb::NodeData build() const;
+
+ private:
+  struct Impl;
+  std::shared_ptr<Impl> impl_;
+};
+
+}  // namespace pst::ltp
