@@ -388,7 +388,10 @@ class NodeDatabaseImpl final : public NodeDatabase {
       file_->write(intervalOffset(i), maps);
       space_.clearDirty(i);
     }
-    // The file ends with its last interval; free space there reads as zeros.
+    // The map pages must be on disk before anything can make the file
+    // reach past them. Then the file is made to end with its last interval
+    // (free space there reads as zeros).
+    file_->sync();
     std::array<std::uint8_t, kUnitSize> tail{};
     file_->write(space_.fileEnd() - kUnitSize, tail);
     committed_.ibFileEof = space_.fileEnd();
