@@ -165,7 +165,7 @@ void TableContextBuilder::Impl::dropValues(const std::uint8_t* r) {
     const std::uint32_t hnid = le::get32(r + varCells[k]);
     if (hnid == 0) continue;
     if ((hnid & 0x1F) == 0) {
-      garbage += heap.at(hnid).size();
+      garbage += std::as_const(heap).at(hnid).size();
     } else {
       bigValues.erase(hnid);
     }
@@ -180,7 +180,7 @@ void TableContextBuilder::Impl::compact() {
     for (std::size_t k = 0; k < varCells.size(); ++k) {
       if (!cellExists(p, varBits[k])) continue;
       const std::uint32_t hnid = le::get32(p + varCells[k]);
-      if (hnid != 0 && (hnid & 0x1F) == 0) le::put32(p + varCells[k], heap.allocate(old.at(hnid)));
+      if (hnid != 0 && (hnid & 0x1F) == 0) le::put32(p + varCells[k], heap.allocate(std::as_const(old).at(hnid)));
     }
   }
   garbage = 0;
