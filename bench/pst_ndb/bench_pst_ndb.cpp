@@ -22,7 +22,8 @@ std::vector<std::uint8_t> bytes(std::size_t n, std::uint32_t seed) {
   return b;
 }
 
-// A table node of rows x rowSize bytes: heap pages plus a row-matrix subnode.
+// A contents table of rows rows: heap pages (all changed at each commit) and
+// a row matrix subnode that only grows at its end.
 NodeData table(std::size_t rows, std::uint32_t seed) {
   NodeData t;
   std::size_t heap = 2000 + rows * 12;
@@ -30,19 +31,28 @@ NodeData table(std::size_t rows, std::uint32_t seed) {
     t.blocks.push_back(bytes(std::min(kMaxBlockData, heap - off), seed));
   std::size_t matrix = rows * 126;
   NodeData& m = t.subnodes[makeNid(NID_TYPE_LTP, 1)];
-  for (std::size_t off = 0; off < matrix; off += kMaxBlockData)
-    m.blocks.push_back(bytes(std::min(kMaxBlockData, matrix - off), seed + 1));
+  for (std::size_t off = 0; off < matrix; off += kMaxBlockData) {
+    std::size_t n = std::min(kMaxBlockData, matrix - off);
+    m.blocks.push_back(bytes(n, static_cast<std::uint32_t>(off + n)));
+  }
   return t;
 }
 
-// Passes everything through but makes sync() free: shows the cost of the
-// writer itself apart from waiting for the disk.
-class NoSyncFile final : public File {
+// Passes everything through, counting bytes written; with skip, sync() is
+// free, which shows the writer's own cost apart from waiting for the disk.
+class CountingFile final : public File {
  public:
-  explicit NoSyncFile(std::unique_ptr<File> f) : f_(std::move(f)) {}
-  void write(std::uint64_t o, std::span<const std::uint8_t> d) override { f_->write(o, d); }
+  explicit CountingFile(std::unique_ptr<File> f) : f_(std::move(f)) {}
+  void write(std::uint64_t o, std::span<const std::uint8_t> d) override {
+    f_->write(o, d);
+    written += d.size();
+  }
   void read(std::uint64_t o, std::span<std::uint8_t> d) override { f_->read(o, d); }
-  void sync() override {}
+  void sync() override {
+    if (!skip) f_->sync();
+  }
+  bool skip = false;
+  std::uint64_t written = 0;
   std::uint64_t size() override { return f_->size(); }
   void close() override { f_->close(); }
 
@@ -65,9 +75,10 @@ int main(int argc, char** argv) {
   std::filesystem::path path = dir / ("bench_pst_ndb_" + std::to_string(::getpid()) + ".pst");
 
   const auto start = std::chrono::steady_clock::now();
-  std::unique_ptr<File> file = createNewFile(path);
-  if (noSync) file = std::make_unique<NoSyncFile>(std::move(file));
-  auto db = NodeDatabase::create(std::move(file));
+  auto counting = std::make_unique<CountingFile>(createNewFile(path));
+  counting->skip = noSync;
+  CountingFile* counter = counting.get();
+  auto db = NodeDatabase::create(std::move(counting));
   Nid folder = db->allocateNid(NID_TYPE_NORMAL_FOLDER);
   db->putNode(folder, folder, NodeData{{bytes(400, 1)}, {}});
   std::size_t nodes = 1, commits = 0;
@@ -90,9 +101,11 @@ int main(int argc, char** argv) {
   const double mb = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
   rusage ru{};
   getrusage(RUSAGE_SELF, &ru);
+  const double cpu = ru.ru_utime.tv_sec + ru.ru_stime.tv_sec + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
   std::printf("messages %zu, nodes %zu, commits %zu%s\n", n, nodes, commits, noSync ? " (syncs skipped)" : "");
-  std::printf("time %.3f s, %.0f nodes/s, file %.1f MB, %.1f MB/s, peak RSS %.1f MB\n", secs, nodes / secs, mb,
-              mb / secs, ru.ru_maxrss / 1024.0);
+  std::printf("wall %.3f s (cpu %.3f s), %.0f nodes/s, file %.1f MB, written %.1f MB, %.1f MB/s, peak RSS %.1f MB\n",
+              secs, cpu, nodes / secs, mb, static_cast<double>(counter->written) / 1e6, mb / secs,
+              ru.ru_maxrss / 1024.0);
   std::filesystem::remove(path);
   return 0;
 }

@@ -3,6 +3,7 @@
 #include "pst/ltp/table_context.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -29,12 +30,8 @@ std::string hexTag(PropTag tag) {
   return buf;
 }
 
-// Cells of fixed types of up to 8 bytes hold the value; every other type
-// holds a 4-byte HNID.
-bool holdsHnid(PropType type) {
-  const std::size_t size = fixedSize(type);
-  return size == 0;
-}
+// Cells of fixed-size types hold the value; every other type holds a 4-byte HNID.
+bool holdsHnid(PropType type) { return fixedSize(type) == 0; }
 
 }  // namespace
 
@@ -165,7 +162,7 @@ void TableContextBuilder::Impl::dropValues(const std::uint8_t* r) {
     const std::uint32_t hnid = le::get32(r + varCells[k]);
     if (hnid == 0) continue;
     if ((hnid & 0x1F) == 0) {
-      garbage += heap.at(hnid).size();
+      garbage += std::as_const(heap).at(hnid).size();
     } else {
       bigValues.erase(hnid);
     }
@@ -180,7 +177,7 @@ void TableContextBuilder::Impl::compact() {
     for (std::size_t k = 0; k < varCells.size(); ++k) {
       if (!cellExists(p, varBits[k])) continue;
       const std::uint32_t hnid = le::get32(p + varCells[k]);
-      if (hnid != 0 && (hnid & 0x1F) == 0) le::put32(p + varCells[k], heap.allocate(old.at(hnid)));
+      if (hnid != 0 && (hnid & 0x1F) == 0) le::put32(p + varCells[k], heap.allocate(std::as_const(old).at(hnid)));
     }
   }
   garbage = 0;
@@ -226,6 +223,12 @@ const std::vector<ColumnDesc>& TableContextBuilder::columns() const { return imp
 std::size_t TableContextBuilder::rowSize() const { return impl_->rowSize; }
 
 std::size_t TableContextBuilder::rowCount() const { return impl_->rowCount(); }
+
+bool TableContextBuilder::hasRow(std::uint32_t rowId) const {
+  const auto& index = impl_->index;
+  return std::binary_search(index.begin(), index.end(), std::pair<std::uint32_t, std::uint32_t>{rowId, 0},
+                            [](const auto& a, const auto& b) { return a.first < b.first; });
+}
 
 TableContextBuilder::Impl& TableContextBuilder::mutableImpl() {
   if (impl_.use_count() > 1) impl_ = std::make_shared<Impl>(*impl_);

@@ -287,3 +287,53 @@ TEST(NodeDatabaseApi, NeverOpensAnExistingFile) {
 
 }  // namespace
 }  // namespace pst::ndb
+
+namespace pst::ndb {
+namespace {
+
+std::vector<std::uint64_t> xblockChildren(const std::vector<std::uint8_t>& f, const test::ParsedFile& p,
+                                          std::uint64_t bid) {
+  auto x = p.blocks.at(bid);
+  std::span<const std::uint8_t> b(f.data() + x.ib, x.cb);
+  std::vector<std::uint64_t> out;
+  for (int i = 0; i < getU16(b, 2); ++i) out.push_back(getU64(b, 8 + 8 * i));
+  return out;
+}
+
+// A table that only grows keeps its unchanged blocks when it is put again.
+TEST(Layout, ReplacedNodeKeepsItsUnchangedBlocks) {
+  test::TempDir dir;
+  auto disk = std::make_shared<test::MemoryDisk>();
+  auto db = NodeDatabase::create(std::make_unique<test::FaultFile>(disk));
+  auto grow = [](std::size_t n) {
+    NodeData d;
+    for (std::size_t i = 0; i < n; ++i) d.blocks.push_back(pattern(8176, static_cast<std::uint32_t>(i)));
+    NodeData sub = d;
+    d.subnodes[0x3F] = std::move(sub);
+    return d;
+  };
+  db->putNode(0x802E, 0, grow(10));
+  db->commit();
+  auto p1 = parseFile(disk->image());
+  auto f1 = disk->image();
+  auto before = xblockChildren(f1, p1, p1.nodes.at(0x802E).data);
+  std::uint64_t written = disk->written;
+  NodeData bigger = grow(12);
+  bigger.blocks[3] = pattern(8176, 999);  // one block in the middle changes
+  db->putNode(0x802E, 0, bigger);
+  db->commit();
+  EXPECT_LT(disk->written - written, 8 * 8192u) << "only the new blocks, trees and maps are written";
+  auto f2 = disk->image();
+  auto p2 = parseFile(f2);
+  auto after = xblockChildren(f2, p2, p2.nodes.at(0x802E).data);
+  ASSERT_EQ(after.size(), 12u);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(after[i] == before[i], i != 3) << "block " << i;
+  for (auto& [bid, b] : p2.blocks) EXPECT_EQ(b.cRef, 2) << bid;
+  EXPECT_EQ(p2.blocks.size(), 2u * 13 + 1);  // 12 blocks and an XBLOCK for the data and the subnode; the SLBLOCK
+  std::ofstream(dir / "grown.pst", std::ios::binary).write(reinterpret_cast<const char*>(f2.data()), f2.size());
+  auto r = test::runPstStrict(dir / "grown.pst");
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+}
+
+}  // namespace
+}  // namespace pst::ndb
