@@ -12,6 +12,13 @@
 
 namespace pst::ltp {
 
+constexpr PropTag kPidTagLtpRowId = 0x67F20003;
+constexpr PropTag kPidTagLtpRowVer = 0x67F30003;
+
+// Size of a cell of this type in a row: Boolean 1, Integer16 2, other fixed
+// types their size, every variable-size or multi-valued type 4 (an HNID).
+std::uint8_t tableCellSize(PropType type);
+
 // TCOLDESC: where one column's cell lies in a row.
 struct ColumnDesc {
   PropTag tag = 0;
@@ -29,18 +36,26 @@ class TableContextBuilder {
   // Columns with a layout given explicitly (a template copied byte for byte).
   static TableContextBuilder withLayout(std::vector<ColumnDesc> columns);
 
+  // Sorted by tag, as TCINFO lists them.
   const std::vector<ColumnDesc>& columns() const;
+  // rgib[TCI_bm]: bytes per row, cell existence bitmap included.
+  std::size_t rowSize() const;
 
   // Adds a row, or replaces the row with that RowId in place. Cells whose tag
   // is not a column are ignored; missing cells are absent (CEB bit clear).
+  // The PidTagLtpRowId cell is always rowId; without a PidTagLtpRowVer cell
+  // the row gets the next value of a per-table counter. A cell whose value
+  // does not match its column's type throws pst::Error and changes nothing.
   void setRow(std::uint32_t rowId, const std::map<PropTag, PropertyValue>& cells);
   bool removeRow(std::uint32_t rowId);
   std::size_t rowCount() const;
 
+  // The node's heap pages and subnodes (row matrix, values over 3580 bytes).
   ndb::NodeData build() const;
 
  private:
   struct Impl;
+  Impl& mutableImpl();  // copy on write: copies of a builder never share changes
   std::shared_ptr<Impl> impl_;
 };
 

@@ -1,0 +1,129 @@
+// Heap-on-node writer: HNHDR, HNPAGEHDR, HNBITMAPHDR, page maps and fill levels.
+#include "pst/ltp/heap.h"
+
+#include <cstring>
+#include <string>
+
+#include "pst/error.h"
+#include "pst/ltp/bytes.h"
+#include "pst/ndb/node_data.h"
+
+namespace pst::ltp {
+
+namespace {
+
+constexpr std::size_t kMaxAllocsPerPage = 2047;  // 11-bit hidIndex
+constexpr std::uint8_t kHeapSig = 0xEC;
+
+// HNHDR on page 0, HNBITMAPHDR on pages 8, 136, 264..., HNPAGEHDR elsewhere.
+std::size_t pageHeaderSize(std::size_t index) {
+  if (index == 0) return 12;
+  if (index % 128 == 8) return 66;
+  return 2;
+}
+
+constexpr std::size_t align2(std::size_t n) { return (n + 1) & ~std::size_t{1}; }
+
+}  // namespace
+
+std::uint8_t heapFillLevel(std::size_t freeBytes) {
+  static constexpr std::size_t kLimits[] = {3584, 2560, 2048, 1792, 1536, 1280, 1024, 768,
+                                            512,  256,  128,  64,   32,   16,   8};
+  for (std::uint8_t level = 0; level < 15; ++level) {
+    if (freeBytes >= kLimits[level]) return level;
+  }
+  return 15;
+}
+
+HeapBuilder::HeapBuilder(std::uint8_t clientSig) : clientSig_(clientSig) { openPage(); }
+
+void HeapBuilder::openPage() {
+  if (pages_.size() > 0xFFFF) throw Error("heap larger than 65,536 pages");
+  Page& page = pages_.emplace_back();
+  const std::size_t header = pageHeaderSize(pages_.size() - 1);
+  page.bytes.reserve(pages_.size() == 1 ? 512 : ndb::kMaxBlockData);
+  page.bytes.resize(header);
+  page.ends.push_back(static_cast<std::uint16_t>(header));
+}
+
+Hid HeapBuilder::allocate(std::size_t size) {
+  if (size > kMaxHeapAlloc) {
+    throw Error("heap allocation of " + std::to_string(size) + " bytes exceeds " +
+                std::to_string(kMaxHeapAlloc));
+  }
+  Page* page = &pages_.back();
+  auto fits = [size](const Page& p) {
+    const std::size_t allocs = p.ends.size();  // after this allocation
+    return allocs <= kMaxAllocsPerPage &&
+           align2(p.bytes.size() + size) + 4 + 2 * (allocs + 1) <= ndb::kMaxBlockData;
+  };
+  if (!fits(*page)) {
+    openPage();
+    page = &pages_.back();
+  }
+  page->bytes.resize(page->bytes.size() + size);
+  page->ends.push_back(static_cast<std::uint16_t>(page->bytes.size()));
+  return makeHid(static_cast<std::uint32_t>(pages_.size() - 1),
+                 static_cast<std::uint32_t>(page->ends.size() - 1));
+}
+
+Hid HeapBuilder::allocate(std::span<const std::uint8_t> bytes) {
+  const Hid hid = allocate(bytes.size());
+  if (!bytes.empty()) {
+    Page& page = pages_.back();
+    std::memcpy(page.bytes.data() + page.bytes.size() - bytes.size(), bytes.data(), bytes.size());
+  }
+  return hid;
+}
+
+std::span<std::uint8_t> HeapBuilder::at(Hid hid) {
+  const std::uint32_t block = hidBlockIndex(hid);
+  const std::uint32_t index = hidAllocIndex(hid);
+  if ((hid & 0x1F) != 0 || block >= pages_.size() || index == 0 || index >= pages_[block].ends.size()) {
+    throw Error("no heap allocation with HID " + std::to_string(hid));
+  }
+  Page& page = pages_[block];
+  return std::span<std::uint8_t>(page.bytes).subspan(page.ends[index - 1], page.ends[index] - page.ends[index - 1]);
+}
+
+std::vector<std::vector<std::uint8_t>> HeapBuilder::finish() && {
+  std::vector<std::uint8_t> fill(pages_.size());
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    const Page& page = pages_[i];
+    const std::size_t length = align2(page.bytes.size()) + 4 + 2 * page.ends.size();
+    fill[i] = heapFillLevel(ndb::kMaxBlockData - length);
+  }
+  // rgbFillLevel: two pages per byte, the even page in the low nibble.
+  auto putFill = [&fill](std::uint8_t* out, std::size_t first, std::size_t count) {
+    for (std::size_t k = 0; k < count && first + k < fill.size(); ++k) {
+      out[k / 2] |= static_cast<std::uint8_t>(fill[first + k] << (k % 2 ? 4 : 0));
+    }
+  };
+
+  std::vector<std::vector<std::uint8_t>> out;
+  out.reserve(pages_.size());
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    Page& page = pages_[i];
+    std::vector<std::uint8_t>& b = page.bytes;
+    const std::size_t ibHnpm = align2(b.size());
+    b.resize(ibHnpm);
+    le::put16(b.data(), static_cast<std::uint16_t>(ibHnpm));
+    if (i == 0) {
+      b[2] = kHeapSig;
+      b[3] = clientSig_;
+      le::put32(b.data() + 4, userRoot_);
+      putFill(b.data() + 8, 0, 8);
+    } else if (i % 128 == 8) {
+      putFill(b.data() + 2, i, 128);
+    }
+    const std::size_t cAlloc = page.ends.size() - 1;
+    le::append16(b, static_cast<std::uint16_t>(cAlloc));
+    le::append16(b, 0);  // cFree
+    for (std::uint16_t end : page.ends) le::append16(b, end);
+    out.push_back(std::move(b));
+  }
+  pages_.clear();
+  return out;
+}
+
+}  // namespace pst::ltp

@@ -1,0 +1,91 @@
+// Property context builder: values inline, in the heap or in subnodes by size.
+#include "pst/ltp/property_context.h"
+
+#include <cstring>
+#include <string>
+
+#include "pst/error.h"
+#include "pst/ltp/bth.h"
+#include "pst/ltp/bytes.h"
+#include "pst/ltp/heap.h"
+#include "pst/ltp/stream.h"
+
+namespace pst::ltp {
+
+namespace {
+
+constexpr std::uint8_t kPcKeySize = 2;    // wPropId
+constexpr std::uint8_t kPcEntrySize = 6;  // wPropType, dwValueHnid
+
+// Subnode NIDs for large values: NID_TYPE_LTP, skipping those the caller uses.
+class SubnodeNids {
+ public:
+  explicit SubnodeNids(const std::map<ndb::Nid, ndb::NodeData>& taken) : taken_(taken) {}
+  ndb::Nid next() {
+    for (;;) {
+      const ndb::Nid nid = ndb::makeNid(ndb::NID_TYPE_LTP, index_++);
+      if (!taken_.contains(nid)) return nid;
+    }
+  }
+
+ private:
+  const std::map<ndb::Nid, ndb::NodeData>& taken_;
+  std::uint32_t index_ = 1;
+};
+
+}  // namespace
+
+void PropertyContextBuilder::set(PropId id, PropertyValue value) {
+  value.validate();
+  props_.insert_or_assign(id, std::move(value));
+}
+
+void PropertyContextBuilder::remove(PropId id) { props_.erase(id); }
+
+const PropertyValue* PropertyContextBuilder::find(PropId id) const {
+  const auto it = props_.find(id);
+  return it == props_.end() ? nullptr : &it->second;
+}
+
+ndb::NodeData PropertyContextBuilder::build(const std::map<ndb::Nid, ndb::NodeData>& extraSubnodes) const {
+  for (const auto& [nid, data] : extraSubnodes) {
+    (void)data;
+    if (ndb::nidType(nid) == ndb::NID_TYPE_HID) throw Error("subnode NID " + std::to_string(nid) + " has type HID");
+  }
+  ndb::NodeData out;
+  out.subnodes = extraSubnodes;
+  SubnodeNids nids(extraSubnodes);
+
+  HeapBuilder heap(kClientSigPc);
+  const Hid header = heap.allocate(kBthHeaderSize);
+  heap.setUserRoot(header);
+
+  std::vector<std::uint8_t> records(props_.size() * (kPcKeySize + kPcEntrySize));
+  std::uint8_t* rec = records.data();
+  for (const auto& [id, value] : props_) {
+    le::put16(rec, id);
+    le::put16(rec + 2, static_cast<std::uint16_t>(value.type));
+    std::uint32_t hnid = 0;
+    const std::size_t fixed = fixedSize(value.type);
+    if (fixed != 0 && fixed <= 4) {
+      std::uint8_t inlineBytes[4] = {};
+      std::memcpy(inlineBytes, value.data.data(), fixed);
+      hnid = le::get32(inlineBytes);
+    } else if (value.data.empty()) {
+      hnid = 0;
+    } else if (value.data.size() <= kMaxHeapAlloc) {
+      hnid = heap.allocate(value.data);
+    } else {
+      const ndb::Nid nid = nids.next();
+      out.subnodes.emplace(nid, streamNode(value.data));
+      hnid = nid;
+    }
+    le::put32(rec + 4, hnid);
+    rec += kPcKeySize + kPcEntrySize;
+  }
+  writeBth(heap, header, kPcKeySize, kPcEntrySize, records);
+  out.blocks = std::move(heap).finish();
+  return out;
+}
+
+}  // namespace pst::ltp

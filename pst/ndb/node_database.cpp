@@ -1,0 +1,485 @@
+// NodeDatabase over a File: blocks written as nodes are put, B-tree pages,
+// AMaps and the header written at commit in an order that keeps the last
+// committed state intact on disk at every moment.
+#include "pst/ndb/node_database.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "pst/error.h"
+#include "pst/ndb/allocation_map.h"
+#include "pst/ndb/btree.h"
+#include "pst/ndb/btree_entries.h"
+#include "pst/ndb/bytes.h"
+#include "pst/ndb/crc.h"
+#include "pst/ndb/crypt.h"
+#include "pst/ndb/header.h"
+#include "pst/ndb/layout.h"
+#include "pst/ndb/page.h"
+
+namespace pst::ndb {
+namespace {
+
+constexpr std::size_t kXBlockMaxEntries = (kMaxBlockData - 8) / 8;    // 1021
+constexpr std::size_t kSLBlockMaxEntries = (kMaxBlockData - 8) / 24;  // 340
+constexpr std::size_t kSIBlockMaxEntries = (kMaxBlockData - 8) / 16;  // 510
+constexpr std::size_t kWriteBufferSize = 4u << 20;
+constexpr std::uint64_t kFirstPageBid = 0x400;
+
+std::string hex(std::uint64_t v) {
+  char buf[24];
+  std::snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(v));
+  return buf;
+}
+
+// Checks what a node asks for before anything is written, so bad input
+// leaves the database untouched.
+void validate(Nid nid, const NodeData& data, int depth) {
+  std::uint64_t total = 0;
+  for (const auto& b : data.blocks) {
+    if (b.empty()) throw Error("node " + hex(nid) + ": empty data block");
+    if (b.size() > kMaxBlockData) throw Error("node " + hex(nid) + ": data block over 8176 bytes");
+    total += b.size();
+  }
+  if (total > 0xFFFFFFFFu) throw Error("node " + hex(nid) + ": data over 4 GB");
+  if (data.blocks.size() > kXBlockMaxEntries * kXBlockMaxEntries)
+    throw Error("node " + hex(nid) + ": too many data blocks");
+  if (data.subnodes.size() > kSLBlockMaxEntries * kSIBlockMaxEntries)
+    throw Error("node " + hex(nid) + ": too many subnodes");
+  if (depth > 16) throw Error("node " + hex(nid) + ": subnodes nested too deep");
+  for (const auto& [sub, sd] : data.subnodes) {
+    if (sub == 0) throw Error("node " + hex(nid) + ": subnode NID 0");
+    validate(sub, sd, depth + 1);
+  }
+}
+
+class NodeDatabaseImpl final : public NodeDatabase {
+ public:
+  NodeDatabaseImpl(std::unique_ptr<File> file, CreateOptions options)
+      : file_(std::move(file)), crypt_(options.cryptMethod) {
+    if (crypt_ > 1) throw Error("unsupported bCryptMethod " + std::to_string(crypt_));
+    rgnid_ = initialRgnid();
+    buffer_.reserve(kWriteBufferSize);
+  }
+
+  // Lays out a new file: zeroed header area, density list, the first
+  // interval with its maps, empty B-trees, then the header.
+  void initialise() {
+    guard([&] {
+      std::vector<std::uint8_t> zeros(kDListOffset, 0);
+      file_->write(0, zeros);
+      Page dlist = makeDListPage(bidNextP_++);
+      file_->write(kDListOffset, dlist);
+      inCommit_ = true;
+      grow(1);
+      inCommit_ = false;
+      commitNow();
+    });
+  }
+
+  Nid allocateNid(NidType type) override {
+    checkUsable();
+    std::uint32_t& counter = rgnid_[type & 0x1F];
+    if (counter >= (1u << 27) - 1) throw Error("NID space of type " + hex(type) + " exhausted");
+    changed_ = true;
+    return makeNid(type, ++counter);
+  }
+
+  void reserveNid(Nid nid) override {
+    checkUsable();
+    std::uint32_t& counter = rgnid_[nidType(nid)];
+    if (nidIndex(nid) > counter) {
+      counter = nidIndex(nid);
+      changed_ = true;
+    }
+  }
+
+  void putNode(Nid nid, Nid parent, const NodeData& data) override {
+    checkUsable();
+    if (nid == 0) throw Error("node NID 0");
+    validate(nid, data, 0);
+    guard([&] {
+      std::uint64_t bidData = writeDataTree(data.blocks);
+      std::uint64_t bidSub = writeSubnodes(data.subnodes);
+      const auto* old = nbt_.find(nid);
+      std::uint64_t oldData = old ? unpackBid(old->data) : 0;
+      std::uint64_t oldSub = old ? unpackBid(old->sub) : 0;
+      nbt_.insertOrAssign({nid, parent, packBid(bidData), packBid(bidSub)});
+      freeTree(oldData);
+      freeTree(oldSub);
+      std::uint32_t& counter = rgnid_[nidType(nid)];
+      counter = std::max(counter, nidIndex(nid));
+      changed_ = true;
+    });
+  }
+
+  void removeNode(Nid nid) override {
+    checkUsable();
+    const auto* old = nbt_.find(nid);
+    if (!old) throw Error("no node " + hex(nid) + " to remove");
+    guard([&] {
+      std::uint64_t oldData = unpackBid(old->data);
+      std::uint64_t oldSub = unpackBid(old->sub);
+      nbt_.erase(nid);
+      freeTree(oldData);
+      freeTree(oldSub);
+      changed_ = true;
+    });
+  }
+
+  bool contains(Nid nid) const override { return nbt_.find(nid) != nullptr; }
+
+  void commit() override {
+    checkUsable();
+    if (!changed_) return;
+    guard([&] { commitNow(); });
+  }
+
+  void close() override {
+    if (closed_) return;
+    if (failed_) {
+      closed_ = true;
+      file_.reset();
+      throw Error("node database not closed cleanly: an earlier write failed; the file holds the last commit");
+    }
+    commit();
+    closed_ = true;
+    guard([&] { file_->close(); });
+  }
+
+ private:
+  using Nbt = PageTree<NbtTraits>;
+  using Bbt = PageTree<BbtTraits>;
+
+  void checkUsable() const {
+    if (closed_) throw Error("node database is closed");
+    if (failed_) throw Error("node database unusable after a failed write; the file holds the last commit");
+  }
+
+  // Runs an operation that writes; a failure leaves memory and disk apart, so
+  // the database refuses further work (the disk still holds the last commit).
+  template <class F>
+  void guard(F&& f) {
+    try {
+      f();
+    } catch (...) {
+      failed_ = true;
+      throw;
+    }
+  }
+
+  // ----- blocks -----
+
+  std::uint64_t newBid(bool internal) {
+    std::uint64_t bid = bidNextB_;
+    packBid(bid + 4);  // throws when out of range
+    bidNextB_ += 4;
+    return internal ? bid | 2 : bid;
+  }
+
+  std::uint64_t allocate(std::uint32_t size, bool page) {
+    for (;;) {
+      if (auto ib = space_.allocate(size, page)) return *ib;
+      std::uint64_t n = space_.intervals();
+      grow(std::clamp<std::uint64_t>(n / 8, 1, 32));
+    }
+  }
+
+  // Room for size bytes at ib in the write buffer, which holds one run of
+  // consecutive bytes; a gap or a full buffer sends it to the file first.
+  std::uint8_t* bufferAt(std::uint64_t ib, std::size_t size) {
+    if (!buffer_.empty() && (ib != bufferStart_ + buffer_.size() || buffer_.size() + size > kWriteBufferSize))
+      flushBuffer();
+    if (buffer_.empty()) bufferStart_ = ib;
+    std::size_t at = buffer_.size();
+    buffer_.resize(at + size, 0);
+    return buffer_.data() + at;
+  }
+
+  void flushBuffer() {
+    if (buffer_.empty()) return;
+    file_->write(bufferStart_, buffer_);
+    buffer_.clear();
+  }
+
+  std::uint64_t writeBlock(std::span<const std::uint8_t> data, bool internal) {
+    const std::uint32_t size = blockSizeOnDisk(data.size());
+    const std::uint64_t ib = allocate(size, false);
+    const std::uint64_t bid = newBid(internal);
+    std::uint8_t* p = bufferAt(ib, size);
+    std::memcpy(p, data.data(), data.size());
+    if (!internal && crypt_ == 1) permuteEncode({p, data.size()});
+    std::uint8_t* t = p + size - kBlockTrailerSize;
+    putLe<std::uint16_t>(t, static_cast<std::uint16_t>(data.size()));
+    putLe<std::uint16_t>(t + 2, computeSig(ib, bid));
+    putLe<std::uint32_t>(t + 4, computeCrc({p, data.size()}));
+    putLe<std::uint64_t>(t + 8, bid);
+    if (ib / kUnitSize > 0xFFFFFFFFu) throw Error("file offset beyond this writer's range");
+    bbt_.insertOrAssign({packBid(bid), static_cast<std::uint32_t>(ib / kUnitSize),
+                         static_cast<std::uint16_t>(data.size()), 2});
+    return bid;
+  }
+
+  // XBLOCK (level 1) or XXBLOCK (level 2) over child BIDs.
+  std::uint64_t writeXBlock(std::uint8_t level, std::span<const std::uint64_t> children, std::uint64_t total) {
+    std::vector<std::uint8_t> b(8 + 8 * children.size());
+    b[0] = 0x01;
+    b[1] = level;
+    putU16(b, 2, static_cast<std::uint16_t>(children.size()));
+    putU32(b, 4, static_cast<std::uint32_t>(total));
+    for (std::size_t i = 0; i < children.size(); ++i) putU64(b, 8 + 8 * i, children[i]);
+    return writeBlock(b, true);
+  }
+
+  std::uint64_t writeDataTree(const std::vector<std::vector<std::uint8_t>>& blocks) {
+    if (blocks.empty()) return 0;
+    std::vector<std::uint64_t> bids;
+    bids.reserve(blocks.size());
+    std::uint64_t total = 0;
+    for (const auto& b : blocks) {
+      bids.push_back(writeBlock(b, false));
+      total += b.size();
+    }
+    if (bids.size() == 1) return bids[0];
+    if (bids.size() <= kXBlockMaxEntries) return writeXBlock(1, bids, total);
+    std::vector<std::uint64_t> xbids;
+    for (std::size_t i = 0; i < bids.size(); i += kXBlockMaxEntries) {
+      std::size_t n = std::min(kXBlockMaxEntries, bids.size() - i);
+      std::uint64_t part = 0;
+      for (std::size_t j = i; j < i + n; ++j) part += blocks[j].size();
+      xbids.push_back(writeXBlock(1, std::span(bids).subspan(i, n), part));
+    }
+    return writeXBlock(2, xbids, total);
+  }
+
+  struct SubEntry {
+    Nid nid;
+    std::uint64_t data;
+    std::uint64_t sub;
+  };
+
+  std::uint64_t writeSLBlock(std::span<const SubEntry> entries) {
+    std::vector<std::uint8_t> b(8 + 24 * entries.size());
+    b[0] = 0x02;
+    b[1] = 0x00;
+    putU16(b, 2, static_cast<std::uint16_t>(entries.size()));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      putU64(b, 8 + 24 * i, entries[i].nid);
+      putU64(b, 16 + 24 * i, entries[i].data);
+      putU64(b, 24 + 24 * i, entries[i].sub);
+    }
+    return writeBlock(b, true);
+  }
+
+  std::uint64_t writeSubnodes(const std::map<Nid, NodeData>& subnodes) {
+    if (subnodes.empty()) return 0;
+    std::vector<SubEntry> entries;
+    entries.reserve(subnodes.size());
+    for (const auto& [nid, sd] : subnodes) {
+      std::uint64_t d = writeDataTree(sd.blocks);
+      std::uint64_t s = writeSubnodes(sd.subnodes);
+      entries.push_back({nid, d, s});
+    }
+    if (entries.size() <= kSLBlockMaxEntries) return writeSLBlock(entries);
+    std::vector<std::uint8_t> si(8);
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < entries.size(); i += kSLBlockMaxEntries, ++count) {
+      std::size_t n = std::min(kSLBlockMaxEntries, entries.size() - i);
+      std::uint64_t child = writeSLBlock(std::span(entries).subspan(i, n));
+      si.resize(si.size() + 16);
+      putU64(si, 8 + 16 * count, entries[i].nid);
+      putU64(si, 16 + 16 * count, child);
+    }
+    si[0] = 0x02;
+    si[1] = 0x01;
+    putU16(si, 2, static_cast<std::uint16_t>(count));
+    return writeBlock(si, true);
+  }
+
+  std::vector<std::uint8_t> readBlock(const BbtTraits::Entry& e) {
+    std::vector<std::uint8_t> out(e.cb);
+    std::uint64_t ib = std::uint64_t(e.ibUnit) * kUnitSize;
+    if (!buffer_.empty() && ib >= bufferStart_ && ib + e.cb <= bufferStart_ + buffer_.size())
+      std::memcpy(out.data(), buffer_.data() + (ib - bufferStart_), e.cb);
+    else
+      file_->read(ib, out);
+    return out;
+  }
+
+  // Drops one reference to a block and, when it was the last, the block and
+  // everything it references.
+  void freeTree(std::uint64_t bid) {
+    if (bid == 0) return;
+    const auto* found = bbt_.find(bid);
+    if (!found) throw Error("block " + hex(bid) + " missing from the block B-tree");
+    BbtTraits::Entry e = *found;
+    if (e.cRef > 2) {
+      --e.cRef;
+      bbt_.insertOrAssign(e);
+      return;
+    }
+    if (bid & 2) {
+      std::vector<std::uint8_t> d = readBlock(e);
+      if (d.size() < 8) throw Error("internal block " + hex(bid) + " too short");
+      std::size_t n = getU16(d, 2);
+      std::vector<std::uint64_t> children;
+      if (d[0] == 0x01) {
+        for (std::size_t i = 0; i < n && 16 + 8 * i <= d.size(); ++i) children.push_back(getU64(d, 8 + 8 * i));
+      } else if (d[0] == 0x02 && d[1] == 0) {
+        for (std::size_t i = 0; i < n && 32 + 24 * i <= d.size(); ++i) {
+          children.push_back(getU64(d, 16 + 24 * i));
+          children.push_back(getU64(d, 24 + 24 * i));
+        }
+      } else if (d[0] == 0x02) {
+        for (std::size_t i = 0; i < n && 24 + 16 * i <= d.size(); ++i) children.push_back(getU64(d, 16 + 16 * i));
+      } else {
+        throw Error("internal block " + hex(bid) + " of unknown type");
+      }
+      for (std::uint64_t c : children) freeTree(c);
+    }
+    bbt_.erase(bid);
+    space_.release(std::uint64_t(e.ibUnit) * kUnitSize, blockSizeOnDisk(e.cb));
+  }
+
+  // ----- file growth, header, commit -----
+
+  void writeHeader(HeaderFields h, std::uint8_t valid) {
+    h.fAMapValid = valid;
+    h.bidNextB = bidNextB_;
+    h.bidNextP = bidNextP_;
+    h.rgnid = rgnid_;
+    h.dwUnique = ++dwUnique_;
+    h.cryptMethod = crypt_;
+    auto bytes = serializeHeader(h);
+    file_->write(0, bytes);
+  }
+
+  // Marks the maps on disk as not to be trusted before anything overwrites
+  // them in place or the file grows past the committed end.
+  void invalidateDiskHeader() {
+    if (!diskHeaderValid_) return;
+    writeHeader(committed_, kAMapInvalid);
+    file_->sync();
+    diskHeaderValid_ = false;
+  }
+
+  // Appends count whole intervals with their map pages. Outside a commit the
+  // committed state is then re-published with the larger file, so the header
+  // is valid again at once.
+  void grow(std::uint64_t count) {
+    flushBuffer();
+    invalidateDiskHeader();
+    for (std::uint64_t k = 0; k < count; ++k) {
+      const std::uint64_t i = space_.intervals();
+      PageType types[4];
+      int n = mapPagesOfInterval(i, types);
+      space_.addInterval(n);
+      std::vector<std::uint8_t> maps(static_cast<std::size_t>(n) * kPageSize);
+      std::array<std::uint8_t, kMapBytes> ff;
+      ff.fill(0xFF);
+      for (int p = 0; p < n; ++p) {
+        const std::uint64_t ib = intervalOffset(i) + static_cast<std::uint64_t>(p) * kPageSize;
+        // PMap, FMap and FPMap are deprecated: all 0xFF, as Outlook writes them.
+        Page page = makeMapPage(types[p], ib, types[p] == ptypeAMap ? space_.amapBits(i) : std::span(ff));
+        std::memcpy(maps.data() + p * kPageSize, page.data(), kPageSize);
+      }
+      file_->write(intervalOffset(i), maps);
+      space_.clearDirty(i);
+    }
+    // The file ends with its last interval; free space there reads as zeros.
+    std::array<std::uint8_t, kUnitSize> tail{};
+    file_->write(space_.fileEnd() - kUnitSize, tail);
+    committed_.ibFileEof = space_.fileEnd();
+    committed_.ibAMapLast = intervalOffset(space_.intervals() - 1);
+    committed_.cbAMapFree = space_.committedFreeBytes();
+    if (!inCommit_) {
+      file_->sync();
+      writeHeader(committed_, kAMapValid2);
+      file_->sync();
+      diskHeaderValid_ = true;
+    }
+  }
+
+  void commitNow() {
+    inCommit_ = true;
+    auto place = [&] {
+      std::uint64_t ib = allocate(kPageSize, true);
+      return Bref{bidNextP_++, ib};
+    };
+    auto write = [&](const Page& page, Bref ref) {
+      std::memcpy(bufferAt(ref.ib, kPageSize), page.data(), kPageSize);
+    };
+    HeaderFields next = committed_;
+    next.nbt = nbt_.flush(place, write);
+    next.bbt = bbt_.flush(place, write);
+    for (const Bref& r : nbt_.takeRetired()) space_.release(r.ib, kPageSize);
+    for (const Bref& r : bbt_.takeRetired()) space_.release(r.ib, kPageSize);
+    flushBuffer();
+    // Blocks and pages of the new state are in space the committed state
+    // does not use; make them durable, and say the maps are in flux.
+    if (diskHeaderValid_) writeHeader(committed_, kAMapInvalid);
+    diskHeaderValid_ = false;
+    file_->sync();
+    for (std::uint64_t i = 0; i < space_.intervals(); ++i) {
+      if (!space_.isDirty(i)) continue;
+      file_->write(intervalOffset(i), makeMapPage(ptypeAMap, intervalOffset(i), space_.amapBits(i)));
+      space_.clearDirty(i);
+    }
+    file_->sync();
+    next.ibFileEof = space_.fileEnd();
+    next.ibAMapLast = intervalOffset(space_.intervals() - 1);
+    next.cbAMapFree = space_.freeBytes();
+    next.cbPMapFree = 0;
+    writeHeader(next, kAMapValid2);
+    file_->sync();
+    committed_ = next;
+    diskHeaderValid_ = true;
+    space_.commitDone();
+    changed_ = false;
+    inCommit_ = false;
+  }
+
+  std::unique_ptr<File> file_;
+  std::uint8_t crypt_;
+  std::array<std::uint32_t, 32> rgnid_{};
+  std::uint64_t bidNextB_ = 4;
+  std::uint64_t bidNextP_ = kFirstPageBid;
+  std::uint32_t dwUnique_ = 0;
+  HeaderFields committed_;        // what the last valid header says
+  bool diskHeaderValid_ = false;  // the header on disk has fAMapValid = 2
+  bool inCommit_ = false;
+  bool changed_ = true;
+  bool closed_ = false;
+  bool failed_ = false;
+  AllocationMap space_;
+  Nbt nbt_;
+  Bbt bbt_;
+  std::vector<std::uint8_t> buffer_;
+  std::uint64_t bufferStart_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<NodeDatabase> NodeDatabase::create(std::unique_ptr<File> file, CreateOptions options) {
+  if (!file) throw Error("no file to create the node database in");
+  auto db = std::make_unique<NodeDatabaseImpl>(std::move(file), options);
+  db->initialise();
+  return db;
+}
+
+std::unique_ptr<NodeDatabase> NodeDatabase::create(const std::filesystem::path& path, CreateOptions options) {
+  if (options.cryptMethod > 1) throw Error("unsupported bCryptMethod " + std::to_string(options.cryptMethod));
+  auto file = createNewFile(path);
+  try {
+    return create(std::move(file), options);
+  } catch (...) {
+    // The file is ours and holds no valid PST yet.
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    throw;
+  }
+}
+
+}  // namespace pst::ndb

@@ -1,0 +1,64 @@
+// Checks the MS-PST CRC and the permute encoding against known values.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <string_view>
+#include <vector>
+
+#include "pst/ndb/crc.h"
+#include "pst/ndb/crypt.h"
+
+namespace pst::ndb {
+namespace {
+
+std::span<const std::uint8_t> bytesOf(std::string_view s) {
+  return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+std::uint32_t bitwiseCrc(std::span<const std::uint8_t> data) {
+  std::uint32_t r = 0;
+  for (auto b : data) {
+    r ^= b;
+    for (int k = 0; k < 8; ++k) r = (r >> 1) ^ (0xEDB88320u & (0u - (r & 1u)));
+  }
+  return r;
+}
+
+TEST(Crc, KnownValues) {
+  EXPECT_EQ(computeCrc(bytesOf("123456789")), 0x2DFD2D88u);
+  std::vector<std::uint8_t> zeros(496, 0);
+  EXPECT_EQ(computeCrc(zeros), 0u);
+  EXPECT_EQ(computeCrc({}), 0u);
+}
+
+TEST(Crc, SlicedMatchesBitwiseAtEveryLengthAndContinues) {
+  std::vector<std::uint8_t> data(300);
+  std::iota(data.begin(), data.end(), std::uint8_t{7});
+  for (std::size_t n = 0; n <= data.size(); ++n) {
+    std::span<const std::uint8_t> part(data.data(), n);
+    ASSERT_EQ(computeCrc(part), bitwiseCrc(part)) << "length " << n;
+  }
+  std::span<const std::uint8_t> all(data);
+  EXPECT_EQ(computeCrc(all.subspan(123), computeCrc(all.first(123))), computeCrc(all));
+}
+
+TEST(Permute, TableValuesAndInverse) {
+  std::vector<std::uint8_t> b(256);
+  std::iota(b.begin(), b.end(), std::uint8_t{0});
+  permuteEncode(b);
+  EXPECT_EQ(b[0x00], 0x41);
+  EXPECT_EQ(b[0x01], 0x36);
+  std::vector<std::uint8_t> sorted = b;
+  std::sort(sorted.begin(), sorted.end());
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(sorted[i], i) << "not a permutation";
+  permuteDecode(b);
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(b[i], i);
+  std::vector<std::uint8_t> z{0x00, 0x01};
+  permuteDecode(z);
+  EXPECT_EQ(z[0], 0x47);
+  EXPECT_EQ(z[1], 0xF1);
+}
+
+}  // namespace
+}  // namespace pst::ndb

@@ -1,0 +1,102 @@
+// Tests of GetDirectoryPart and the private temporary folder.
+#include "util/registry.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <stdexcept>
+#include <sys/stat.h>
+
+using namespace quillonet;
+
+TEST(GetDirectoryPart, WindowsAndPosixForms) {
+  EXPECT_EQ(GetDirectoryPart("C:\\a\\b\\c.vcf"), "C:\\a\\b\\");
+  EXPECT_EQ(GetDirectoryPart("a\\b.vcf"), "a\\");
+  EXPECT_EQ(GetDirectoryPart("c.vcf"), "");
+  EXPECT_EQ(GetDirectoryPart("C:\\a\\"), "C:\\a\\");
+  EXPECT_EQ(GetDirectoryPart("D:\\x.vcf"), "D:\\");
+  EXPECT_EQ(GetDirectoryPart("/home/ann/Cards/a.vcf"), "/home/ann/Cards/");
+  EXPECT_EQ(GetDirectoryPart("/a.vcf"), "/");
+  EXPECT_EQ(GetDirectoryPart("/"), "/");
+  EXPECT_EQ(GetDirectoryPart("dir/"), "dir/");
+  // A backslash is an ordinary character in a POSIX name, but counts here.
+  EXPECT_EQ(GetDirectoryPart("/home/ann/odd\\name.vcf"), "/home/ann/odd\\");
+  EXPECT_EQ(GetDirectoryPart("C:\\a/b\\c/d.vcf"), "C:\\a/b\\c/");
+  EXPECT_EQ(GetDirectoryPart(" "), "");
+}
+
+TEST(GetDirectoryPart, EmptyPathIsAnError) {
+  EXPECT_THROW(GetDirectoryPart(QString()), std::invalid_argument);
+}
+
+TEST(TempFolder, PrivateStableAndEndsInSeparator) {
+  const QString folder = GetTempFolderPath();
+  ASSERT_TRUE(folder.endsWith('/'));
+  EXPECT_EQ(GetTempFolderPath(), folder);
+  EXPECT_TRUE(folder.startsWith(QDir::tempPath()));
+  struct stat st {};
+  ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(st.st_mode & 07777, 0700u);
+  EXPECT_EQ(st.st_uid, ::getuid());
+}
+
+namespace {
+// Starts the probe with TMPDIR set; returns the folder it printed.
+QString StartProbe(QProcess& probe, const QString& tmpdir) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("TMPDIR", tmpdir);
+  probe.setProcessEnvironment(env);
+  probe.start(TEMP_FOLDER_PROBE, {});
+  if (!probe.waitForStarted(10000)) return {};
+  if (!probe.waitForReadyRead(10000)) return {};  // exited without a line
+  return QString::fromLocal8Bit(probe.readLine()).trimmed();
+}
+}  // namespace
+
+TEST(TempFolder, TwoProcessesGetSeparateFoldersRemovedAtExit) {
+  QTemporaryDir base;
+  ASSERT_TRUE(base.isValid());
+  // A folder planted where a predictable name would have been must not be used.
+  ASSERT_TRUE(QDir(base.path()).mkdir("quillonet"));
+
+  QProcess first;
+  QProcess second;
+  const QString a = StartProbe(first, base.path());
+  const QString b = StartProbe(second, base.path());
+  ASSERT_FALSE(a.isEmpty());
+  ASSERT_FALSE(b.isEmpty());
+  EXPECT_NE(a, b);
+  EXPECT_TRUE(a.startsWith(base.path() + "/"));
+  EXPECT_TRUE(b.startsWith(base.path() + "/"));
+  EXPECT_TRUE(a.endsWith('/'));
+  EXPECT_NE(a, base.path() + "/quillonet/");
+  // Both wrote vCard1.vcf; each has its own.
+  EXPECT_TRUE(QFileInfo::exists(a + "vCard1.vcf"));
+  EXPECT_TRUE(QFileInfo::exists(b + "vCard1.vcf"));
+
+  for (QProcess* p : {&first, &second}) {
+    p->write("\n");
+    p->closeWriteChannel();
+    ASSERT_TRUE(p->waitForFinished(10000));
+    EXPECT_EQ(p->exitCode(), 0);
+  }
+  // The folders and the card files in them are gone; the planted one is untouched.
+  EXPECT_FALSE(QFileInfo::exists(a));
+  EXPECT_FALSE(QFileInfo::exists(b));
+  EXPECT_TRUE(QFileInfo(base.path() + "/quillonet").isDir());
+}
+
+TEST(TempFolder, UnusableTempRootIsAnErrorNotTheWorkingFolder) {
+  QProcess probe;
+  const QString folder = StartProbe(probe, "/nonexistent/quillonet-test");
+  probe.waitForFinished(10000);
+  EXPECT_TRUE(folder.isEmpty());
+  EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(probe.exitCode(), 3);
+  EXPECT_TRUE(probe.readAllStandardError().contains("/nonexistent/quillonet-test"));
+}

@@ -1,0 +1,23 @@
+// registry: the temporary folder of this process and the directory part of a path.
+#pragma once
+
+#include <QString>
+
+namespace quillonet {
+
+// The folder for this process's temporary files, ending in a separator.
+// It is a private folder (mode 0700) created exclusively inside the user's
+// temporary folder ($TMPDIR or /tmp) on the first call, the same for every
+// later call, and removed with its contents when the process exits. Fixed
+// names such as "vCard1.vcf" written there can therefore be neither planted
+// by another user nor clobbered by a second import running at the same time.
+// Throws std::system_error when the folder cannot be created.
+QString GetTempFolderPath();
+
+// The path up to and including its last separator: "C:\a\b\c.vcf" gives
+// "C:\a\b\", "/home/ann/c.vcf" gives "/home/ann/", "c.vcf" gives "".
+// Both '\' and '/' count as separators, so Windows and POSIX forms work.
+// Throws std::invalid_argument for the empty path.
+QString GetDirectoryPart(const QString& path);
+
+}  // namespace quillonet
