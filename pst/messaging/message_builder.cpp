@@ -30,32 +30,6 @@ std::string hex(std::uint32_t v, int width) {
               ": " + why);
 }
 
-// Element size of a fixed-size multi-valued type, 0 for other types.
-std::size_t multipleElementSize(PropType type) {
-  switch (type) {
-    case PropType::MultipleInteger16: return 2;
-    case PropType::MultipleInteger32: return 4;
-    case PropType::MultipleInteger64:
-    case PropType::MultipleTime: return 8;
-    case PropType::MultipleGuid: return 16;
-    default: return 0;
-  }
-}
-
-// Multi-valued variable types: count, offsets from the start, then the data.
-void checkVariableMultiple(PropId id, const PropertyValue& v) {
-  const auto& d = v.data;
-  if (d.size() < 4) badValue(id, v, "multi-valued data shorter than its count");
-  const std::uint64_t count = le::read<std::uint32_t>(d, 0);
-  if (4 + 4 * count > d.size()) badValue(id, v, "multi-valued offsets past the end of the data");
-  std::uint64_t previous = 4 + 4 * count;
-  for (std::uint64_t i = 0; i < count; ++i) {
-    const std::uint64_t offset = le::read<std::uint32_t>(d, static_cast<std::size_t>(4 + 4 * i));
-    if (offset < previous || offset > d.size()) badValue(id, v, "multi-valued offsets out of order");
-    previous = offset;
-  }
-}
-
 // Bytes a value occupies, for PidTagMessageSize and PidTagAttachSize.
 std::uint64_t valueSize(const PropertyValue& v) {
   const std::size_t fixed = ltp::fixedSize(v.type);
@@ -97,42 +71,11 @@ std::map<ltp::PropTag, PropertyValue> rowCells(const ltp::PropertyContextBuilder
 }  // namespace
 
 void checkPropertyValue(PropId id, const PropertyValue& v) {
-  switch (v.type) {
-    case PropType::Integer16:
-    case PropType::Integer32:
-    case PropType::Floating32:
-    case PropType::Floating64:
-    case PropType::Currency:
-    case PropType::FloatingTime:
-    case PropType::ErrorCode:
-    case PropType::Boolean:
-    case PropType::Integer64:
-    case PropType::Time:
-    case PropType::Guid:
-      if (v.data.size() != ltp::fixedSize(v.type))
-        badValue(id, v, std::to_string(v.data.size()) + " bytes for a fixed-size type");
-      return;
-    case PropType::String:
-      if (v.data.size() % 2 != 0) badValue(id, v, "UTF-16 string of odd length");
-      return;
-    case PropType::String8:
-    case PropType::Binary:
-      return;
-    case PropType::MultipleInteger16:
-    case PropType::MultipleInteger32:
-    case PropType::MultipleInteger64:
-    case PropType::MultipleTime:
-    case PropType::MultipleGuid:
-      if (v.data.size() % multipleElementSize(v.type) != 0)
-        badValue(id, v, "multi-valued data not a whole number of elements");
-      return;
-    case PropType::MultipleString8:
-    case PropType::MultipleString:
-    case PropType::MultipleBinary:
-      checkVariableMultiple(id, v);
-      return;
+  try {
+    v.validate();
+  } catch (const Error& e) {
+    badValue(id, v, e.what());
   }
-  badValue(id, v, "unsupported property type");
 }
 
 PropId resolvePropertyKey(const PropertyKey& key, NameToIdMap& names) {

@@ -118,6 +118,10 @@ StoreImpl::StoreImpl(std::unique_ptr<ndb::NodeDatabase> db, std::u16string displ
   emptyContents_ = tableWith(contentsColumns()).build();
   emptyAssocContents_ = tableWith(assocContentsColumns()).build();
   emptyRecipients_ = tableWith(recipientColumns()).build();
+  // libpff refuses a map with an empty entry or GUID stream, so a store
+  // always maps one name from a set of its own: PidLidSideEffects, which any
+  // item may carry and Outlook's own empty store maps too.
+  names_.idFor(NamedId{PSETID_Common, 0x8510});
   writing([&] {
     writeMandatoryNodes();
     commitNow();

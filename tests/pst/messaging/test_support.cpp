@@ -133,8 +133,7 @@ std::string Json::quote(std::string_view text) {
 
 namespace pst::test {
 
-const std::string* DumpNode::rowWith(const std::string& tag, const std::string& value) const {
-  const std::string cell = "'" + tag + "': '" + value + "'";
+const std::string* DumpNode::rowWith(const std::string& cell) const {
   for (const auto& row : rows) {
     if (row.find(cell) != std::string::npos) return &row;
   }

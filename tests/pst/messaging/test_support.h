@@ -66,8 +66,8 @@ struct DumpNode {
   std::vector<std::string> rows;                  // TC: each row as printed
   std::string raw;
   std::string subnodes;  // as printed: '0x692', '0x671', ...
-  // The printed row holding cell tag = value ("'67f20003': '0x8022'").
-  const std::string* rowWith(const std::string& tag, const std::string& value) const;
+  // The printed row holding a cell as printed: "'67f20003': '0x8022'".
+  const std::string* rowWith(const std::string& cell) const;
 };
 // Parses `pststrict --dump FILE`; fails the calling test on a checker error.
 std::map<std::uint32_t, DumpNode> dumpNodes(const std::filesystem::path& pst);
