@@ -28,6 +28,29 @@ constexpr std::size_t kSIBlockMaxEntries = (kMaxBlockData - 8) / 16;  // 510
 constexpr std::size_t kWriteBufferSize = 4u << 20;
 constexpr std::uint64_t kFirstPageBid = 0x400;
 
+// A 128-bit fingerprint of a block's content: two independent multiplicative
+// hashes over 8-byte words. Used to recognise blocks a replaced node still has.
+struct Fingerprint {
+  std::uint64_t a = 0, b = 0;
+  bool operator==(const Fingerprint&) const = default;
+};
+
+Fingerprint fingerprint(std::span<const std::uint8_t> data) {
+  std::uint64_t a = 0x243F6A8885A308D3ull ^ data.size(), b = 0x13198A2E03707344ull + data.size();
+  std::size_t i = 0;
+  auto mix = [&](std::uint64_t w) {
+    a = (a ^ w) * 0x9E3779B97F4A7C15ull;
+    a ^= a >> 29;
+    b = (b + w) * 0xC2B2AE3D27D4EB4Full;
+    b ^= b >> 31;
+  };
+  for (; i + 8 <= data.size(); i += 8) mix(getLe<std::uint64_t>(data.data() + i));
+  std::uint64_t tail = 0;
+  for (std::size_t k = 0; i < data.size(); ++i, ++k) tail |= std::uint64_t(data[i]) << (8 * k);
+  mix(tail);
+  return {a, b};
+}
+
 std::string hex(std::uint64_t v) {
   char buf[24];
   std::snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(v));
@@ -101,8 +124,13 @@ class NodeDatabaseImpl final : public NodeDatabase {
     if (nid == 0) throw Error("node NID 0");
     validate(nid, data, 0);
     guard([&] {
-      std::uint64_t bidData = writeDataTree(data.blocks);
-      std::uint64_t bidSub = writeSubnodes(data.subnodes);
+      // Streams of several blocks are remembered by content, so that when the
+      // node is put again the blocks it still has are kept, not rewritten.
+      Streams fresh;
+      std::uint64_t bidData = writeDataTree(data.blocks, previousStream(nid, 0), &fresh, {nid, 0});
+      std::uint64_t bidSub = writeSubnodes(data.subnodes, &nid, &fresh);
+      forgetStreams(nid);
+      streams_.merge(fresh);
       const auto* old = nbt_.find(nid);
       std::uint64_t oldData = old ? unpackBid(old->data) : 0;
       std::uint64_t oldSub = old ? unpackBid(old->sub) : 0;
@@ -123,6 +151,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
       std::uint64_t oldData = unpackBid(old->data);
       std::uint64_t oldSub = unpackBid(old->sub);
       nbt_.erase(nid);
+      forgetStreams(nid);
       freeTree(oldData);
       freeTree(oldSub);
       changed_ = true;
@@ -233,14 +262,60 @@ class NodeDatabaseImpl final : public NodeDatabase {
     return writeBlock(b, true);
   }
 
-  std::uint64_t writeDataTree(const std::vector<std::vector<std::uint8_t>>& blocks) {
+  struct KnownBlock {
+    Fingerprint print;
+    std::uint64_t bid;
+    std::uint16_t cb;
+  };
+  using StreamKey = std::pair<Nid, Nid>;  // node, and subnode (0: the node's own data)
+  using Streams = std::map<StreamKey, std::vector<KnownBlock>>;
+
+  const std::vector<KnownBlock>* previousStream(Nid nid, Nid sub) const {
+    auto it = streams_.find({nid, sub});
+    return it == streams_.end() ? nullptr : &it->second;
+  }
+  void forgetStreams(Nid nid) {
+    streams_.erase(streams_.lower_bound({nid, 0}), streams_.lower_bound({nid + 1, 0}));
+  }
+
+  // Another reference to an existing block.
+  bool shareBlock(std::uint64_t bid) {
+    const auto* e = bbt_.find(bid);
+    if (!e || e->cRef == 0xFFFF) return false;
+    auto copy = *e;
+    ++copy.cRef;
+    bbt_.insertOrAssign(copy);
+    return true;
+  }
+
+  std::uint64_t writeDataTree(const std::vector<std::vector<std::uint8_t>>& blocks,
+                              const std::vector<KnownBlock>* previous = nullptr, Streams* record = nullptr,
+                              StreamKey key = {}) {
     if (blocks.empty()) return 0;
     std::vector<std::uint64_t> bids;
     bids.reserve(blocks.size());
+    std::vector<KnownBlock>* known = nullptr;
+    if (record && blocks.size() > 1) {
+      known = &(*record)[key];
+      known->reserve(blocks.size());
+    }
     std::uint64_t total = 0;
-    for (const auto& b : blocks) {
-      bids.push_back(writeBlock(b, false));
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+      const auto& b = blocks[i];
       total += b.size();
+      if (!known) {
+        bids.push_back(writeBlock(b, false));
+        continue;
+      }
+      Fingerprint print = fingerprint(b);
+      std::uint64_t bid = 0;
+      if (previous && i < previous->size() && (*previous)[i].cb == b.size() && (*previous)[i].print == print &&
+          shareBlock((*previous)[i].bid))
+        bid = (*previous)[i].bid;
+      else
+        bid = writeBlock(b, false);
+      bids.push_back(bid);
+      known->push_back({print, bid, static_cast<std::uint16_t>(b.size())});
     }
     if (bids.size() == 1) return bids[0];
     if (bids.size() <= kXBlockMaxEntries) return writeXBlock(1, bids, total);
@@ -273,12 +348,16 @@ class NodeDatabaseImpl final : public NodeDatabase {
     return writeBlock(b, true);
   }
 
-  std::uint64_t writeSubnodes(const std::map<Nid, NodeData>& subnodes) {
+  // owner: the top-level node whose direct subnodes these are (their streams
+  // are remembered), or null for deeper levels.
+  std::uint64_t writeSubnodes(const std::map<Nid, NodeData>& subnodes, const Nid* owner = nullptr,
+                              Streams* record = nullptr) {
     if (subnodes.empty()) return 0;
     std::vector<SubEntry> entries;
     entries.reserve(subnodes.size());
     for (const auto& [nid, sd] : subnodes) {
-      std::uint64_t d = writeDataTree(sd.blocks);
+      std::uint64_t d = owner ? writeDataTree(sd.blocks, previousStream(*owner, nid), record, {*owner, nid})
+                              : writeDataTree(sd.blocks);
       std::uint64_t s = writeSubnodes(sd.subnodes);
       entries.push_back({nid, d, s});
     }
@@ -388,7 +467,10 @@ class NodeDatabaseImpl final : public NodeDatabase {
       file_->write(intervalOffset(i), maps);
       space_.clearDirty(i);
     }
-    // The file ends with its last interval; free space there reads as zeros.
+    // The map pages must be on disk before anything can make the file
+    // reach past them. Then the file is made to end with its last interval
+    // (free space there reads as zeros).
+    file_->sync();
     std::array<std::uint8_t, kUnitSize> tail{};
     file_->write(space_.fileEnd() - kUnitSize, tail);
     committed_.ibFileEof = space_.fileEnd();
@@ -454,6 +536,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
   bool closed_ = false;
   bool failed_ = false;
   AllocationMap space_;
+  Streams streams_;  // content of the multi-block streams of current nodes
   Nbt nbt_;
   Bbt bbt_;
   std::vector<std::uint8_t> buffer_;

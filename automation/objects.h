@@ -1,0 +1,123 @@
+// The object model the import drives: the store session with its stores,
+// folders and contact items, and the mail client with its namespace. Every
+// member may throw AutomationError. A returned object is a reference the
+// caller owns; dropping it releases it. Names are those of the components.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+namespace quillonet::automation {
+
+// Codes the calls take.
+inline constexpr int olStoreDefault = 1;   // AddPSTStore: the default (Unicode) format
+inline constexpr int olStoreUnicode = 2;   // AddPSTStore: Unicode
+inline constexpr int olContactItem = 2;    // Items.Add: a contact
+inline constexpr int olVCard = 6;          // ContactItem.Import: a vCard file
+inline constexpr int olFolderContacts = 10;  // Folders.Add: a contacts folder
+
+class ContactItem {
+ public:
+  virtual ~ContactItem() = default;
+  // Fills the item from a file of the given format (olVCard).
+  virtual void Import(const QString& path, int format) = 0;
+  // Stores the item in its folder.
+  virtual void Save() = 0;
+};
+
+class ItemCollection {
+ public:
+  virtual ~ItemCollection() = default;
+  // A new, unsaved item of the given kind (olContactItem).
+  virtual std::unique_ptr<ContactItem> Add(int type) = 0;
+};
+
+class Folder;
+
+class FolderCollection {
+ public:
+  virtual ~FolderCollection() = default;
+  virtual int Count() = 0;
+  // The folder at a position counted from 1, in the collection's order.
+  virtual std::unique_ptr<Folder> Item(int index) = 0;
+  // The folder with this name (exact, case-sensitive).
+  virtual std::unique_ptr<Folder> Item(const QString& name) = 0;
+  // A new subfolder of the given kind (olFolderContacts).
+  virtual std::unique_ptr<Folder> Add(const QString& name, int type) = 0;
+};
+
+class Folder {
+ public:
+  virtual ~Folder() = default;
+  virtual QString Name() = 0;
+  virtual std::unique_ptr<FolderCollection> Folders() = 0;
+  virtual std::unique_ptr<ItemCollection> Items() = 0;
+};
+
+class Store {
+ public:
+  virtual ~Store() = default;
+  // An opaque identifier that GetStoreFromID takes back.
+  virtual QByteArray EntryID() = 0;
+  // The top of the store's folder tree that the user sees.
+  virtual std::unique_ptr<Folder> IPMRootFolder() = 0;
+  // Takes the store out of the profile; its file stays.
+  virtual void Remove() = 0;
+};
+
+class StoreCollection {
+ public:
+  virtual ~StoreCollection() = default;
+  // Creates a new store file at path and adds it to the profile under
+  // displayName; format is olStoreDefault or olStoreUnicode.
+  virtual std::unique_ptr<Store> AddPSTStore(const QString& path, int format,
+                                             const QString& displayName) = 0;
+  virtual std::unique_ptr<Store> GetStoreFromID(const QByteArray& entryID) = 0;
+};
+
+// The store session ("RDOSession").
+class Session {
+ public:
+  virtual ~Session() = default;
+  virtual void Logon() = 0;
+  virtual std::unique_ptr<StoreCollection> Stores() = 0;
+  // path: "\\" + store display name + "\" + folder path inside the store.
+  virtual std::unique_ptr<Folder> GetFolderFromPath(const QString& path) = 0;
+  virtual void Logoff() = 0;
+};
+
+// The mail client's window showing a folder.
+class Explorer {
+ public:
+  virtual ~Explorer() = default;
+  virtual std::unique_ptr<Folder> CurrentFolder() = 0;
+};
+
+// The mail client's view of the profile: one top-level folder per store,
+// named by the store's display name.
+class Namespace {
+ public:
+  virtual ~Namespace() = default;
+  virtual std::unique_ptr<FolderCollection> Folders() = 0;
+};
+
+// The mail client ("Outlook.Application").
+class Application {
+ public:
+  virtual ~Application() = default;
+  virtual std::unique_ptr<Explorer> ActiveExplorer() = 0;
+  virtual std::unique_ptr<Namespace> GetNamespace(const QString& type) = 0;
+};
+
+// Creates the two outside components; either may throw AutomationError when
+// the component is not available.
+class ComponentFactory {
+ public:
+  virtual ~ComponentFactory() = default;
+  virtual std::unique_ptr<Session> CreateRDOSession() = 0;
+  virtual std::unique_ptr<Application> CreateOutlookApplication() = 0;
+};
+
+}  // namespace quillonet::automation

@@ -1,0 +1,51 @@
+// The failures an import step can meet besides those of the automation
+// calls, and Skip: run one step and carry on when it fails.
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+#include <system_error>
+
+#include "automation/error.h"
+
+namespace quillonet {
+
+// A file could not be opened, read or written; the text names it and why.
+class FileError : public std::runtime_error {
+ public:
+  explicit FileError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+// A listed path cannot be turned into a folder of the store.
+class PathError : public std::runtime_error {
+ public:
+  explicit PathError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+// What a caught failure says, for messages: the automation error's text and
+// number, or the exception's text.
+QString DescribeFailure(const std::exception& failure);
+
+// Runs one step of work. A failure of the kinds a step is expected to meet
+// (an automation call, a file, a path) ends the step and is swallowed; the
+// caller goes on with its next step. Programming errors still propagate.
+// Returns whether the step ran to its end; why it did not goes to *why.
+template <class Step>
+bool Skip(Step&& step, QString* why = nullptr) {
+  try {
+    step();
+    return true;
+  } catch (const automation::AutomationError& e) {
+    if (why) *why = DescribeFailure(e);
+  } catch (const FileError& e) {
+    if (why) *why = DescribeFailure(e);
+  } catch (const PathError& e) {
+    if (why) *why = DescribeFailure(e);
+  } catch (const std::system_error& e) {
+    if (why) *why = DescribeFailure(e);
+  }
+  return false;
+}
+
+}  // namespace quillonet

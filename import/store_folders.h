@@ -1,0 +1,47 @@
+// The store's folder tree: a listed file's folder relative to its drive, the
+// list of folders to create, the walk to a folder by path, and the creation
+// of the folders.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+#include "automation/objects.h"
+#include "import/import_view.h"
+
+namespace quillonet {
+
+// The folder of a listed file without its drive and without a trailing
+// separator, components joined by backslashes: "C:\Cards\Work\a.vcf" gives
+// "Cards\Work"; on POSIX the root is the drive, so "/home/ann/a.vcf" gives
+// "home\ann". Throws PathError for a text with no drive (no colon and no
+// leading '/') and for a file directly in a root folder.
+QString GetRelativeFolder(const QString& rowText);
+
+// Every relative folder of the listed files with all of its ancestors, each
+// once, sorted ordinally so that parents come before their children. Any
+// failure (see GetRelativeFolder) goes to the caller. yield is called
+// between the phases.
+QStringList BuildFolderList(FileListSource& files, const std::function<void()>& yield);
+
+// Walks the mail client's folders by a backslash path and returns the folder
+// reached, or nothing. "\S\a\b" starts at the top-level folder S (a store's
+// display name); a path without a leading backslash starts at the folder the
+// client's window shows. Every step that fails is skipped: a missing name
+// leaves the walk where it was. Never throws the failures of the calls.
+std::unique_ptr<automation::Folder> OpenMAPIFolder(automation::ComponentFactory& components,
+                                                   QString szPath);
+
+// Creates one contacts folder per entry of folderList in the store, in list
+// order: top-level entries under the store's IPMRootFolder unless a folder of
+// that exact name is there already, nested ones under the folder that
+// OpenMAPIFolder reaches for their parent. A failing step is skipped.
+void CreateStoreFolders(automation::Session* session, const QByteArray& storeID,
+                        const QString& storeDisplayName, const QStringList& folderList,
+                        automation::ComponentFactory& components, const std::function<void()>& yield);
+
+}  // namespace quillonet

@@ -1,0 +1,134 @@
+// Relative folders, the folder list, the walk by path and folder creation,
+// against the recording stand-in.
+#include <gtest/gtest.h>
+
+#include "fake_automation.h"
+#include "import/failures.h"
+#include "import/store_folders.h"
+#include "recording_view.h"
+
+namespace quillonet {
+namespace {
+
+using testing::FakeComponents;
+using testing::FakeWorld;
+using testing::VectorFileList;
+
+TEST(ImportRelativeFolder, WindowsAndPosixForms) {
+  EXPECT_EQ(GetRelativeFolder("C:\\Cards\\Work\\team.vcf"), "Cards\\Work");
+  EXPECT_EQ(GetRelativeFolder("  C:\\Cards\\a.vcf  "), "Cards");
+  EXPECT_EQ(GetRelativeFolder("D:\\Export\\a.vcf"), "Export");
+  EXPECT_EQ(GetRelativeFolder("/home/ann/Cards/Work/a.vcf"), "home\\ann\\Cards\\Work");
+  EXPECT_EQ(GetRelativeFolder("/home//ann/./Cards/a.vcf"), "home\\ann\\Cards");
+  EXPECT_EQ(GetRelativeFolder("/srv/a:b/x.vcf"), "srv\\a:b");  // a colon in a POSIX name is no drive
+}
+
+TEST(ImportRelativeFolder, FailsWithoutDriveOrFolder) {
+  EXPECT_THROW(GetRelativeFolder("C:\\a.vcf"), PathError);
+  EXPECT_THROW(GetRelativeFolder("/a.vcf"), PathError);
+  EXPECT_THROW(GetRelativeFolder("Cards\\a.vcf"), PathError);
+  EXPECT_THROW(GetRelativeFolder(""), PathError);
+  EXPECT_THROW(GetRelativeFolder("C:"), PathError);
+}
+
+QStringList FolderListOf(const QStringList& paths) {
+  VectorFileList files;
+  files.set(paths);
+  int yields = 0;
+  return BuildFolderList(files, [&] { ++yields; });
+}
+
+TEST(ImportFolderList, AncestorsOnceParentsFirst) {
+  EXPECT_EQ(FolderListOf({"C:\\x\\y\\1.vcf", "C:\\x\\z\\2.vcf", "D:\\w\\3.vcf"}),
+            (QStringList{"w", "x", "x\\y", "x\\z"}));
+  EXPECT_EQ(FolderListOf({"C:\\Cards\\Work\\a.vcf", "D:\\Cards\\b.vcf", "C:\\Cards\\Work\\c.vcf"}),
+            (QStringList{"Cards", "Cards\\Work"}));
+  EXPECT_EQ(FolderListOf({"C:\\a\\b\\c\\d.vcf"}), (QStringList{"a", "a\\b", "a\\b\\c"}));
+  EXPECT_EQ(FolderListOf({"C:\\Data\\1.vcf", "C:\\DATA\\2.vcf", "/data/3.vcf"}),
+            (QStringList{"DATA", "Data", "data"}));
+}
+
+TEST(ImportFolderList, AnyBadRowFails) {
+  EXPECT_THROW(FolderListOf({}), PathError);  // the single empty row
+  EXPECT_THROW(FolderListOf({"C:\\Cards\\a.vcf", "C:\\root.vcf"}), PathError);
+}
+
+TEST(ImportOpenMAPIFolder, WalksByNameAndSkipsWhatIsMissing) {
+  FakeWorld world;
+  FakeComponents components(world);
+  auto store = std::make_shared<testing::FakeStore>();
+  store->displayName = "S";
+  world.profile.push_back(store);
+  auto other = std::make_shared<testing::FakeStore>();
+  other->displayName = "a";
+  world.profile.push_back(other);
+  // S holds a, which holds b and c; the store named "a" holds nothing.
+  auto a = std::make_shared<testing::FakeFolder>();
+  a->name = "a";
+  for (const char* name : {"b", "c"}) {
+    auto f = std::make_shared<testing::FakeFolder>();
+    f->name = name;
+    a->children.push_back(f);
+  }
+  store->root->children.push_back(a);
+
+  auto nameOf = [&](const QString& path) {
+    auto folder = OpenMAPIFolder(components, path);
+    return folder ? folder->Name() : QStringLiteral("<none>");
+  };
+  EXPECT_EQ(nameOf("\\S\\a\\b"), "b");
+  EXPECT_EQ(nameOf("\\S\\a\\x\\b"), "b");     // x is skipped
+  EXPECT_EQ(nameOf("\\S\\a\\x"), "a");        // the parent of a missing last name
+  EXPECT_EQ(nameOf("\\S\\a\\\\c"), "c");      // an empty name is skipped
+  EXPECT_EQ(nameOf("\\T\\a"), "a");           // no store T: "a" is looked up at the top
+  EXPECT_EQ(nameOf("\\T\\U"), "<none>");
+  EXPECT_EQ(nameOf("S\\a"), "a");             // no client window: starts at the top
+  EXPECT_EQ(nameOf(""), "<none>");
+
+  world.hasExplorer = true;
+  world.explorerFolder = a;
+  EXPECT_EQ(nameOf("c"), "c");  // relative to the folder the window shows
+  EXPECT_EQ(nameOf(""), "a");
+
+  world.failCalls("CreateOutlookApplication");
+  EXPECT_EQ(nameOf("\\S\\a"), "<none>");
+}
+
+TEST(ImportCreateStoreFolders, CreatesParentsFirstAndKeepsAnExistingTopFolder) {
+  FakeWorld world;
+  FakeComponents components(world);
+  auto session = components.CreateRDOSession();
+  auto store = session->Stores()->AddPSTStore("/out/x.pst", 1, "S");
+  const QByteArray id = store->EntryID();
+  // "Cards" exists already at the top of the store.
+  store->IPMRootFolder()->Folders()->Add("Cards", 10);
+  world.calls.clear();
+
+  CreateStoreFolders(session.get(), id, "S", {"Cards", "Cards\\Work", "DATA", "Data", "x", "x\\y", "x\\y\\z"},
+                     components, [] {});
+  EXPECT_EQ(world.profile[0]->root->tree(),
+            (QStringList{"Cards", "Cards\\Work", "DATA", "Data", "x", "x\\y", "x\\y\\z"}));
+  // Top-level folders are added through the store found by its ID; nested
+  // ones through the folder walk to their parent.
+  EXPECT_EQ(world.callsStartingWith("Folders.Add"),
+            (QStringList{"Folders.Add(Work, 10)", "Folders.Add(DATA, 10)", "Folders.Add(Data, 10)",
+                         "Folders.Add(x, 10)", "Folders.Add(y, 10)", "Folders.Add(z, 10)"}));
+  EXPECT_EQ(world.callsStartingWith("Stores.GetStoreFromID").size(), 4);
+  EXPECT_TRUE(world.calls.contains("Folders.Item(\"S\")"));
+}
+
+TEST(ImportCreateStoreFolders, FailuresAreSkipped) {
+  FakeWorld world;
+  FakeComponents components(world);
+  auto session = components.CreateRDOSession();
+  auto store = session->Stores()->AddPSTStore("/out/x.pst", 1, "S");
+  const QByteArray id = store->EntryID();
+  world.failCall("Folders.Add(a, 10)", 1);
+  world.failCall("Folders.Count", 2);  // the walk for "c" fails: "c" is not added
+  CreateStoreFolders(session.get(), id, "S", {"a", "a\\b", "c", "d"}, components, [] {});
+  // a failed, so its child lands where the walk stopped: at the store's top.
+  EXPECT_EQ(world.profile[0]->root->tree(), (QStringList{"b", "d"}));
+}
+
+}  // namespace
+}  // namespace quillonet

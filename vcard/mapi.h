@@ -1,0 +1,131 @@
+// MAPI property identifiers a contact uses: fixed tag ids and PSETID_Address / PSETID_Common LIDs.
+#pragma once
+#include <cstdint>
+
+namespace vcard::tag {
+// Fixed property ids (the type comes with the value).
+constexpr std::uint16_t MessageClass = 0x001A;
+constexpr std::uint16_t Sensitivity = 0x0036;
+constexpr std::uint16_t Subject = 0x0037;
+constexpr std::uint16_t SubjectPrefix = 0x003D;
+constexpr std::uint16_t ConversationTopic = 0x0070;
+constexpr std::uint16_t MessageFlags = 0x0E07;
+constexpr std::uint16_t NormalizedSubject = 0x0E1D;
+constexpr std::uint16_t Body = 0x1000;
+constexpr std::uint16_t DisplayName = 0x3001;
+constexpr std::uint16_t InternetCodepage = 0x3FDE;
+constexpr std::uint16_t CallbackTelephoneNumber = 0x3A02;
+constexpr std::uint16_t Generation = 0x3A05;
+constexpr std::uint16_t GivenName = 0x3A06;
+constexpr std::uint16_t BusinessTelephoneNumber = 0x3A08;
+constexpr std::uint16_t HomeTelephoneNumber = 0x3A09;
+constexpr std::uint16_t Initials = 0x3A0A;
+constexpr std::uint16_t Language = 0x3A0C;
+constexpr std::uint16_t Surname = 0x3A11;
+constexpr std::uint16_t PostalAddress = 0x3A15;
+constexpr std::uint16_t CompanyName = 0x3A16;
+constexpr std::uint16_t Title = 0x3A17;
+constexpr std::uint16_t DepartmentName = 0x3A18;
+constexpr std::uint16_t OfficeLocation = 0x3A19;
+constexpr std::uint16_t PrimaryTelephoneNumber = 0x3A1A;
+constexpr std::uint16_t Business2TelephoneNumber = 0x3A1B;
+constexpr std::uint16_t MobileTelephoneNumber = 0x3A1C;
+constexpr std::uint16_t RadioTelephoneNumber = 0x3A1D;
+constexpr std::uint16_t CarTelephoneNumber = 0x3A1E;
+constexpr std::uint16_t OtherTelephoneNumber = 0x3A1F;
+constexpr std::uint16_t PagerTelephoneNumber = 0x3A21;
+constexpr std::uint16_t PrimaryFaxNumber = 0x3A23;
+constexpr std::uint16_t BusinessFaxNumber = 0x3A24;
+constexpr std::uint16_t HomeFaxNumber = 0x3A25;
+constexpr std::uint16_t Country = 0x3A26;
+constexpr std::uint16_t Locality = 0x3A27;
+constexpr std::uint16_t StateOrProvince = 0x3A28;
+constexpr std::uint16_t StreetAddress = 0x3A29;
+constexpr std::uint16_t PostalCode = 0x3A2A;
+constexpr std::uint16_t PostOfficeBox = 0x3A2B;
+constexpr std::uint16_t TelexNumber = 0x3A2C;
+constexpr std::uint16_t IsdnNumber = 0x3A2D;
+constexpr std::uint16_t AssistantTelephoneNumber = 0x3A2E;
+constexpr std::uint16_t Home2TelephoneNumber = 0x3A2F;
+constexpr std::uint16_t Assistant = 0x3A30;
+constexpr std::uint16_t WeddingAnniversary = 0x3A41;
+constexpr std::uint16_t Birthday = 0x3A42;
+constexpr std::uint16_t Hobbies = 0x3A43;
+constexpr std::uint16_t MiddleName = 0x3A44;
+constexpr std::uint16_t DisplayNamePrefix = 0x3A45;
+constexpr std::uint16_t Profession = 0x3A46;
+constexpr std::uint16_t SpouseName = 0x3A48;
+constexpr std::uint16_t TelecommunicationsDeviceForDeafTelephoneNumber = 0x3A4B;
+constexpr std::uint16_t Gender = 0x3A4D;
+constexpr std::uint16_t ManagerName = 0x3A4E;
+constexpr std::uint16_t Nickname = 0x3A4F;
+constexpr std::uint16_t PersonalHomePage = 0x3A50;
+constexpr std::uint16_t BusinessHomePage = 0x3A51;
+constexpr std::uint16_t CompanyMainTelephoneNumber = 0x3A57;
+constexpr std::uint16_t ChildrensNames = 0x3A58;
+constexpr std::uint16_t HomeAddressCity = 0x3A59;
+constexpr std::uint16_t HomeAddressCountry = 0x3A5A;
+constexpr std::uint16_t HomeAddressPostalCode = 0x3A5B;
+constexpr std::uint16_t HomeAddressStateOrProvince = 0x3A5C;
+constexpr std::uint16_t HomeAddressStreet = 0x3A5D;
+constexpr std::uint16_t HomeAddressPostOfficeBox = 0x3A5E;
+constexpr std::uint16_t OtherAddressCity = 0x3A5F;
+constexpr std::uint16_t OtherAddressCountry = 0x3A60;
+constexpr std::uint16_t OtherAddressPostalCode = 0x3A61;
+constexpr std::uint16_t OtherAddressStateOrProvince = 0x3A62;
+constexpr std::uint16_t OtherAddressStreet = 0x3A63;
+constexpr std::uint16_t OtherAddressPostOfficeBox = 0x3A64;
+// Attachment properties.
+constexpr std::uint16_t AttachDataBinary = 0x3701;
+constexpr std::uint16_t AttachExtension = 0x3703;
+constexpr std::uint16_t AttachFilename = 0x3704;
+constexpr std::uint16_t AttachMethod = 0x3705;
+constexpr std::uint16_t AttachLongFilename = 0x3707;
+constexpr std::uint16_t RenderingPosition = 0x370B;
+constexpr std::uint16_t AttachMimeTag = 0x370E;
+constexpr std::uint16_t AttachmentHidden = 0x7FFE;
+constexpr std::uint16_t AttachmentContactPhoto = 0x7FFF;
+}  // namespace vcard::tag
+
+namespace vcard::lid {
+// PSETID_Address.
+constexpr std::uint32_t FileUnder = 0x8005;
+constexpr std::uint32_t FileUnderId = 0x8006;
+constexpr std::uint32_t HasPicture = 0x8015;
+constexpr std::uint32_t HomeAddress = 0x801A;
+constexpr std::uint32_t WorkAddress = 0x801B;
+constexpr std::uint32_t OtherAddress = 0x801C;
+constexpr std::uint32_t PostalAddressId = 0x8022;
+constexpr std::uint32_t AddressBookProviderEmailList = 0x8028;
+constexpr std::uint32_t AddressBookProviderArrayType = 0x8029;
+constexpr std::uint32_t YomiFirstName = 0x802C;
+constexpr std::uint32_t YomiLastName = 0x802D;
+constexpr std::uint32_t YomiCompanyName = 0x802E;
+constexpr std::uint32_t WorkAddressStreet = 0x8045;
+constexpr std::uint32_t WorkAddressCity = 0x8046;
+constexpr std::uint32_t WorkAddressState = 0x8047;
+constexpr std::uint32_t WorkAddressPostalCode = 0x8048;
+constexpr std::uint32_t WorkAddressCountry = 0x8049;
+constexpr std::uint32_t WorkAddressPostOfficeBox = 0x804A;
+constexpr std::uint32_t InstantMessagingAddress = 0x8062;
+// E-mail slot n (1..3): base + 0x10 * (n - 1).
+constexpr std::uint32_t Email1DisplayName = 0x8080;
+constexpr std::uint32_t Email1AddressType = 0x8082;
+constexpr std::uint32_t Email1EmailAddress = 0x8083;
+constexpr std::uint32_t Email1OriginalDisplayName = 0x8084;
+constexpr std::uint32_t Email1OriginalEntryId = 0x8085;
+// Fax slot n (1 business, 2 home, 3 primary): base + 0x10 * (n - 1).
+constexpr std::uint32_t Fax1AddressType = 0x80B2;
+constexpr std::uint32_t Fax1EmailAddress = 0x80B3;
+constexpr std::uint32_t Fax1OriginalDisplayName = 0x80B4;
+constexpr std::uint32_t Fax1OriginalEntryId = 0x80B5;
+constexpr std::uint32_t UserX509Certificate = 0x80D9;
+constexpr std::uint32_t HomeAddressCountryCode = 0x80DA;
+constexpr std::uint32_t WorkAddressCountryCode = 0x80DB;
+constexpr std::uint32_t OtherAddressCountryCode = 0x80DC;
+constexpr std::uint32_t AddressCountryCode = 0x80DD;
+constexpr std::uint32_t BirthdayLocal = 0x80DE;
+constexpr std::uint32_t WeddingAnniversaryLocal = 0x80DF;
+// PSETID_Common.
+constexpr std::uint32_t Private = 0x8506;
+}  // namespace vcard::lid

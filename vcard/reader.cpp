@@ -1,0 +1,495 @@
+// vCard reader: physical lines -> logical lines -> cards -> properties, tolerant of real files.
+#include "vcard/reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "vcard/text.h"
+
+namespace vcard {
+
+namespace {
+
+using detail::equalsNoCase;
+using detail::startsWithNoCase;
+
+// Deeper AGENT nesting than this is read as flat lines; no real card needs it.
+constexpr int kMaxDepth = 8;
+
+struct RawCard;
+
+// One logical line: folds joined. Where a fold was joined the whitespace that
+// followed the line break is still in the text; its offsets are kept because
+// vCard 2.1 keeps that whitespace and 3.0/4.0 drop it, and the version may
+// only be known at the end of the card.
+struct RawLine {
+  std::string text;
+  std::vector<std::uint32_t> folds;
+  std::vector<RawCard> nested;  // the embedded card of an AGENT line
+  bool inlineAgent = false;     // "AGENT:BEGIN:VCARD" on one line
+};
+
+struct RawCard {
+  std::vector<RawLine> lines;
+};
+
+bool isSpace(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && (isSpace(s.front()) || s.front() == '\0')) s.remove_prefix(1);
+  while (!s.empty() && (isSpace(s.back()) || s.back() == '\0')) s.remove_suffix(1);
+  return s;
+}
+
+bool containsNoCase(std::string_view text, std::string_view needle) {
+  if (needle.size() > text.size()) return false;
+  for (std::size_t i = 0; i + needle.size() <= text.size(); ++i)
+    if (equalsNoCase(text.substr(i, needle.size()), needle)) return true;
+  return false;
+}
+
+// Splits at CRLF, LF or a lone CR.
+std::vector<std::string_view> splitPhysicalLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') continue;
+    lines.push_back(text.substr(start, i - start));
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+// The part before the first ':' (name, group and parameters, roughly).
+std::string_view headerOf(std::string_view line) {
+  const std::size_t colon = line.find(':');
+  return colon == std::string_view::npos ? line : line.substr(0, colon);
+}
+
+// The property name of a line, without group and parameters.
+std::string_view nameOf(std::string_view line) {
+  std::string_view head = headerOf(line);
+  head = head.substr(0, head.find(';'));
+  if (const std::size_t dot = head.rfind('.'); dot != std::string_view::npos)
+    head = head.substr(dot + 1);
+  return trim(head);
+}
+
+std::string_view valueOf(std::string_view line) {
+  const std::size_t colon = line.find(':');
+  return colon == std::string_view::npos ? std::string_view() : line.substr(colon + 1);
+}
+
+bool isMarker(std::string_view line, std::string_view name) {
+  return equalsNoCase(nameOf(line), name) && line.find(':') != std::string_view::npos &&
+         equalsNoCase(trim(valueOf(line)), "VCARD");
+}
+
+bool isBase64Header(std::string_view header) {
+  return containsNoCase(header, "BASE64") || containsNoCase(header, "ENCODING=B");
+}
+
+// Joins folded lines, quoted-printable soft breaks and the unindented
+// continuation lines some 2.1 writers put after a BASE64 property.
+std::vector<RawLine> logicalLines(const std::vector<std::string_view>& phys) {
+  std::vector<RawLine> out;
+  out.reserve(phys.size());
+  for (std::size_t i = 0; i < phys.size(); ++i) {
+    std::string_view first = phys[i];
+    if (trim(first).empty()) continue;
+    if (isSpace(first.front())) first = trim(first);  // a stray continuation: read as a line
+    RawLine line;
+    line.text.assign(first);
+    std::string_view header = headerOf(line.text);
+    bool headerDone = line.text.find(':') != std::string::npos;
+    bool qp = containsNoCase(header, "QUOTED-PRINTABLE");
+    bool b64 = isBase64Header(header);
+    while (i + 1 < phys.size()) {
+      const std::string_view next = phys[i + 1];
+      if (qp && headerDone && line.text.back() == '=') {
+        line.text.pop_back();
+        line.text.append(next);
+      } else if (!next.empty() && isSpace(next.front())) {
+        line.folds.push_back(static_cast<std::uint32_t>(line.text.size()));
+        line.text.append(next);
+      } else if (b64 && headerDone && !trim(next).empty() &&
+                 next.find(':') == std::string_view::npos) {
+        line.text.append(next);
+      } else {
+        break;
+      }
+      ++i;
+      if (!headerDone) {
+        headerDone = line.text.find(':') != std::string::npos;
+        header = headerOf(line.text);
+        qp = containsNoCase(header, "QUOTED-PRINTABLE");
+        b64 = isBase64Header(header);
+      }
+    }
+    out.push_back(std::move(line));
+  }
+  return out;
+}
+
+// Groups logical lines into cards. BEGIN/END pairs nest only below an AGENT
+// property; a BEGIN:VCARD anywhere else ends the open card, and a card left
+// open at the end of the input is kept.
+class CardCollector {
+ public:
+  std::vector<RawCard> collect(std::vector<RawLine> lines) {
+    for (RawLine& line : lines) take(std::move(line));
+    closeAll();
+    return std::move(done_);
+  }
+
+ private:
+  void take(RawLine line) {
+    if (isMarker(line.text, "BEGIN")) {
+      if (!open_.empty() && expectsNestedCard() && static_cast<int>(open_.size()) < kMaxDepth) {
+        open_.emplace_back();
+      } else {
+        closeAll();
+        open_.emplace_back();
+      }
+      return;
+    }
+    if (isMarker(line.text, "END")) {
+      if (!open_.empty()) close(/*explicitEnd=*/true);
+      return;
+    }
+    if (open_.empty()) return;  // text between cards
+    if (equalsNoCase(nameOf(line.text), "AGENT") && equalsNoCase(trim(valueOf(line.text)), "BEGIN:VCARD") &&
+        static_cast<int>(open_.size()) < kMaxDepth) {
+      line.text.resize(line.text.size() - valueOf(line.text).size());
+      line.inlineAgent = true;
+      open_.back().lines.push_back(std::move(line));
+      open_.emplace_back();
+      return;
+    }
+    open_.back().lines.push_back(std::move(line));
+  }
+
+  // The last line is an AGENT with no value yet: the card follows on the next line.
+  bool expectsNestedCard() const {
+    const auto& lines = open_.back().lines;
+    if (lines.empty()) return false;
+    const RawLine& last = lines.back();
+    return last.nested.empty() && equalsNoCase(nameOf(last.text), "AGENT") &&
+           trim(valueOf(last.text)).empty();
+  }
+
+  void close(bool explicitEnd) {
+    RawCard card = std::move(open_.back());
+    open_.pop_back();
+    if (open_.empty()) {
+      if (!explicitEnd) repairUnclosedInlineAgent(card);
+      done_.push_back(std::move(card));
+    } else {
+      open_.back().lines.back().nested.push_back(std::move(card));
+    }
+  }
+
+  void closeAll() {
+    while (!open_.empty()) close(/*explicitEnd=*/false);
+  }
+
+  // Some exporters (readpst) write "AGENT:BEGIN:VCARD", the agent's FN and TEL,
+  // and never close the embedded card, so its END:VCARD closed it in place of
+  // the outer one. When the outer card is then found unclosed, the agent keeps
+  // its leading name and number lines; the rest goes back to the outer card.
+  static void repairUnclosedInlineAgent(RawCard& card) {
+    for (std::size_t i = 0; i < card.lines.size(); ++i) {
+      RawLine& agentLine = card.lines[i];
+      if (!agentLine.inlineAgent || agentLine.nested.size() != 1) continue;
+      std::vector<RawLine>& inner = agentLine.nested.front().lines;
+      std::size_t keep = 0;
+      std::vector<std::string> seen;
+      while (keep < inner.size()) {
+        const std::string name = detail::upper(nameOf(inner[keep].text));
+        const bool agentField = name == "FN" || name == "N" || name == "TEL" || name == "EMAIL";
+        if (!agentField || std::find(seen.begin(), seen.end(), name) != seen.end()) break;
+        seen.push_back(name);
+        ++keep;
+      }
+      std::vector<RawLine> moved(std::make_move_iterator(inner.begin() + static_cast<std::ptrdiff_t>(keep)),
+                                 std::make_move_iterator(inner.end()));
+      inner.resize(keep);
+      card.lines.insert(card.lines.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                        std::make_move_iterator(moved.begin()), std::make_move_iterator(moved.end()));
+      return;
+    }
+  }
+
+  std::vector<RawCard> open_;
+  std::vector<RawCard> done_;
+};
+
+Version versionOf(const RawCard& card) {
+  for (const RawLine& line : card.lines) {
+    if (!equalsNoCase(nameOf(line.text), "VERSION")) continue;
+    const std::string_view v = trim(valueOf(line.text));
+    if (startsWithNoCase(v, "4")) return Version::V40;
+    if (startsWithNoCase(v, "3")) return Version::V30;
+    return Version::V21;
+  }
+  // No VERSION line: 2.1-only constructs decide, else 3.0.
+  for (const RawLine& line : card.lines) {
+    const std::string_view header = headerOf(line.text);
+    if (containsNoCase(header, "QUOTED-PRINTABLE") || containsNoCase(header, "BASE64")) return Version::V21;
+    std::size_t semi = header.find(';');
+    while (semi != std::string_view::npos) {
+      const std::size_t next = header.find(';', semi + 1);
+      const std::string_view token = header.substr(semi + 1, next == std::string_view::npos ? next : next - semi - 1);
+      if (!token.empty() && token.find('=') == std::string_view::npos) return Version::V21;
+      semi = next;
+    }
+  }
+  return Version::V30;
+}
+
+bool isNameChar(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+}
+
+// Finds the end of a parameter token: the next ';' or ':' outside double
+// quotes and parentheses (Android writes "X-CUSTOM(CHARSET=UTF-8,...)").
+// With aware=false quotes and parentheses are plain characters.
+std::size_t paramEnd(std::string_view s, std::size_t pos, bool aware) {
+  bool quoted = false;
+  int parens = 0;
+  for (; pos < s.size(); ++pos) {
+    const char c = s[pos];
+    if (aware && c == '"') {
+      quoted = !quoted;
+    } else if (aware && !quoted && c == '(') {
+      ++parens;
+    } else if (aware && !quoted && c == ')' && parens > 0) {
+      --parens;
+    } else if (!quoted && parens == 0 && (c == ';' || c == ':')) {
+      return pos;
+    }
+  }
+  return std::string_view::npos;
+}
+
+std::string caretUnescape(std::string_view v) {
+  std::string out;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    if (v[i] == '^' && i + 1 < v.size()) {
+      const char n = v[i + 1];
+      if (n == 'n' || n == 'N') { out.push_back('\n'); ++i; continue; }
+      if (n == '^') { out.push_back('^'); ++i; continue; }
+      if (n == '\'') { out.push_back('"'); ++i; continue; }
+    }
+    out.push_back(v[i]);
+  }
+  return out;
+}
+
+void addParameter(std::string_view token, Version version, std::vector<Param>& params) {
+  token = trim(token);
+  if (token.empty()) return;
+  // '=' inside parentheses belongs to an opaque token.
+  std::size_t eq = std::string_view::npos;
+  int parens = 0;
+  for (std::size_t i = 0; i < token.size(); ++i) {
+    if (token[i] == '(') ++parens;
+    else if (token[i] == ')' && parens > 0) --parens;
+    else if (token[i] == '=' && parens == 0) { eq = i; break; }
+  }
+  if (eq == std::string_view::npos) {
+    std::string value = detail::upper(token);
+    const char* name = "TYPE";
+    if (value == "QUOTED-PRINTABLE" || value == "BASE64" || value == "8BIT" || value == "7BIT")
+      name = "ENCODING";
+    else if (value == "INLINE" || value == "URL" || value == "URI" || value == "CONTENT-ID" || value == "CID")
+      name = "VALUE";
+    params.push_back({name, std::move(value)});
+    return;
+  }
+  std::string name = detail::upper(trim(token.substr(0, eq)));
+  const std::string_view values = token.substr(eq + 1);
+  std::size_t start = 0;
+  bool quoted = false;
+  for (std::size_t i = 0; i <= values.size(); ++i) {
+    if (i < values.size() && values[i] == '"') quoted = !quoted;
+    if (i < values.size() && (quoted || values[i] != ',')) continue;
+    std::string_view v = trim(values.substr(start, i - start));
+    if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+    else if (!v.empty() && v.front() == '"') v.remove_prefix(1);
+    if (name == "TYPE" && v.find(',') != std::string_view::npos) {
+      // TYPE="work,voice": a quoted list is still a list.
+      addParameter("TYPE=" + std::string(v), version, params);
+    } else if (!v.empty()) {
+      params.push_back({name, version == Version::V40 ? caretUnescape(v) : std::string(v)});
+    }
+    start = i + 1;
+  }
+}
+
+bool isBinaryProperty(std::string_view name) {
+  return name == "PHOTO" || name == "LOGO" || name == "SOUND" || name == "KEY" ||
+         name == "X-MS-CARDPICTURE";
+}
+
+class PropertyReader {
+ public:
+  PropertyReader(detail::TextDecoder& decoder, bool unicodeInput)
+      : decoder_(decoder), unicodeInput_(unicodeInput) {}
+
+  Card build(RawCard& raw, int depth) {
+    Card card;
+    card.version = versionOf(raw);
+    card.properties.reserve(raw.lines.size());
+    for (RawLine& line : raw.lines) {
+      if (card.version != Version::V21 && !line.folds.empty()) dropFoldWhitespace(line);
+      auto property = parse(line.text, card.version);
+      if (!property) continue;
+      for (RawCard& nested : line.nested) property->agent.push_back(build(nested, depth + 1));
+      if (property->name == "AGENT" && property->agent.empty() && depth + 1 < kMaxDepth)
+        readEmbeddedAgent(*property, depth + 1);
+      card.properties.push_back(std::move(*property));
+    }
+    return card;
+  }
+
+  std::vector<Card> buildAll(std::vector<RawCard>& raws, int depth) {
+    std::vector<Card> cards;
+    cards.reserve(raws.size());
+    for (RawCard& raw : raws) cards.push_back(build(raw, depth));
+    return cards;
+  }
+
+ private:
+  static void dropFoldWhitespace(RawLine& line) {
+    std::string text;
+    text.reserve(line.text.size());
+    std::size_t from = 0;
+    for (std::uint32_t at : line.folds) {
+      text.append(line.text, from, at - from);
+      from = at + 1;
+    }
+    text.append(line.text, from, std::string::npos);
+    line.text = std::move(text);
+  }
+
+  std::optional<CardProperty> parse(std::string_view line, Version version) {
+    CardProperty p;
+    p.version = version;
+    // Group and name.
+    std::size_t pos = 0;
+    std::size_t nameStart = 0;
+    while (pos < line.size() && (isNameChar(line[pos]) || line[pos] == '.')) {
+      if (line[pos] == '.') nameStart = pos + 1;
+      ++pos;
+    }
+    if (nameStart > 0) p.group.assign(line.substr(0, nameStart - 1));
+    const std::string_view name = line.substr(nameStart, pos - nameStart);
+    std::size_t end = pos;
+    while (end < line.size() && isSpace(line[end])) ++end;  // "NOTE :" written by some tools
+    if (name.empty() || end >= line.size() || (line[end] != ';' && line[end] != ':')) return std::nullopt;
+    p.name = detail::upper(name);
+
+    // Parameters; an unbalanced quote or parenthesis is read again as plain text.
+    std::size_t colon = std::string_view::npos;
+    for (bool aware : {true, false}) {
+      p.params.clear();
+      std::size_t at = end;
+      while (at < line.size() && line[at] == ';') {
+        const std::size_t stop = paramEnd(line, at + 1, aware);
+        if (stop == std::string_view::npos) { at = std::string_view::npos; break; }
+        addParameter(line.substr(at + 1, stop - at - 1), version, p.params);
+        at = stop;
+      }
+      if (at != std::string_view::npos && at < line.size() && line[at] == ':') {
+        colon = at;
+        break;
+      }
+    }
+    if (colon == std::string_view::npos) return std::nullopt;
+    decodeValue(p, line.substr(colon + 1));
+    return p;
+  }
+
+  void decodeValue(CardProperty& p, std::string_view raw) {
+    const std::string_view encoding = p.param("ENCODING").value_or("");
+    const std::string_view charset = p.param("CHARSET").value_or("");
+    if (equalsNoCase(encoding, "QUOTED-PRINTABLE")) {
+      p.value = decoder_.decode(detail::decodeQuotedPrintable(raw), charset);
+      return;
+    }
+    if (equalsNoCase(encoding, "BASE64") || equalsNoCase(encoding, "B")) {
+      p.binary = detail::decodeBase64(raw);
+      return;
+    }
+    if (isBinaryProperty(p.name) || p.hasParam("VALUE", "URI")) {
+      std::vector<std::uint8_t> data;
+      std::string mediaType;
+      if (detail::decodeDataUri(trim(raw), data, mediaType)) {
+        p.binary = std::move(data);
+        p.mediaType = std::move(mediaType);
+        return;
+      }
+    }
+    // Text from a UTF-16 file is already Unicode; 4.0 is always UTF-8.
+    const bool honourCharset = !unicodeInput_ && p.version != Version::V40;
+    p.value = decoder_.decode(raw, honourCharset ? charset : std::string_view());
+  }
+
+  // A 3.0 AGENT holds its card as one escaped text value.
+  void readEmbeddedAgent(CardProperty& p, int depth) {
+    const std::u16string text = p.text();
+    if (text.find(u"BEGIN:VCARD") == std::u16string::npos &&
+        text.find(u"begin:vcard") == std::u16string::npos)
+      return;
+    const std::string utf8 = detail::toUtf8(text);
+    std::vector<RawCard> raws = CardCollector().collect(logicalLines(splitPhysicalLines(utf8)));
+    PropertyReader inner(decoder_, true);
+    for (RawCard& raw : raws) {
+      p.agent.push_back(inner.build(raw, depth));
+      break;
+    }
+  }
+
+  detail::TextDecoder& decoder_;
+  bool unicodeInput_;
+};
+
+// Detects UTF-16 by BOM, or without one by the pattern of zero bytes.
+int utf16Kind(std::span<const std::uint8_t> bytes) {  // 0 none, 1 LE, 2 BE
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return 1;
+  if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) return 2;
+  const std::size_t n = std::min<std::size_t>(bytes.size(), 1024) & ~std::size_t{1};
+  if (n < 8) return 0;
+  std::size_t zeroEven = 0, zeroOdd = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    if (bytes[i] == 0) (i % 2 ? zeroOdd : zeroEven)++;
+  const std::size_t pairs = n / 2;
+  if (zeroOdd * 10 >= pairs * 3 && zeroEven * 20 <= pairs) return 1;
+  if (zeroEven * 10 >= pairs * 3 && zeroOdd * 20 <= pairs) return 2;
+  return 0;
+}
+
+}  // namespace
+
+std::vector<Card> parseCards(std::span<const std::uint8_t> bytes) {
+  std::string transcoded;
+  std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  const int utf16 = utf16Kind(bytes);
+  if (utf16 != 0) {
+    const bool bom = bytes.size() >= 2 && (bytes[0] == 0xFF || bytes[0] == 0xFE) &&
+                     (bytes[1] == 0xFE || bytes[1] == 0xFF);
+    transcoded = detail::utf16ToUtf8(bytes.subspan(bom ? 2 : 0), utf16 == 2);
+    text = transcoded;
+  }
+  if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+
+  std::vector<RawCard> raws = CardCollector().collect(logicalLines(splitPhysicalLines(text)));
+  detail::TextDecoder decoder;
+  return PropertyReader(decoder, utf16 != 0).buildAll(raws, 0);
+}
+
+}  // namespace vcard

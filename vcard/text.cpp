@@ -1,0 +1,331 @@
+// Byte-level decoders: UTF-8/16, ICU charsets through Qt, quoted-printable, base64, data: URIs.
+#include "vcard/text.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringDecoder>
+#include <array>
+#include <optional>
+
+namespace vcard::detail {
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+void appendCodePoint(std::u16string& out, char32_t cp) {
+  if (cp < 0x10000) {
+    out.push_back(static_cast<char16_t>(cp));
+  } else {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  }
+}
+
+void appendUtf8CodePoint(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+// Decodes one UTF-8 sequence at bytes[i]; returns its length, 0 if invalid.
+std::size_t utf8Sequence(std::string_view bytes, std::size_t i, char32_t& cp) {
+  const auto b0 = static_cast<unsigned char>(bytes[i]);
+  std::size_t len;
+  char32_t min;
+  if (b0 < 0x80) {
+    cp = b0;
+    return 1;
+  } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+    len = 2, cp = b0 & 0x1F, min = 0x80;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    len = 3, cp = b0 & 0x0F, min = 0x800;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    len = 4, cp = b0 & 0x07, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + len > bytes.size()) return 0;
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto b = static_cast<unsigned char>(bytes[i + k]);
+    if ((b & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return len;
+}
+
+// Windows-1252 0x80..0x9F; the five unassigned bytes map to the C1 controls.
+constexpr std::array<char16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool isAscii(std::string_view bytes) {
+  for (char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+std::u16string autoDecode(std::string_view bytes) {
+  std::u16string out;
+  if (isAscii(bytes)) {
+    out.assign(bytes.begin(), bytes.end());
+    return out;
+  }
+  if (isValidUtf8(bytes)) {
+    appendUtf8(bytes, out);
+    return out;
+  }
+  return fromWindows1252(bytes);
+}
+
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+constexpr std::array<std::int8_t, 256> makeBase64Table() {
+  std::array<std::int8_t, 256> t{};
+  for (auto& v : t) v = -1;
+  const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  for (int i = 0; i < 64; ++i) t[static_cast<unsigned char>(alphabet[i])] = static_cast<std::int8_t>(i);
+  t['-'] = 62;
+  t['_'] = 63;
+  return t;
+}
+constexpr auto kBase64 = makeBase64Table();
+
+}  // namespace
+
+bool appendUtf8(std::string_view bytes, std::u16string& out) {
+  bool valid = true;
+  out.reserve(out.size() + bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    char32_t cp;
+    if (const std::size_t len = utf8Sequence(bytes, i, cp)) {
+      appendCodePoint(out, cp);
+      i += len;
+    } else {
+      out.push_back(kReplacement);
+      valid = false;
+      ++i;
+    }
+  }
+  return valid;
+}
+
+bool isValidUtf8(std::string_view bytes) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    char32_t cp;
+    const std::size_t len = utf8Sequence(bytes, i, cp);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
+std::string toUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = text[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = kReplacement;
+    }
+    appendUtf8CodePoint(out, cp);
+  }
+  return out;
+}
+
+std::u16string fromWindows1252(std::string_view bytes) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    out.push_back(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : static_cast<char16_t>(b));
+  }
+  return out;
+}
+
+std::string utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian) {
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  const std::size_t units = bytes.size() / 2;
+  auto unit = [&](std::size_t k) -> char16_t {
+    const std::uint8_t a = bytes[2 * k], b = bytes[2 * k + 1];
+    return static_cast<char16_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+  };
+  for (std::size_t k = 0; k < units; ++k) {
+    char32_t cp = unit(k);
+    if (cp >= 0xD800 && cp <= 0xDBFF && k + 1 < units && unit(k + 1) >= 0xDC00 &&
+        unit(k + 1) <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(k + 1) - 0xDC00);
+      ++k;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = kReplacement;
+    }
+    appendUtf8CodePoint(out, cp);
+  }
+  return out;
+}
+
+struct TextDecoder::Converters {
+  // nullopt: a name the converters do not know.
+  std::map<std::string, std::optional<QStringDecoder>> byName;
+};
+
+TextDecoder::TextDecoder() : converters_(std::make_unique<Converters>()) {}
+TextDecoder::~TextDecoder() = default;
+
+std::u16string TextDecoder::decode(std::string_view bytes, std::string_view charset) {
+  if (isAscii(bytes)) return std::u16string(bytes.begin(), bytes.end());
+  const std::string name = upper(charset);
+  // UTF-8 and the ASCII names get the automatic path: a file mislabelled as
+  // ASCII or UTF-8 that holds Windows-1252 text still reads right.
+  if (name.empty() || name == "UTF-8" || name == "UTF8" || name == "US-ASCII" ||
+      name == "ASCII" || name.size() > 40)
+    return autoDecode(bytes);
+
+  constexpr std::size_t kMaxCached = 32;
+  std::optional<QStringDecoder> local;
+  std::optional<QStringDecoder>* decoder;
+  auto it = converters_->byName.find(name);
+  if (it != converters_->byName.end()) {
+    decoder = &it->second;
+  } else {
+    QStringDecoder made(name.c_str(), QStringConverter::Flag::Stateless);
+    std::optional<QStringDecoder> entry;
+    if (made.isValid()) entry.emplace(std::move(made));
+    if (converters_->byName.size() < kMaxCached) {
+      decoder = &converters_->byName.emplace(name, std::move(entry)).first->second;
+    } else {
+      local = std::move(entry);
+      decoder = &local;
+    }
+  }
+  if (!decoder->has_value()) return autoDecode(bytes);  // unknown charset
+
+  QStringDecoder& d = **decoder;
+  d.resetState();
+  const QString text = d.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  if (d.hasError() && isValidUtf8(bytes)) {
+    std::u16string out;
+    appendUtf8(bytes, out);
+    return out;
+  }
+  return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                        static_cast<std::size_t>(text.size()));
+}
+
+std::string decodeQuotedPrintable(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '=' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 &&
+        hexDigit(text[i + 2]) >= 0) {
+      out.push_back(static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2])));
+      i += 2;
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  return out;
+}
+
+std::vector<std::uint8_t> decodeBase64(std::string_view text) {
+  std::vector<std::uint8_t> out;
+  out.reserve(text.size() / 4 * 3 + 3);
+  std::uint32_t acc = 0;
+  int bits = 0;
+  for (char c : text) {
+    const int v = kBase64[static_cast<unsigned char>(c)];
+    if (v < 0) continue;
+    acc = (acc << 6) | static_cast<std::uint32_t>(v);
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      out.push_back(static_cast<std::uint8_t>(acc >> bits));
+      acc &= (1u << bits) - 1;
+    }
+  }
+  return out;
+}
+
+bool decodeDataUri(std::string_view uri, std::vector<std::uint8_t>& data, std::string& mediaType) {
+  if (!startsWithNoCase(uri, "data:")) return false;
+  const std::size_t comma = uri.find(',');
+  if (comma == std::string_view::npos) return false;
+  std::string_view header = uri.substr(5, comma - 5);
+  const std::string_view payload = uri.substr(comma + 1);
+  bool base64 = false;
+  if (header.size() >= 7 && equalsNoCase(header.substr(header.size() - 7), ";base64")) {
+    base64 = true;
+    header.remove_suffix(7);
+  }
+  std::string_view type = header.substr(0, header.find(';'));
+  while (!type.empty() && type.front() == ' ') type.remove_prefix(1);
+  mediaType.clear();
+  for (char c : type)
+    mediaType.push_back(static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c));
+  if (base64) {
+    data = decodeBase64(payload);
+  } else {
+    data.clear();
+    data.reserve(payload.size());
+    for (std::size_t i = 0; i < payload.size(); ++i) {
+      if (payload[i] == '%' && i + 2 < payload.size() && hexDigit(payload[i + 1]) >= 0 &&
+          hexDigit(payload[i + 2]) >= 0) {
+        data.push_back(static_cast<std::uint8_t>(hexDigit(payload[i + 1]) * 16 + hexDigit(payload[i + 2])));
+        i += 2;
+      } else {
+        data.push_back(static_cast<std::uint8_t>(payload[i]));
+      }
+    }
+  }
+  return true;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::string upper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return out;
+}
+
+}  // namespace vcard::detail
