@@ -3,12 +3,14 @@
 
 #include "app/fonts.h"
 #include "filelist/add_files.h"
+#include "filelist/add_folder.h"
 #include "filelist/widget_dialogs.h"
 #include "util/app_info.h"
 #include "util/registry_gui.h"
 #include "util/twips.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -144,10 +146,21 @@ void frmStep1::SetUpControls() {
   label(lblCount1, QStringLiteral("0 files"));
   Place(Shape2, -120, 0, 8415, 855);
 
-  connect(&cmdEnd, &QPushButton::clicked, this, &frmStep1::cmdEnd_Click);
-  connect(&CmdHelp, &QPushButton::clicked, this, &frmStep1::CmdHelp_Click);
-  connect(&cmdAdd, &QPushButton::clicked, this, &frmStep1::cmdAdd_Click);
-  connect(&cmdClear1, &QPushButton::clicked, this, &frmStep1::cmdClear1_Click);
+  Connect(cmdEnd, &frmStep1::cmdEnd_Click);
+  Connect(CmdHelp, &frmStep1::CmdHelp_Click);
+  Connect(cmdAdd, &frmStep1::cmdAdd_Click);
+  Connect(cmdClear1, &frmStep1::cmdClear1_Click);
+  Connect(CmdAddFolder, &frmStep1::CmdAddFolder_Click);
+}
+
+void frmStep1::Connect(QPushButton& button, void (frmStep1::*handler)()) {
+  connect(&button, &QPushButton::clicked, this, [this, handler] {
+    try {
+      (this->*handler)();
+    } catch (const std::exception& e) {
+      dialogs_->MsgBox(QString::fromStdString(e.what()), MsgButtons::Ok, MsgIcon::Exclamation);
+    }
+  });
 }
 
 void frmStep1::SetTabOrder() {
@@ -177,6 +190,12 @@ void frmStep1::cmdAdd_Click() {
 }
 
 void frmStep1::cmdClear1_Click() { ConfirmAndClear(fileList_, *dialogs_); }
+
+void frmStep1::CmdAddFolder_Click() {
+  AddFolderOfCards(
+      fileList_, *dialogs_, [this](bool on) { CmdExtractDBX.setEnabled(on); },
+      [] { QCoreApplication::processEvents(); });
+}
 
 void frmStep1::closeEvent(QCloseEvent* event) { event->accept(); }
 

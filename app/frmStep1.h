@@ -38,6 +38,7 @@ class frmStep1 : public QWidget {
   void CmdHelp_Click();
   void cmdAdd_Click();
   void cmdClear1_Click();
+  void CmdAddFolder_Click();
 
   FileList& Files() { return fileList_; }
   UserDialogs& Dialogs() { return *dialogs_; }
@@ -69,6 +70,9 @@ class frmStep1 : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Connects a button to a handler; a failure the handler does not catch
+  // ends the click with a message instead of escaping the event loop.
+  void Connect(QPushButton& button, void (frmStep1::*handler)());
   void Place(QWidget& control, int left, int top, int width, int height);
   void SetUpControls();
   void SetTabOrder();

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/util/qstring_printer.h"
+
 #include <QApplication>
 
 #include <deque>
