@@ -3,12 +3,14 @@
 
 #include "app/fonts.h"
 #include "filelist/add_files.h"
+#include "filelist/add_folder.h"
 #include "filelist/widget_dialogs.h"
 #include "util/app_info.h"
 #include "util/registry_gui.h"
 #include "util/twips.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -33,7 +35,7 @@ void SetTextColour(QWidget& widget, const QColor& colour) {
 }
 }  // namespace
 
-frmStep1::frmStep1(UserDialogs* dialogs)
+frmStep1::frmStep1(automation::ComponentFactory& components, UserDialogs* dialogs)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       Shape2(this, kWhite, kGrey),
@@ -60,8 +62,11 @@ frmStep1::frmStep1(UserDialogs* dialogs)
       dialogs_(dialogs != nullptr ? dialogs : ownDialogs_.get()),
       fileList_(grdFiles1, lblCount1),
       cdlgFile(*dialogs_),
+      gridSource_(grdFiles1),
+      run_(components, *this, gridSource_),
       dpi_(LogicalDpi(this)) {
   setWindowTitle(AppTitle());
+  setWindowIcon(AppIcon());
   QFont font(ControlFontFamily());
   font.setPointSizeF(8.25);
   setFont(font);
@@ -144,10 +149,22 @@ void frmStep1::SetUpControls() {
   label(lblCount1, QStringLiteral("0 files"));
   Place(Shape2, -120, 0, 8415, 855);
 
-  connect(&cmdEnd, &QPushButton::clicked, this, &frmStep1::cmdEnd_Click);
-  connect(&CmdHelp, &QPushButton::clicked, this, &frmStep1::CmdHelp_Click);
-  connect(&cmdAdd, &QPushButton::clicked, this, &frmStep1::cmdAdd_Click);
-  connect(&cmdClear1, &QPushButton::clicked, this, &frmStep1::cmdClear1_Click);
+  Connect(cmdEnd, &frmStep1::cmdEnd_Click);
+  Connect(CmdHelp, &frmStep1::CmdHelp_Click);
+  Connect(cmdAdd, &frmStep1::cmdAdd_Click);
+  Connect(cmdClear1, &frmStep1::cmdClear1_Click);
+  Connect(CmdAddFolder, &frmStep1::CmdAddFolder_Click);
+  Connect(CmdExtractDBX, &frmStep1::CmdExtractDBX_Click);
+}
+
+void frmStep1::Connect(QPushButton& button, void (frmStep1::*handler)()) {
+  connect(&button, &QPushButton::clicked, this, [this, handler] {
+    try {
+      (this->*handler)();
+    } catch (const std::exception& e) {
+      dialogs_->MsgBox(QString::fromStdString(e.what()), MsgButtons::Ok, MsgIcon::Exclamation);
+    }
+  });
 }
 
 void frmStep1::SetTabOrder() {
@@ -178,6 +195,55 @@ void frmStep1::cmdAdd_Click() {
 
 void frmStep1::cmdClear1_Click() { ConfirmAndClear(fileList_, *dialogs_); }
 
-void frmStep1::closeEvent(QCloseEvent* event) { event->accept(); }
+void frmStep1::CmdAddFolder_Click() {
+  AddFolderOfCards(
+      fileList_, *dialogs_, [this](bool on) { CmdExtractDBX.setEnabled(on); },
+      [] { QCoreApplication::processEvents(); });
+}
+
+void frmStep1::CmdExtractDBX_Click() {
+  run_.CmdExtractDBX_Click();
+  // A close requested during the run waited for the run's tear-down.
+  if (closePending_ && !run_.isRunning()) {
+    closePending_ = false;
+    close();
+  }
+}
+
+void frmStep1::closeEvent(QCloseEvent* event) {
+  // Closing in the middle of a run would skip its tear-down, which removes
+  // the new store from the profile and so completes the file. The run is
+  // asked to stop after the card at hand instead; the window closes when
+  // it has (see CmdExtractDBX_Click).
+  if (run_.isRunning()) {
+    closePending_ = true;
+    run_.requestStop();
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+QString frmStep1::BrowseForFolder(const QString& title) { return dialogs_->BrowseForFolder(title); }
+
+void frmStep1::setCaption(Caption control, const QString& caption) {
+  switch (control) {
+    case Caption::FrameConversion: FrameConversion.setTitle(caption); break;
+    case Caption::LblCurrentDBX: LblCurrentDBX.setText(caption); break;
+    case Caption::LblProgessCurrent: LblProgessCurrent.setText(caption); break;
+  }
+}
+
+ProgressBar& frmStep1::BarFor(Bar bar) { return bar == Bar::ProgressBar1 ? ProgressBar1 : ProgressBar2; }
+
+void frmStep1::setProgressMin(Bar bar, float value) { BarFor(bar).SetMin(value); }
+void frmStep1::setProgressMax(Bar bar, float value) { BarFor(bar).SetMax(value); }
+void frmStep1::setProgressValue(Bar bar, float value) { BarFor(bar).SetValue(value); }
+void frmStep1::setImportEnabled(bool enabled) { CmdExtractDBX.setEnabled(enabled); }
+void frmStep1::processEvents() { QCoreApplication::processEvents(); }
+
+void frmStep1::showMessage(const QString& caption, const QString& text, const QString& details) {
+  dialogs_->MsgBox(text, MsgButtons::Ok, MsgIcon::Information, caption, details);
+}
 
 }  // namespace quillonet

@@ -3,6 +3,7 @@
 #include "pst/ltp/table_context.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -29,12 +30,8 @@ std::string hexTag(PropTag tag) {
   return buf;
 }
 
-// Cells of fixed types of up to 8 bytes hold the value; every other type
-// holds a 4-byte HNID.
-bool holdsHnid(PropType type) {
-  const std::size_t size = fixedSize(type);
-  return size == 0;
-}
+// Cells of fixed-size types hold the value; every other type holds a 4-byte HNID.
+bool holdsHnid(PropType type) { return fixedSize(type) == 0; }
 
 }  // namespace
 
@@ -226,6 +223,12 @@ const std::vector<ColumnDesc>& TableContextBuilder::columns() const { return imp
 std::size_t TableContextBuilder::rowSize() const { return impl_->rowSize; }
 
 std::size_t TableContextBuilder::rowCount() const { return impl_->rowCount(); }
+
+bool TableContextBuilder::hasRow(std::uint32_t rowId) const {
+  const auto& index = impl_->index;
+  return std::binary_search(index.begin(), index.end(), std::pair<std::uint32_t, std::uint32_t>{rowId, 0},
+                            [](const auto& a, const auto& b) { return a.first < b.first; });
+}
 
 TableContextBuilder::Impl& TableContextBuilder::mutableImpl() {
   if (impl_.use_count() > 1) impl_ = std::make_shared<Impl>(*impl_);

@@ -53,6 +53,7 @@ class TableContextBuilder {
   void setRow(std::uint32_t rowId, std::span<const std::pair<PropTag, PropertyValue>> cells);
   bool removeRow(std::uint32_t rowId);
   std::size_t rowCount() const;
+  bool hasRow(std::uint32_t rowId) const;
 
   // The node's heap pages and subnodes (row matrix, values over 3580 bytes).
   // Costs a copy of the table: rows are stored as the output holds them, so

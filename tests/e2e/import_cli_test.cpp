@@ -112,6 +112,21 @@ TEST(ImportCli, TreeOfMultiCardFilesLandsInItsFolders) {
   EXPECT_EQ(StrictProblems(pst), "");
 }
 
+TEST(ImportCli, HundredFilesOfTwentyCardsInThreeLevels) {
+  QTemporaryDir dir;
+  CardTree tree(dir.path() + "/tree");
+  const QByteArray ends[] = {"\r\n", "\n", "\r"};
+  for (int f = 0; f < 100; ++f) {
+    tree.addFile(QString("L1_%1/L2_%2/L3_%3/f%4.vcf").arg(f % 4).arg(f % 3).arg(f % 5).arg(f), 20, ends[f % 3]);
+  }
+  const CliResult result = RunCli(QStringList{"--dest", dir.path()} + tree.files());
+  ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+  EXPECT_TRUE(result.err.contains("2000 contacts saved")) << result.err.toStdString();
+  const PstReport report = CheckPst(result.lastOutLine());
+  ASSERT_TRUE(report.ok) << report.errors.join("; ").toStdString();
+  ExpectContacts(report, tree);
+}
+
 TEST(ImportCli, SameFileTwiceIsImportedTwice) {
   QTemporaryDir dir;
   CardTree tree(dir.path() + "/c");

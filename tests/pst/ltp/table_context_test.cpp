@@ -165,8 +165,11 @@ TEST(TableContext, ReplaceAndRemoveKeepIndexAndMatrixInStep) {
     tc.setRow(id, {{kDisplayName, PropertyValue::stringFromUtf8("row " + std::to_string(id))}});
   }
   tc.setRow(30, {{kDisplayName, PropertyValue::string(u"replaced")}, {kContentCount, PropertyValue::integer32(9)}});
+  EXPECT_TRUE(tc.hasRow(10));
   EXPECT_TRUE(tc.removeRow(10));
   EXPECT_FALSE(tc.removeRow(10));
+  EXPECT_FALSE(tc.hasRow(10));
+  EXPECT_TRUE(tc.hasRow(50));
   EXPECT_EQ(tc.rowCount(), 4u);
   const auto copy = tc;  // copies do not share later changes
   EXPECT_TRUE(tc.removeRow(50));
