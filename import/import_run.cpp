@@ -7,6 +7,7 @@
 #include "import/failures.h"
 #include "import/store_folders.h"
 #include "import/time_stamp.h"
+#include "util/app_info.h"
 #include "util/registry.h"
 
 namespace quillonet {
@@ -111,7 +112,7 @@ void ImportRun::CmdExtractDBX_Click() {
     return;
   }
   outcome_.status = RunOutcome::Status::Completed;
-  view_.showMessage(QString::fromLatin1(kApplicationTitle), CompletionText(), QString());
+  view_.showMessage(AppTitle(), CompletionText(), QString());
 }
 
 bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& storeID) {

@@ -17,7 +17,6 @@
 
 namespace quillonet {
 
-inline constexpr char kApplicationTitle[] = "Marlix Quillonet Pro";
 inline constexpr char kOutlookErrorCaption[] = "Outlook Error";
 
 // The text of the message shown when the session or the store cannot be set up.

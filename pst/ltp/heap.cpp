@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "pst/error.h"
 #include "pst/ltp/bytes.h"
@@ -39,11 +40,24 @@ HeapBuilder::HeapBuilder(std::uint8_t clientSig) : clientSig_(clientSig) { openP
 
 void HeapBuilder::openPage() {
   if (pages_.size() > 0xFFFF) throw Error("heap larger than 65,536 pages");
-  Page& page = pages_.emplace_back();
-  const std::size_t header = pageHeaderSize(pages_.size() - 1);
-  page.bytes.reserve(pages_.size() == 1 ? 512 : ndb::kMaxBlockData);
-  page.bytes.resize(header);
-  page.ends.push_back(static_cast<std::uint16_t>(header));
+  auto page = std::make_shared<Page>();
+  const std::size_t header = pageHeaderSize(pages_.size());
+  page->bytes.reserve(pages_.empty() ? 512 : ndb::kMaxBlockData);
+  page->bytes.resize(header);
+  page->ends.push_back(static_cast<std::uint16_t>(header));
+  pages_.push_back(std::move(page));
+}
+
+HeapBuilder::Page& HeapBuilder::writable(std::size_t index) {
+  std::shared_ptr<Page>& page = pages_[index];
+  if (page.use_count() > 1) {
+    auto copy = std::make_shared<Page>();
+    copy->bytes.reserve(ndb::kMaxBlockData);
+    copy->bytes = page->bytes;
+    copy->ends = page->ends;
+    page = std::move(copy);
+  }
+  return *page;
 }
 
 Hid HeapBuilder::allocate(std::size_t size) {
@@ -51,48 +65,48 @@ Hid HeapBuilder::allocate(std::size_t size) {
     throw Error("heap allocation of " + std::to_string(size) + " bytes exceeds " +
                 std::to_string(kMaxHeapAlloc));
   }
-  Page* page = &pages_.back();
-  auto fits = [size](const Page& p) {
-    const std::size_t allocs = p.ends.size();  // after this allocation
-    return allocs <= kMaxAllocsPerPage &&
-           align2(p.bytes.size() + size) + 4 + 2 * (allocs + 1) <= ndb::kMaxBlockData;
-  };
-  if (!fits(*page)) {
-    openPage();
-    page = &pages_.back();
-  }
-  page->bytes.resize(page->bytes.size() + size);
-  page->ends.push_back(static_cast<std::uint16_t>(page->bytes.size()));
-  return makeHid(static_cast<std::uint32_t>(pages_.size() - 1),
-                 static_cast<std::uint32_t>(page->ends.size() - 1));
+  const Page& current = *pages_.back();
+  const std::size_t allocs = current.ends.size();  // after this allocation
+  const bool fits = allocs <= kMaxAllocsPerPage &&
+                    align2(current.bytes.size() + size) + 4 + 2 * (allocs + 1) <= ndb::kMaxBlockData;
+  if (!fits) openPage();
+  Page& page = writable(pages_.size() - 1);
+  page.bytes.resize(page.bytes.size() + size);
+  page.ends.push_back(static_cast<std::uint16_t>(page.bytes.size()));
+  allocated_ += size;
+  return makeHid(static_cast<std::uint32_t>(pages_.size() - 1), static_cast<std::uint32_t>(page.ends.size() - 1));
 }
 
 Hid HeapBuilder::allocate(std::span<const std::uint8_t> bytes) {
   const Hid hid = allocate(bytes.size());
   if (!bytes.empty()) {
-    Page& page = pages_.back();
+    Page& page = *pages_.back();
     std::memcpy(page.bytes.data() + page.bytes.size() - bytes.size(), bytes.data(), bytes.size());
   }
   return hid;
 }
 
 std::span<std::uint8_t> HeapBuilder::at(Hid hid) {
-  const std::uint32_t block = hidBlockIndex(hid);
+  (void)std::as_const(*this).at(hid);  // checks the HID
+  Page& page = writable(hidBlockIndex(hid));
   const std::uint32_t index = hidAllocIndex(hid);
-  if ((hid & 0x1F) != 0 || block >= pages_.size() || index == 0 || index >= pages_[block].ends.size()) {
-    throw Error("no heap allocation with HID " + std::to_string(hid));
-  }
-  Page& page = pages_[block];
   return std::span<std::uint8_t>(page.bytes).subspan(page.ends[index - 1], page.ends[index] - page.ends[index - 1]);
 }
 
-std::vector<std::vector<std::uint8_t>> HeapBuilder::finish() && {
-  std::vector<std::uint8_t> fill(pages_.size());
-  for (std::size_t i = 0; i < pages_.size(); ++i) {
-    const Page& page = pages_[i];
-    const std::size_t length = align2(page.bytes.size()) + 4 + 2 * page.ends.size();
-    fill[i] = heapFillLevel(ndb::kMaxBlockData - length);
+std::span<const std::uint8_t> HeapBuilder::at(Hid hid) const {
+  const std::uint32_t block = hidBlockIndex(hid);
+  const std::uint32_t index = hidAllocIndex(hid);
+  if ((hid & 0x1F) != 0 || block >= pages_.size() || index == 0 || index >= pages_[block]->ends.size()) {
+    throw Error("no heap allocation with HID " + std::to_string(hid));
   }
+  const Page& page = *pages_[block];
+  return std::span<const std::uint8_t>(page.bytes).subspan(page.ends[index - 1], page.ends[index] - page.ends[index - 1]);
+}
+
+std::vector<std::vector<std::uint8_t>> HeapBuilder::finish() const {
+  auto lengthOf = [](const Page& page) { return align2(page.bytes.size()) + 4 + 2 * page.ends.size(); };
+  std::vector<std::uint8_t> fill(pages_.size());
+  for (std::size_t i = 0; i < pages_.size(); ++i) fill[i] = heapFillLevel(ndb::kMaxBlockData - lengthOf(*pages_[i]));
   // rgbFillLevel: two pages per byte, the even page in the low nibble.
   auto putFill = [&fill](std::uint8_t* out, std::size_t first, std::size_t count) {
     for (std::size_t k = 0; k < count && first + k < fill.size(); ++k) {
@@ -103,26 +117,28 @@ std::vector<std::vector<std::uint8_t>> HeapBuilder::finish() && {
   std::vector<std::vector<std::uint8_t>> out;
   out.reserve(pages_.size());
   for (std::size_t i = 0; i < pages_.size(); ++i) {
-    Page& page = pages_[i];
-    std::vector<std::uint8_t>& b = page.bytes;
-    const std::size_t ibHnpm = align2(b.size());
-    b.resize(ibHnpm);
+    const Page& page = *pages_[i];
+    const std::size_t ibHnpm = align2(page.bytes.size());
+    std::vector<std::uint8_t>& b = out.emplace_back();
+    b.reserve(lengthOf(page));
+    b.assign(page.bytes.begin(), page.bytes.end());
+    b.resize(lengthOf(page));
     le::put16(b.data(), static_cast<std::uint16_t>(ibHnpm));
     if (i == 0) {
       b[2] = kHeapSig;
       b[3] = clientSig_;
       le::put32(b.data() + 4, userRoot_);
+      std::memset(b.data() + 8, 0, 4);
       putFill(b.data() + 8, 0, 8);
     } else if (i % 128 == 8) {
+      std::memset(b.data() + 2, 0, 64);
       putFill(b.data() + 2, i, 128);
     }
-    const std::size_t cAlloc = page.ends.size() - 1;
-    le::append16(b, static_cast<std::uint16_t>(cAlloc));
-    le::append16(b, 0);  // cFree
-    for (std::uint16_t end : page.ends) le::append16(b, end);
-    out.push_back(std::move(b));
+    std::uint8_t* map = b.data() + ibHnpm;
+    le::put16(map, static_cast<std::uint16_t>(page.ends.size() - 1));  // cAlloc
+    le::put16(map + 2, 0);                                               // cFree
+    for (std::size_t k = 0; k < page.ends.size(); ++k) le::put16(map + 4 + 2 * k, page.ends[k]);
   }
-  pages_.clear();
   return out;
 }
 

@@ -2,6 +2,7 @@
 // page by page, each page becoming one data block of the node.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -26,6 +27,7 @@ constexpr std::uint32_t hidAllocIndex(Hid hid) { return (hid >> 5) & 0x7FF; }
 // 4-bit fill level of a heap page with `freeBytes` left (0: 3584 or more free).
 std::uint8_t heapFillLevel(std::size_t freeBytes);
 
+// A builder is copyable: a copy can be finished while the original grows on.
 // Appends allocations in order, opening a new page when the next one (with
 // its page-map entry) would not fit the 8176-byte block or the 2047-entry
 // HID index. Pages are finished (headers, page maps, fill levels) by finish().
@@ -38,12 +40,16 @@ class HeapBuilder {
   Hid allocate(std::span<const std::uint8_t> bytes);
   // The bytes of an allocation made earlier, for filling in later.
   std::span<std::uint8_t> at(Hid hid);
+  std::span<const std::uint8_t> at(Hid hid) const;
 
   void setUserRoot(Hid hid) { userRoot_ = hid; }
   std::size_t pageCount() const { return pages_.size(); }
+  // Bytes allocated so far (headers and page maps not counted).
+  std::size_t allocatedBytes() const { return allocated_; }
 
-  // The finished pages, one per data block of the node.
-  std::vector<std::vector<std::uint8_t>> finish() &&;
+  // The finished pages, one per data block of the node: headers, page maps
+  // and fill levels written into fresh vectors of their exact size.
+  std::vector<std::vector<std::uint8_t>> finish() const;
 
  private:
   struct Page {
@@ -51,10 +57,14 @@ class HeapBuilder {
     std::vector<std::uint16_t> ends;   // rgibAlloc: first start, then each allocation's end
   };
   void openPage();
+  Page& writable(std::size_t index);  // unshares a page a copy still shares
 
   std::uint8_t clientSig_;
   Hid userRoot_ = 0;
-  std::vector<Page> pages_;
+  std::size_t allocated_ = 0;
+  // Pages are shared between copies until one of them writes to a page, so
+  // copying a large heap to finish it costs no copy of its bytes.
+  std::vector<std::shared_ptr<Page>> pages_;
 };
 
 }  // namespace pst::ltp

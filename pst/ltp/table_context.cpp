@@ -3,6 +3,7 @@
 #include "pst/ltp/table_context.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -19,6 +20,9 @@ namespace {
 constexpr std::uint8_t kTcInfoType = 0x7C;
 constexpr std::size_t kTcInfoHeader = 22;
 constexpr std::size_t kMaxColumns = 255;  // cCols is one byte
+constexpr Hid kRowIndexHid = 0x20;          // the row index BTHHEADER, first allocation
+constexpr Hid kTcInfoHid = 0x40;            // TCINFO, second allocation
+constexpr ndb::Nid kMatrixNid = ndb::makeNid(ndb::NID_TYPE_LTP, 1);
 
 std::string hexTag(PropTag tag) {
   char buf[16];
@@ -26,12 +30,8 @@ std::string hexTag(PropTag tag) {
   return buf;
 }
 
-// Cells of fixed types of up to 8 bytes hold the value; every other type
-// holds a 4-byte HNID.
-bool holdsHnid(PropType type) {
-  const std::size_t size = fixedSize(type);
-  return size == 0;
-}
+// Cells of fixed-size types hold the value; every other type holds a 4-byte HNID.
+bool holdsHnid(PropType type) { return fixedSize(type) == 0; }
 
 }  // namespace
 
@@ -41,33 +41,40 @@ std::uint8_t tableCellSize(PropType type) {
   return static_cast<std::uint8_t>(size == 0 ? 4 : size);
 }
 
-// Rows are kept as the row matrix will hold them, except that a variable-size
-// cell holds 1 + the offset of its value in `var` (0: empty value), where each
-// value is stored as a 4-byte length and its bytes. build() turns those into
-// HNIDs. Replaced values stay in `var` as garbage until it is compacted.
+// Rows are kept as the row matrix will hold them: in blocks of as many whole
+// rows as fit 8176 bytes, variable-size cells already holding their HNIDs
+// into a heap that holds the BTHHEADER (HID 0x20), TCINFO (0x40) and the cell
+// values. build() copies all of it and adds the row index, so appending rows
+// never revisits earlier ones. Values of replaced or removed cells stay in
+// the heap as garbage until compact() lays the heap out afresh.
 struct TableContextBuilder::Impl {
-  std::vector<ColumnDesc> columns;  // sorted by tag
+  std::vector<ColumnDesc> columns;       // sorted by tag
   std::vector<std::uint8_t> hnidColumn;  // per column: 1 when the cell is an HNID
   std::vector<std::uint16_t> varCells;   // ibData of HNID cells, ascending
   std::vector<std::uint8_t> varBits;     // their iBit, same order
   std::uint16_t rgib[4] = {};            // TCI_4b, TCI_2b, TCI_1b, TCI_bm
   std::size_t rowSize = 0;
+  std::size_t rowsPerBlock = 0;
 
-  std::vector<std::uint8_t> rows;
-  std::vector<std::uint8_t> var;
-  std::size_t varGarbage = 0;
+  std::vector<std::vector<std::uint8_t>> matrix;
+  HeapBuilder heap{kClientSigTc};
+  std::map<ndb::Nid, std::vector<std::uint8_t>> bigValues;  // cells over kMaxHeapAlloc
+  std::uint32_t nextBigIndex = 2;  // NID_TYPE_LTP index 1 is the row matrix
+  std::size_t garbage = 0;         // heap bytes no cell refers to any more
   // RowId -> row number, sorted by RowId.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> index;
   std::uint32_t nextRowVer = 1;
 
   void finishLayout();
+  void resetHeap();
   std::size_t rowCount() const { return index.size(); }
+  std::uint8_t* row(std::size_t r) { return matrix[r / rowsPerBlock].data() + (r % rowsPerBlock) * rowSize; }
   bool cellExists(const std::uint8_t* row, std::uint8_t iBit) const {
     return (row[rgib[2] + (iBit >> 3)] & (0x80 >> (iBit & 7))) != 0;
   }
-  std::uint32_t appendVar(std::span<const std::uint8_t> bytes);
-  std::size_t garbageOf(const std::uint8_t* row) const;
-  void compactVar();
+  std::uint32_t storeValue(std::span<const std::uint8_t> bytes);
+  void dropValues(const std::uint8_t* row);
+  void compact();
 };
 
 void TableContextBuilder::Impl::finishLayout() {
@@ -129,43 +136,51 @@ void TableContextBuilder::Impl::finishLayout() {
     varCells.push_back(c->ibData);
     varBits.push_back(c->iBit);
   }
+  rowsPerBlock = ndb::kMaxBlockData / rowSize;
+  resetHeap();
 }
 
-std::uint32_t TableContextBuilder::Impl::appendVar(std::span<const std::uint8_t> bytes) {
+void TableContextBuilder::Impl::resetHeap() {
+  heap = HeapBuilder(kClientSigTc);
+  const Hid header = heap.allocate(kBthHeaderSize);
+  const Hid info = heap.allocate(kTcInfoHeader + 8 * columns.size());
+  heap.setUserRoot(info);
+  if (header != kRowIndexHid || info != kTcInfoHid) throw Error("unexpected TC heap layout");
+}
+
+std::uint32_t TableContextBuilder::Impl::storeValue(std::span<const std::uint8_t> bytes) {
   if (bytes.empty()) return 0;
-  if (var.size() + 4 + bytes.size() >= UINT32_MAX) throw Error("table cell data larger than 4 GB");
-  const auto ref = static_cast<std::uint32_t>(var.size() + 1);
-  le::append32(var, static_cast<std::uint32_t>(bytes.size()));
-  var.insert(var.end(), bytes.begin(), bytes.end());
-  return ref;
+  if (bytes.size() <= kMaxHeapAlloc) return heap.allocate(bytes);
+  const ndb::Nid nid = ndb::makeNid(ndb::NID_TYPE_LTP, nextBigIndex++);
+  bigValues.emplace(nid, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+  return nid;
 }
 
-std::size_t TableContextBuilder::Impl::garbageOf(const std::uint8_t* row) const {
-  std::size_t total = 0;
+void TableContextBuilder::Impl::dropValues(const std::uint8_t* r) {
   for (std::size_t k = 0; k < varCells.size(); ++k) {
-    if (!cellExists(row, varBits[k])) continue;
-    const std::uint32_t ref = le::get32(row + varCells[k]);
-    if (ref != 0) total += 4 + le::get32(var.data() + ref - 1);
-  }
-  return total;
-}
-
-void TableContextBuilder::Impl::compactVar() {
-  std::vector<std::uint8_t> fresh;
-  fresh.reserve(var.size() - varGarbage);
-  for (std::size_t r = 0; r < rowCount(); ++r) {
-    std::uint8_t* row = rows.data() + r * rowSize;
-    for (std::size_t k = 0; k < varCells.size(); ++k) {
-      if (!cellExists(row, varBits[k])) continue;
-      const std::uint32_t ref = le::get32(row + varCells[k]);
-      if (ref == 0) continue;
-      const std::uint32_t len = le::get32(var.data() + ref - 1);
-      le::put32(row + varCells[k], static_cast<std::uint32_t>(fresh.size() + 1));
-      fresh.insert(fresh.end(), var.begin() + ref - 1, var.begin() + ref + 3 + len);
+    if (!cellExists(r, varBits[k])) continue;
+    const std::uint32_t hnid = le::get32(r + varCells[k]);
+    if (hnid == 0) continue;
+    if ((hnid & 0x1F) == 0) {
+      garbage += std::as_const(heap).at(hnid).size();
+    } else {
+      bigValues.erase(hnid);
     }
   }
-  var = std::move(fresh);
-  varGarbage = 0;
+}
+
+void TableContextBuilder::Impl::compact() {
+  HeapBuilder old = std::move(heap);
+  resetHeap();
+  for (std::size_t r = 0; r < rowCount(); ++r) {
+    std::uint8_t* p = row(r);
+    for (std::size_t k = 0; k < varCells.size(); ++k) {
+      if (!cellExists(p, varBits[k])) continue;
+      const std::uint32_t hnid = le::get32(p + varCells[k]);
+      if (hnid != 0 && (hnid & 0x1F) == 0) le::put32(p + varCells[k], heap.allocate(std::as_const(old).at(hnid)));
+    }
+  }
+  garbage = 0;
 }
 
 TableContextBuilder::TableContextBuilder(std::vector<PropTag> tags) : impl_(std::make_shared<Impl>()) {
@@ -209,68 +224,92 @@ std::size_t TableContextBuilder::rowSize() const { return impl_->rowSize; }
 
 std::size_t TableContextBuilder::rowCount() const { return impl_->rowCount(); }
 
+bool TableContextBuilder::hasRow(std::uint32_t rowId) const {
+  const auto& index = impl_->index;
+  return std::binary_search(index.begin(), index.end(), std::pair<std::uint32_t, std::uint32_t>{rowId, 0},
+                            [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
 TableContextBuilder::Impl& TableContextBuilder::mutableImpl() {
   if (impl_.use_count() > 1) impl_ = std::make_shared<Impl>(*impl_);
   return *impl_;
 }
 
-void TableContextBuilder::setRow(std::uint32_t rowId, const std::map<PropTag, PropertyValue>& cells) {
+std::size_t TableContextBuilder::findColumn(PropTag tag) const {
+  const auto& cols = impl_->columns;
+  const auto it = std::lower_bound(cols.begin(), cols.end(), tag,
+                                   [](const ColumnDesc& c, PropTag t) { return c.tag < t; });
+  return it != cols.end() && it->tag == tag ? static_cast<std::size_t>(it - cols.begin()) : cols.size();
+}
+
+template <typename It>
+void TableContextBuilder::setRowFrom(std::uint32_t rowId, It begin, It end) {
   // Check every cell before anything changes, so a bad value loses nothing.
-  const Impl& view = *impl_;
+  const std::size_t none = impl_->columns.size();
   bool hasRowVer = false;
-  {
-    auto col = view.columns.begin();
-    for (const auto& [tag, value] : cells) {
-      while (col != view.columns.end() && col->tag < tag) ++col;
-      if (col == view.columns.end() || col->tag != tag) continue;
-      if (value.type != tagType(tag)) {
-        throw Error("cell " + hexTag(tag) + " holds a value of type " +
-                    hexTag(static_cast<PropTag>(value.type)));
-      }
-      value.validate();
-      if (tag == kPidTagLtpRowVer) hasRowVer = true;
+  for (It it = begin; it != end; ++it) {
+    const auto& [tag, value] = *it;
+    if (findColumn(tag) == none) continue;
+    if (value.type != tagType(tag)) {
+      throw Error("cell " + hexTag(tag) + " holds a value of type " + hexTag(static_cast<PropTag>(value.type)));
     }
+    value.validate();
+    if (tag == kPidTagLtpRowVer) hasRowVer = true;
   }
 
   Impl& impl = mutableImpl();
-  std::vector<std::uint8_t> row(impl.rowSize, 0);
-  std::uint8_t* ceb = row.data() + impl.rgib[2];
-  std::size_t c = 0;
-  for (const auto& [tag, value] : cells) {
-    while (c < impl.columns.size() && impl.columns[c].tag < tag) ++c;
-    if (c == impl.columns.size() || impl.columns[c].tag != tag) continue;
-    const ColumnDesc& col = impl.columns[c];
-    if (impl.hnidColumn[c]) {
-      le::put32(row.data() + col.ibData, impl.appendVar(value.data));
-    } else {
-      std::memcpy(row.data() + col.ibData, value.data.data(), col.cbData);
-    }
-    ceb[col.iBit >> 3] |= static_cast<std::uint8_t>(0x80 >> (col.iBit & 7));
-  }
-  le::put32(row.data(), rowId);
-  ceb[0] |= 0x80;
-  if (!hasRowVer) {
-    le::put32(row.data() + 4, impl.nextRowVer++);
-    ceb[0] |= 0x40;
-  }
-
   auto& index = impl.index;
   auto pos = index.end();
   if (!index.empty() && index.back().first >= rowId) {
     pos = std::lower_bound(index.begin(), index.end(), rowId,
                            [](const auto& e, std::uint32_t id) { return e.first < id; });
   }
-  if (pos != index.end() && pos->first == rowId) {
-    std::uint8_t* old = impl.rows.data() + std::size_t{pos->second} * impl.rowSize;
-    impl.varGarbage += impl.garbageOf(old);
-    std::memcpy(old, row.data(), impl.rowSize);
-    if (impl.varGarbage > (1u << 20) && impl.varGarbage * 2 > impl.var.size()) impl.compactVar();
-    return;
+  const bool replace = pos != index.end() && pos->first == rowId;
+  if (!replace && index.size() >= UINT32_MAX) throw Error("table with more than 4,294,967,295 rows");
+
+  std::uint8_t* row;
+  if (replace) {
+    row = impl.row(pos->second);
+    impl.dropValues(row);
+    std::memset(row, 0, impl.rowSize);
+  } else {
+    if (impl.matrix.empty() || impl.matrix.back().size() == impl.rowsPerBlock * impl.rowSize) {
+      impl.matrix.emplace_back().reserve(impl.rowsPerBlock * impl.rowSize);
+    }
+    auto& block = impl.matrix.back();
+    block.resize(block.size() + impl.rowSize, 0);
+    row = block.data() + block.size() - impl.rowSize;
   }
-  if (index.size() >= UINT32_MAX) throw Error("table with more than 4,294,967,295 rows");
-  const auto number = static_cast<std::uint32_t>(index.size());
-  impl.rows.insert(impl.rows.end(), row.begin(), row.end());
-  index.insert(pos, {rowId, number});
+
+  std::uint8_t* ceb = row + impl.rgib[2];
+  for (It it = begin; it != end; ++it) {
+    const auto& [tag, value] = *it;
+    const std::size_t c = findColumn(tag);
+    if (c == none) continue;
+    const ColumnDesc& col = impl.columns[c];
+    if (impl.hnidColumn[c]) {
+      le::put32(row + col.ibData, impl.storeValue(value.data));
+    } else {
+      std::memcpy(row + col.ibData, value.data.data(), col.cbData);
+    }
+    ceb[col.iBit >> 3] |= static_cast<std::uint8_t>(0x80 >> (col.iBit & 7));
+  }
+  le::put32(row, rowId);
+  ceb[0] |= 0x80;
+  if (!hasRowVer) {
+    le::put32(row + 4, impl.nextRowVer++);
+    ceb[0] |= 0x40;
+  }
+  if (!replace) index.insert(pos, {rowId, static_cast<std::uint32_t>(index.size())});
+  if (impl.garbage > (1u << 20) && impl.garbage * 2 > impl.heap.allocatedBytes()) impl.compact();
+}
+
+void TableContextBuilder::setRow(std::uint32_t rowId, const std::map<PropTag, PropertyValue>& cells) {
+  setRowFrom(rowId, cells.begin(), cells.end());
+}
+
+void TableContextBuilder::setRow(std::uint32_t rowId, std::span<const std::pair<PropTag, PropertyValue>> cells) {
+  setRowFrom(rowId, cells.begin(), cells.end());
 }
 
 bool TableContextBuilder::removeRow(std::uint32_t rowId) {
@@ -284,78 +323,66 @@ bool TableContextBuilder::removeRow(std::uint32_t rowId) {
   auto& index = impl.index;
   const auto pos = index.begin() + offset;
   const std::uint32_t number = pos->second;
-  const std::uint32_t last = static_cast<std::uint32_t>(index.size() - 1);
-  impl.varGarbage += impl.garbageOf(impl.rows.data() + std::size_t{number} * impl.rowSize);
+  const auto last = static_cast<std::uint32_t>(index.size() - 1);
+  impl.dropValues(impl.row(number));
   index.erase(pos);
   // Row order in the matrix is free: the last row moves into the gap.
   if (number != last) {
-    std::uint8_t* gap = impl.rows.data() + std::size_t{number} * impl.rowSize;
-    const std::uint8_t* moved = impl.rows.data() + std::size_t{last} * impl.rowSize;
-    std::memcpy(gap, moved, impl.rowSize);
+    std::uint8_t* gap = impl.row(number);
+    std::memcpy(gap, impl.row(last), impl.rowSize);
     const std::uint32_t movedId = le::get32(gap);
     const auto entry = std::lower_bound(index.begin(), index.end(), movedId,
                                         [](const auto& e, std::uint32_t id) { return e.first < id; });
     entry->second = number;
   }
-  impl.rows.resize(impl.rows.size() - impl.rowSize);
+  auto& tail = impl.matrix.back();
+  tail.resize(tail.size() - impl.rowSize);
+  if (tail.empty()) impl.matrix.pop_back();
   if (index.empty()) {
-    impl.var.clear();
-    impl.varGarbage = 0;
-  } else if (impl.varGarbage > (1u << 20) && impl.varGarbage * 2 > impl.var.size()) {
-    impl.compactVar();
+    impl.resetHeap();
+    impl.garbage = 0;
+  } else if (impl.garbage > (1u << 20) && impl.garbage * 2 > impl.heap.allocatedBytes()) {
+    impl.compact();
   }
   return true;
 }
 
 ndb::NodeData TableContextBuilder::build() const {
-  const Impl& impl = *impl_;
+  // Garbage left by replaced or removed rows is dropped first; the table's
+  // content does not change, so this is done even on a const builder.
+  Impl& impl = *impl_;
+  if (impl.garbage > 0) impl.compact();
   const std::size_t n = impl.rowCount();
   const std::size_t rowSize = impl.rowSize;
-  ndb::NodeData out;
-  std::uint32_t nextSubnode = 1;
-  auto subnodeNid = [&nextSubnode] { return ndb::makeNid(ndb::NID_TYPE_LTP, nextSubnode++); };
 
-  HeapBuilder heap(kClientSigTc);
-  const Hid rowIndexHeader = heap.allocate(kBthHeaderSize);
-  const Hid tcInfo = heap.allocate(kTcInfoHeader + 8 * impl.columns.size());
-  heap.setUserRoot(tcInfo);
+  ndb::NodeData out;
+  HeapBuilder heap = impl.heap;
 
   // The row matrix: one heap allocation when small, else a subnode whose
   // blocks hold whole rows, every block but the last padded to 8176 bytes.
+  std::uint32_t hnidRows = 0;
   const std::size_t matrixSize = n * rowSize;
-  const bool inHeap = matrixSize <= kMaxHeapAlloc;
-  const std::size_t rowsPerBlock = inHeap ? std::max<std::size_t>(n, 1) : ndb::kMaxBlockData / rowSize;
-  Hid matrixHid = 0;
-  if (n > 0 && inHeap) matrixHid = heap.allocate(matrixSize);
-
-  std::vector<std::vector<std::uint8_t>> matrix((n + rowsPerBlock - 1) / rowsPerBlock);
-  for (std::size_t b = 0; b < matrix.size(); ++b) {
-    const std::size_t rowsHere = std::min(rowsPerBlock, n - b * rowsPerBlock);
-    const bool last = b + 1 == matrix.size();
-    matrix[b].assign(last || inHeap ? rowsHere * rowSize : ndb::kMaxBlockData, 0);
-    std::memcpy(matrix[b].data(), impl.rows.data() + b * rowsPerBlock * rowSize, rowsHere * rowSize);
-  }
-
-  // Variable-size cells: each value to its own allocation (or subnode).
-  const std::size_t varCount = impl.varCells.size();
-  for (std::size_t r = 0; r < n && varCount > 0; ++r) {
-    std::uint8_t* row = matrix[r / rowsPerBlock].data() + (r % rowsPerBlock) * rowSize;
-    for (std::size_t k = 0; k < varCount; ++k) {
-      std::uint8_t* cell = row + impl.varCells[k];
-      const std::uint32_t ref = le::get32(cell);
-      if (ref == 0 || !impl.cellExists(row, impl.varBits[k])) continue;
-      const std::uint32_t len = le::get32(impl.var.data() + ref - 1);
-      const std::span<const std::uint8_t> value(impl.var.data() + ref + 3, len);
-      std::uint32_t hnid;
-      if (len <= kMaxHeapAlloc) {
-        hnid = heap.allocate(value);
-      } else {
-        hnid = subnodeNid();
-        out.subnodes.emplace(hnid, streamNode(value));
-      }
-      le::put32(cell, hnid);
+  if (n > 0 && matrixSize <= kMaxHeapAlloc) {
+    hnidRows = heap.allocate(matrixSize);
+    auto dest = heap.at(hnidRows);
+    std::size_t at = 0;
+    for (const auto& block : impl.matrix) {
+      std::memcpy(dest.data() + at, block.data(), block.size());
+      at += block.size();
+    }
+  } else if (n > 0) {
+    hnidRows = kMatrixNid;
+    ndb::NodeData& sub = out.subnodes[kMatrixNid];
+    sub.blocks.reserve(impl.matrix.size());
+    for (std::size_t b = 0; b < impl.matrix.size(); ++b) {
+      const bool last = b + 1 == impl.matrix.size();
+      auto& block = sub.blocks.emplace_back();
+      block.reserve(last ? impl.matrix[b].size() : ndb::kMaxBlockData);
+      block.assign(impl.matrix[b].begin(), impl.matrix[b].end());
+      block.resize(last ? impl.matrix[b].size() : ndb::kMaxBlockData);
     }
   }
+  for (const auto& [nid, value] : impl.bigValues) out.subnodes.emplace(nid, streamNode(value));
 
   // Row index: RowId -> row number, sorted by RowId.
   std::vector<std::uint8_t> records(n * 8);
@@ -363,22 +390,13 @@ ndb::NodeData TableContextBuilder::build() const {
     le::put32(records.data() + 8 * i, impl.index[i].first);
     le::put32(records.data() + 8 * i + 4, impl.index[i].second);
   }
-  writeBth(heap, rowIndexHeader, 4, 4, records);
+  writeBth(heap, kRowIndexHid, 4, 4, records);
 
-  std::uint32_t hnidRows = 0;
-  if (n > 0 && inHeap) {
-    std::memcpy(heap.at(matrixHid).data(), matrix[0].data(), matrixSize);
-    hnidRows = matrixHid;
-  } else if (n > 0) {
-    hnidRows = subnodeNid();
-    out.subnodes.emplace(hnidRows, ndb::NodeData{std::move(matrix), {}});
-  }
-
-  auto info = heap.at(tcInfo);
+  auto info = heap.at(kTcInfoHid);
   info[0] = kTcInfoType;
   info[1] = static_cast<std::uint8_t>(impl.columns.size());
   for (int i = 0; i < 4; ++i) le::put16(info.data() + 2 + 2 * i, impl.rgib[i]);
-  le::put32(info.data() + 10, rowIndexHeader);
+  le::put32(info.data() + 10, kRowIndexHid);
   le::put32(info.data() + 14, hnidRows);
   le::put32(info.data() + 18, 0);  // hidIndex, deprecated
   std::uint8_t* desc = info.data() + kTcInfoHeader;

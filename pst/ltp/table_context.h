@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "pst/ltp/property_value.h"
@@ -47,15 +49,24 @@ class TableContextBuilder {
   // the row gets the next value of a per-table counter. A cell whose value
   // does not match its column's type throws pst::Error and changes nothing.
   void setRow(std::uint32_t rowId, const std::map<PropTag, PropertyValue>& cells);
+  // The same with cells in any order (no map to build per row).
+  void setRow(std::uint32_t rowId, std::span<const std::pair<PropTag, PropertyValue>> cells);
   bool removeRow(std::uint32_t rowId);
   std::size_t rowCount() const;
+  bool hasRow(std::uint32_t rowId) const;
 
   // The node's heap pages and subnodes (row matrix, values over 3580 bytes).
+  // Costs a copy of the table: rows are stored as the output holds them, so
+  // building after appending rows does no work for the rows already there.
+  // Not to be called on one builder from two threads at once.
   ndb::NodeData build() const;
 
  private:
   struct Impl;
   Impl& mutableImpl();  // copy on write: copies of a builder never share changes
+  std::size_t findColumn(PropTag tag) const;  // index in columns(), or its size
+  template <typename It>
+  void setRowFrom(std::uint32_t rowId, It begin, It end);
   std::shared_ptr<Impl> impl_;
 };
 

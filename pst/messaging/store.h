@@ -11,23 +11,11 @@
 #include <vector>
 
 #include "pst/ltp/property_value.h"
+#include "pst/messaging/named_property.h"
 #include "pst/ndb/node_data.h"
 
 namespace pst {
 
-using Guid = std::array<std::uint8_t, 16>;  // as stored on disk (GUID little-endian fields)
-
-// A named property: a property set and either a numeric LID or a string name.
-struct NamedId {
-  Guid set;
-  std::uint32_t lid = 0;
-  bool operator==(const NamedId&) const = default;
-};
-struct NamedString {
-  Guid set;
-  std::u16string name;
-  bool operator==(const NamedString&) const = default;
-};
 // A property is addressed by its tag id (< 0x8000) or by name.
 using PropertyKey = std::variant<ltp::PropId, NamedId, NamedString>;
 

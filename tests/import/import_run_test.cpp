@@ -160,6 +160,22 @@ TEST_F(ImportRunTest, WholeRunInOrderWithCaptionsAndProgress) {
   EXPECT_EQ(files.row, 2);
 }
 
+TEST_F(ImportRunTest, WindowsPathsGoToTheirFoldersOnEveryDrive) {
+  files.set({"C:\\Cards\\Work\\a.vcf", " D:\\Cards\\b.vcf "});
+  view.destination = "C:\\Out";
+  run();
+  EXPECT_EQ(outcome.pstPath, "C:\\Out\\MarlixContacts" + kStamp + ".pst");
+  EXPECT_EQ(world.removed[0]->root->tree(), (QStringList{"Cards", "Cards\\Work"}));
+  EXPECT_EQ(world.callsStartingWith("Session.GetFolderFromPath"),
+            (QStringList{"Session.GetFolderFromPath(\\\\" + kDisplayName + "\\Cards\\Work)",
+                         "Session.GetFolderFromPath(\\\\" + kDisplayName + "\\Cards)"}));
+  // The trimmed path is counted and imported.
+  EXPECT_TRUE(world.calls.contains("Item.Import(D:\\Cards\\b.vcf, 6)"));
+  EXPECT_EQ(outcome.filesFailed, 2);  // neither file exists here
+  EXPECT_EQ(view.captions[Caption::LblCurrentDBX],
+            (QStringList{"Importing Contacts... from (Cards\\Work)", "Importing Contacts... from (Cards)"}));
+}
+
 TEST_F(ImportRunTest, SplitFileCaptionCountsListedFilesPlusCards) {
   QStringList paths;
   for (int i = 0; i < 3; ++i) paths << write(QString("Cards/%1.vcf").arg(i), Card("One"));

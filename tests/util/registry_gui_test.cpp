@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/util/qstring_printer.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>

@@ -160,3 +160,15 @@ TEST(Bth, RejectsUnsortedOrRepeatedKeysAndBadSizes) {
   // Keys compare as little-endian integers: 0x0100 > 0x00FF.
   EXPECT_NO_THROW(writeBth(heap, header, 2, 2, Bytes{0xFF, 0, 0, 0, 0, 1, 0, 0}));
 }
+
+TEST(Heap, CopiesShareNoChanges) {
+  HeapBuilder heap(kClientSigPc);
+  const Hid a = heap.allocate(Bytes{1, 2});
+  HeapBuilder copy = heap;
+  heap.at(a)[0] = 9;                              // writes to the original only
+  const Hid b = copy.allocate(Bytes{3});          // grows the copy only
+  EXPECT_EQ(copy.at(a)[0], 1);
+  EXPECT_THROW((void)std::as_const(heap).at(b), pst::Error);
+  EXPECT_EQ(ltptest::readHeap({copy.finish(), {}}).get(b), Bytes{3});
+  EXPECT_EQ(ltptest::readHeap({heap.finish(), {}}).get(a), (Bytes{9, 2}));
+}

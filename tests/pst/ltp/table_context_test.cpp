@@ -165,8 +165,11 @@ TEST(TableContext, ReplaceAndRemoveKeepIndexAndMatrixInStep) {
     tc.setRow(id, {{kDisplayName, PropertyValue::stringFromUtf8("row " + std::to_string(id))}});
   }
   tc.setRow(30, {{kDisplayName, PropertyValue::string(u"replaced")}, {kContentCount, PropertyValue::integer32(9)}});
+  EXPECT_TRUE(tc.hasRow(10));
   EXPECT_TRUE(tc.removeRow(10));
   EXPECT_FALSE(tc.removeRow(10));
+  EXPECT_FALSE(tc.hasRow(10));
+  EXPECT_TRUE(tc.hasRow(50));
   EXPECT_EQ(tc.rowCount(), 4u);
   const auto copy = tc;  // copies do not share later changes
   EXPECT_TRUE(tc.removeRow(50));
@@ -208,4 +211,48 @@ TEST(TableContext, CellsOver3580BytesGoToSubnodes) {
   EXPECT_EQ(t.rows[0].at(0x00710102), big);
   EXPECT_TRUE(t.rows[1].at(0x00710102).empty());
   EXPECT_EQ(node.subnodes.size(), 1u);
+}
+
+TEST(TableContext, AppendingRowsLeavesEarlierBlocksUnchanged) {
+  auto tc = TableContextBuilder::withLayout(templates::contentsTable());
+  for (std::uint32_t i = 0; i < 5000; ++i) tc.setRow((i + 1) << 5 | 4, contactRow(i));
+  const auto before = tc.build();
+  for (std::uint32_t i = 5000; i < 10000; ++i) tc.setRow((i + 1) << 5 | 4, contactRow(i));
+  const auto after = tc.build();
+  ASSERT_EQ(ltptest::readTc(after).rows.size(), 10000u);
+  // Whole row-matrix blocks and the heap pages holding only earlier cells
+  // come out byte for byte as before, so a writer can keep them.
+  const auto& m0 = before.subnodes.begin()->second.blocks;
+  const auto& m1 = after.subnodes.begin()->second.blocks;
+  for (std::size_t b = 0; b + 1 < m0.size(); ++b) EXPECT_EQ(m0[b], m1[b]) << "matrix block " << b;
+  std::size_t samePages = 0;
+  for (std::size_t p = 1; p < before.blocks.size() && p < after.blocks.size(); ++p) {
+    if (p % 128 != 8 && before.blocks[p] == after.blocks[p]) ++samePages;
+  }
+  EXPECT_GT(samePages, before.blocks.size() * 3 / 4);
+}
+
+TEST(TableContext, ReplacedCellsLeaveNoGarbageInTheHeap) {
+  TableContextBuilder tc({kSubject});
+  const auto fresh = [&] {
+    TableContextBuilder t({kSubject});
+    for (std::uint32_t id = 1; id <= 300; ++id) t.setRow(id, {{kSubject, PropertyValue::string(u"final value")}});
+    return t.build();
+  }();
+  for (int round = 0; round < 20; ++round) {
+    for (std::uint32_t id = 1; id <= 300; ++id) {
+      tc.setRow(id, {{kSubject, PropertyValue::string(std::u16string(100 + round, u'x'))}});
+    }
+  }
+  for (std::uint32_t id = 1; id <= 300; ++id) tc.setRow(id, {{kSubject, PropertyValue::string(u"final value")}});
+  tc.removeRow(77);
+  tc.setRow(77, {{kSubject, PropertyValue::string(u"final value")}});
+  const auto node = tc.build();
+  const auto t = ltptest::readTc(node);
+  ASSERT_EQ(t.rows.size(), 300u);
+  for (const auto& row : t.rows) EXPECT_EQ(row.at(kSubject), PropertyValue::string(u"final value").data);
+  std::size_t bytes = 0, freshBytes = 0;
+  for (const auto& b : node.blocks) bytes += b.size();
+  for (const auto& b : fresh.blocks) freshBytes += b.size();
+  EXPECT_EQ(bytes, freshBytes);
 }

@@ -50,8 +50,8 @@ inline CheckResult runPstStrict(const std::filesystem::path& file, bool dump = f
   return r;
 }
 
-// size bytes of a pattern derived from seed; byte 2 is never 0xEC so the
-// checker does not take raw test data for a heap.
+// size bytes of a pattern derived from seed. It starts 00 D8 41 00 (never a
+// heap signature, never printable UTF-16) so the checker's dump shows it as hex.
 inline std::vector<std::uint8_t> pattern(std::size_t size, std::uint32_t seed) {
   std::vector<std::uint8_t> b(size);
   std::uint32_t x = seed * 2654435761u + 1;
@@ -61,7 +61,8 @@ inline std::vector<std::uint8_t> pattern(std::size_t size, std::uint32_t seed) {
     x ^= x << 5;
     v = static_cast<std::uint8_t>(x);
   }
-  if (size > 2 && b[2] == 0xEC) b[2] = 0;
+  const std::uint8_t head[4] = {0x00, 0xD8, 0x41, 0x00};
+  for (std::size_t i = 0; i < std::min<std::size_t>(4, size); ++i) b[i] = head[i];
   return b;
 }
 

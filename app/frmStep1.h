@@ -1,0 +1,110 @@
+// frmStep1: the main window, its controls laid out in twips, and its button handlers.
+#pragma once
+
+#include "app/grid_list_source.h"
+#include "app/progress_bar.h"
+#include "app/shape.h"
+#include "filelist/common_dialog.h"
+#include "filelist/dialogs.h"
+#include "filelist/file_grid.h"
+#include "filelist/file_list.h"
+#include "import/import_run.h"
+#include "import/import_view.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+#include <memory>
+
+namespace quillonet {
+
+// The window is the import run's view: it shows the run's captions and
+// progress in the "Details" frame and asks its questions through UserDialogs.
+class frmStep1 : public QWidget, public ImportView {
+  Q_OBJECT
+
+ public:
+  // The product's web page, opened by the Help button.
+  static QString HelpAddress() { return QStringLiteral("https://www.marlix.example/quillonet-pro/help/"); }
+  static QString CopyrightLine() { return QStringLiteral("Copyright \u00A9 2024 Marlix Software. All rights reserved."); }
+
+  // components make the store session for the import run; dialogs answers
+  // the window's questions (null: real message boxes and dialogs).
+  explicit frmStep1(automation::ComponentFactory& components, UserDialogs* dialogs = nullptr);
+  ~frmStep1() override;
+
+  // Pixels for a length in twips at this window's DPI.
+  int Px(int twips) const;
+
+  // Handlers, also called by tests.
+  void cmdEnd_Click();
+  void CmdHelp_Click();
+  void cmdAdd_Click();
+  void cmdClear1_Click();
+  void CmdAddFolder_Click();
+  void CmdExtractDBX_Click();
+
+  // ImportView.
+  QString BrowseForFolder(const QString& title) override;
+  void setCaption(Caption control, const QString& caption) override;
+  void setProgressMin(Bar bar, float value) override;
+  void setProgressMax(Bar bar, float value) override;
+  void setProgressValue(Bar bar, float value) override;
+  void setImportEnabled(bool enabled) override;
+  void processEvents() override;
+  void showMessage(const QString& caption, const QString& text, const QString& details) override;
+
+  const ImportRun& Run() const { return run_; }
+
+  FileList& Files() { return fileList_; }
+  UserDialogs& Dialogs() { return *dialogs_; }
+
+  // Controls, named as the rest of the program refers to them, declared back
+  // to front: later siblings are stacked above earlier ones.
+  Shape Shape2;
+  QLabel lblCount1;
+  Shape Shape1;
+  QLabel lblTitle;
+  QLabel lblCopyright;
+  FileGrid grdFiles1;
+  QPushButton cmdAdd;
+  QPushButton cmdClear1;
+  QPushButton CmdAddFolder;
+  QPushButton CmdExtractDBX;
+  QWidget Picture3;
+  QPushButton cmdEnd;
+  QPushButton CmdHelp;
+  QGroupBox FrameConversion;
+  QLabel LblProgessCurrent;
+  QLabel LblCurrentDBX;
+  QLabel Label1;
+  QLabel Label2;
+  ProgressBar ProgressBar2;
+  ProgressBar ProgressBar1;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // Connects a button to a handler; a failure the handler does not catch
+  // ends the click with a message instead of escaping the event loop.
+  void Connect(QPushButton& button, void (frmStep1::*handler)());
+  ProgressBar& BarFor(Bar bar);
+  void Place(QWidget& control, int left, int top, int width, int height);
+  void SetUpControls();
+  void SetTabOrder();
+  void CentreOnScreen();
+
+  std::unique_ptr<UserDialogs> ownDialogs_;
+  UserDialogs* dialogs_;
+  FileList fileList_;
+  CommonDialog cdlgFile;
+  GridListSource gridSource_;
+  ImportRun run_;
+  bool closePending_ = false;
+  double dpi_;
+};
+
+}  // namespace quillonet

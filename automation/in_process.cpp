@@ -1,0 +1,386 @@
+// The in-process session, stores, folders, items, application and namespace.
+#include "automation/in_process.h"
+
+#include <QFile>
+
+#include <optional>
+
+#include "automation/contact_message.h"
+#include "automation/error.h"
+#include "pst/error.h"
+#include "pst/messaging/store.h"
+#include "vcard/contact.h"
+#include "vcard/error.h"
+
+namespace quillonet::automation {
+
+namespace {
+
+const std::u16string kContactsClass = u"IPF.Contact";
+
+QString FromU16(const std::u16string& text) { return QString::fromStdU16String(text); }
+
+// Runs a call into the PST writer; its failures become automation errors.
+template <class Call>
+auto Writing(const QString& what, Call&& call) {
+  try {
+    return call();
+  } catch (const pst::Error& e) {
+    throw AutomationError(errors::kDiskError, QStringLiteral("%1: %2").arg(what, QString::fromStdString(e.what())));
+  }
+}
+
+struct SessionState {
+  bool loggedOn = false;
+
+  void requireLogon(const char* call) const {
+    if (!loggedOn) {
+      throw AutomationError(errors::kNotInitialized,
+                            QStringLiteral("%1: the session is not logged on").arg(QLatin1String(call)));
+    }
+  }
+};
+
+class InProcessItem : public ContactItem {
+ public:
+  InProcessItem(std::shared_ptr<ProfileStore> store, pst::FolderId folder)
+      : store_(std::move(store)), folder_(folder) {}
+
+  void Import(const QString& path, int format) override {
+    if (format != olVCard) {
+      throw AutomationError(errors::kInvalidArgument,
+                            QStringLiteral("Import of %1: format %2 is not supported; only vCard (%3) is")
+                                .arg(path)
+                                .arg(format)
+                                .arg(olVCard));
+    }
+    try {
+      contact_ = vcard::importFile(std::filesystem::path(QFile::encodeName(path).toStdString()));
+    } catch (const vcard::Error& e) {
+      throw AutomationError(errors::kCorruptData,
+                            QStringLiteral("Cannot import %1: %2").arg(path, QString::fromStdString(e.what())));
+    }
+  }
+
+  void Save() override {
+    if (saved_) throw AutomationError(errors::kNoSupport, QStringLiteral("The contact has been saved already"));
+    // An item that was never filled (its import failed) would be an empty
+    // contact in the user's folder: it is not stored.
+    if (!contact_) {
+      throw AutomationError(errors::kCallFailed,
+                            QStringLiteral("The contact holds nothing to save: no vCard was imported into it"));
+    }
+    pst::Store& file = store_->open();
+    const pst::Message message = ToMessage(*contact_);
+    Writing(QStringLiteral("Cannot save the contact in %1").arg(store_->path),
+            [&] { return file.addMessage(folder_, message); });
+    saved_ = true;
+  }
+
+ private:
+  std::shared_ptr<ProfileStore> store_;
+  pst::FolderId folder_;
+  std::optional<vcard::ContactItem> contact_;
+  bool saved_ = false;
+};
+
+class InProcessItems : public ItemCollection {
+ public:
+  InProcessItems(std::shared_ptr<ProfileStore> store, pst::FolderId folder)
+      : store_(std::move(store)), folder_(folder) {}
+
+  std::unique_ptr<ContactItem> Add(int type) override {
+    store_->open();
+    if (type != olContactItem) {
+      throw AutomationError(errors::kInvalidArgument,
+                            QStringLiteral("Items.Add: item type %1 is not supported; only contacts (%2) are")
+                                .arg(type)
+                                .arg(olContactItem));
+    }
+    return std::make_unique<InProcessItem>(store_, folder_);
+  }
+
+ private:
+  std::shared_ptr<ProfileStore> store_;
+  pst::FolderId folder_;
+};
+
+class InProcessFolder : public Folder {
+ public:
+  // name overrides the folder's own name: a store's top folder as the mail
+  // client shows it carries the store's display name.
+  InProcessFolder(std::shared_ptr<ProfileStore> store, pst::FolderId id, std::optional<QString> name = {})
+      : store_(std::move(store)), id_(id), name_(std::move(name)) {}
+
+  QString Name() override {
+    if (name_) return *name_;
+    pst::Store& file = store_->open();
+    return Writing(QStringLiteral("Cannot read a folder name"), [&] { return FromU16(file.folderName(id_)); });
+  }
+  std::unique_ptr<FolderCollection> Folders() override;
+  std::unique_ptr<ItemCollection> Items() override {
+    store_->open();
+    return std::make_unique<InProcessItems>(store_, id_);
+  }
+
+ private:
+  std::shared_ptr<ProfileStore> store_;
+  pst::FolderId id_;
+  std::optional<QString> name_;
+};
+
+class InProcessFolders : public FolderCollection {
+ public:
+  InProcessFolders(std::shared_ptr<ProfileStore> store, pst::FolderId parent)
+      : store_(std::move(store)), parent_(parent) {}
+
+  int Count() override { return static_cast<int>(children().size()); }
+
+  std::unique_ptr<Folder> Item(int index) override {
+    const auto list = children();
+    if (index < 1 || static_cast<std::size_t>(index) > list.size()) {
+      throw AutomationError(errors::kInvalidArgument, QStringLiteral("Folders.Item: there is no folder at position %1 "
+                                                                     "(the folder has %2 subfolders)")
+                                                          .arg(index)
+                                                          .arg(list.size()));
+    }
+    return std::make_unique<InProcessFolder>(store_, list[static_cast<std::size_t>(index - 1)]);
+  }
+
+  std::unique_ptr<Folder> Item(const QString& name) override {
+    if (auto id = find(name)) return std::make_unique<InProcessFolder>(store_, *id);
+    throw AutomationError(errors::kNotFound,
+                          QStringLiteral("There is no folder \"%1\" in \"%2\"").arg(name, parentName()));
+  }
+
+  std::unique_ptr<Folder> Add(const QString& name, int type) override {
+    if (type != olFolderContacts) {
+      throw AutomationError(errors::kInvalidArgument,
+                            QStringLiteral("Folders.Add(\"%1\"): folder type %2 is not supported; "
+                                           "only contacts folders (%3) are")
+                                .arg(name)
+                                .arg(type)
+                                .arg(olFolderContacts));
+    }
+    if (name.isEmpty()) {
+      throw AutomationError(errors::kInvalidArgument,
+                            QStringLiteral("Folders.Add: a folder needs a name (in \"%1\")").arg(parentName()));
+    }
+    if (find(name)) {
+      throw AutomationError(errors::kCollision,
+                            QStringLiteral("Folders.Add: \"%1\" already holds a folder named \"%2\"")
+                                .arg(parentName(), name));
+    }
+    pst::Store& file = store_->open();
+    const pst::FolderId id = Writing(QStringLiteral("Cannot create the folder \"%1\"").arg(name), [&] {
+      return file.createFolder(parent_, name.toStdU16String(), kContactsClass);
+    });
+    return std::make_unique<InProcessFolder>(store_, id);
+  }
+
+ private:
+  std::vector<pst::FolderId> children() {
+    pst::Store& file = store_->open();
+    return Writing(QStringLiteral("Cannot list folders"), [&] { return file.subfolders(parent_); });
+  }
+  std::optional<pst::FolderId> find(const QString& name) {
+    pst::Store& file = store_->open();
+    const std::u16string wanted = name.toStdU16String();
+    for (const pst::FolderId id : children()) {
+      if (Writing(QStringLiteral("Cannot read a folder name"), [&] { return file.folderName(id); }) == wanted) {
+        return id;
+      }
+    }
+    return std::nullopt;
+  }
+  QString parentName() {
+    pst::Store& file = store_->open();
+    if (parent_ == file.ipmSubtree()) return store_->displayName;
+    return FromU16(file.folderName(parent_));
+  }
+
+  std::shared_ptr<ProfileStore> store_;
+  pst::FolderId parent_;
+};
+
+std::unique_ptr<FolderCollection> InProcessFolder::Folders() {
+  store_->open();
+  return std::make_unique<InProcessFolders>(store_, id_);
+}
+
+class InProcessStore : public Store {
+ public:
+  InProcessStore(Profile& profile, std::shared_ptr<ProfileStore> store) : profile_(profile), store_(std::move(store)) {}
+
+  QByteArray EntryID() override {
+    store_->open();
+    return store_->entryID;
+  }
+  std::unique_ptr<Folder> IPMRootFolder() override {
+    pst::Store& file = store_->open();
+    return std::make_unique<InProcessFolder>(store_, file.ipmSubtree());
+  }
+  void Remove() override { profile_.remove(store_); }
+
+ private:
+  Profile& profile_;
+  std::shared_ptr<ProfileStore> store_;
+};
+
+class InProcessStores : public StoreCollection {
+ public:
+  InProcessStores(Profile& profile, std::shared_ptr<SessionState> session)
+      : profile_(profile), session_(std::move(session)) {}
+
+  std::unique_ptr<Store> AddPSTStore(const QString& path, int format, const QString& displayName) override {
+    session_->requireLogon("AddPSTStore");
+    if (format != olStoreDefault && format != olStoreUnicode) {
+      throw AutomationError(errors::kInvalidArgument,
+                            QStringLiteral("AddPSTStore(%1): store format %2 is not supported; "
+                                           "only Unicode (%3 or %4) is")
+                                .arg(path)
+                                .arg(format)
+                                .arg(olStoreDefault)
+                                .arg(olStoreUnicode));
+    }
+    return std::make_unique<InProcessStore>(profile_, profile_.add(path, displayName));
+  }
+
+  std::unique_ptr<Store> GetStoreFromID(const QByteArray& entryID) override {
+    session_->requireLogon("GetStoreFromID");
+    if (auto store = profile_.findById(entryID)) return std::make_unique<InProcessStore>(profile_, store);
+    throw AutomationError(errors::kNotFound, QStringLiteral("GetStoreFromID: no store of the profile has the "
+                                                            "identifier %1")
+                                                 .arg(QString::fromLatin1(entryID.toHex())));
+  }
+
+ private:
+  Profile& profile_;
+  std::shared_ptr<SessionState> session_;
+};
+
+class InProcessSession : public Session {
+ public:
+  explicit InProcessSession(Profile& profile) : profile_(profile) {}
+
+  void Logon() override { state_->loggedOn = true; }
+
+  std::unique_ptr<StoreCollection> Stores() override {
+    state_->requireLogon("Stores");
+    return std::make_unique<InProcessStores>(profile_, state_);
+  }
+
+  std::unique_ptr<Folder> GetFolderFromPath(const QString& path) override {
+    state_->requireLogon("GetFolderFromPath");
+    if (!path.startsWith(QLatin1String("\\\\"))) {
+      throw AutomationError(errors::kInvalidArgument,
+                            QStringLiteral("GetFolderFromPath(\"%1\"): a folder path begins with two backslashes "
+                                           "and the store's name")
+                                .arg(path));
+    }
+    const QStringList parts = path.mid(2).split(QLatin1Char('\\'));
+    auto store = profile_.findByName(parts[0]);
+    if (!store) {
+      throw AutomationError(errors::kNotFound,
+                            QStringLiteral("GetFolderFromPath(\"%1\"): no store named \"%2\" is in the profile")
+                                .arg(path, parts[0]));
+    }
+    std::unique_ptr<Folder> folder = std::make_unique<InProcessFolder>(store, store->open().ipmSubtree());
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+      try {
+        folder = folder->Folders()->Item(parts[i]);
+      } catch (const AutomationError& e) {
+        throw AutomationError(e.number(), QStringLiteral("GetFolderFromPath(\"%1\"): %2").arg(path, e.description()));
+      }
+    }
+    return folder;
+  }
+
+  void Logoff() override {
+    state_->requireLogon("Logoff");
+    state_->loggedOn = false;
+  }
+
+ private:
+  Profile& profile_;
+  std::shared_ptr<SessionState> state_ = std::make_shared<SessionState>();
+};
+
+// The mail client's top level: one folder per store, named by its display name.
+class TopFolders : public FolderCollection {
+ public:
+  explicit TopFolders(Profile& profile) : profile_(profile) {}
+
+  int Count() override { return static_cast<int>(profile_.stores().size()); }
+
+  std::unique_ptr<Folder> Item(int index) override {
+    const auto& stores = profile_.stores();
+    if (index < 1 || static_cast<std::size_t>(index) > stores.size()) {
+      throw AutomationError(errors::kInvalidArgument,
+                            QStringLiteral("Folders.Item: there is no store at position %1 (the profile has %2)")
+                                .arg(index)
+                                .arg(stores.size()));
+    }
+    return top(stores[static_cast<std::size_t>(index - 1)]);
+  }
+
+  std::unique_ptr<Folder> Item(const QString& name) override {
+    if (auto store = profile_.findByName(name)) return top(store);
+    throw AutomationError(errors::kNotFound, QStringLiteral("No store named \"%1\" is in the profile").arg(name));
+  }
+
+  std::unique_ptr<Folder> Add(const QString& name, int) override {
+    throw AutomationError(errors::kNoSupport,
+                          QStringLiteral("Cannot add the folder \"%1\" at the top level: stores are added by the "
+                                         "session")
+                              .arg(name));
+  }
+
+ private:
+  static std::unique_ptr<Folder> top(const std::shared_ptr<ProfileStore>& store) {
+    return std::make_unique<InProcessFolder>(store, store->open().ipmSubtree(), store->displayName);
+  }
+  Profile& profile_;
+};
+
+class InProcessNamespace : public Namespace {
+ public:
+  explicit InProcessNamespace(Profile& profile) : profile_(profile) {}
+  std::unique_ptr<FolderCollection> Folders() override { return std::make_unique<TopFolders>(profile_); }
+
+ private:
+  Profile& profile_;
+};
+
+class InProcessApplication : public Application {
+ public:
+  explicit InProcessApplication(Profile& profile) : profile_(profile) {}
+
+  std::unique_ptr<Explorer> ActiveExplorer() override {
+    throw AutomationError(errors::kNoSupport,
+                          QStringLiteral("ActiveExplorer: there is no mail client window showing a folder"));
+  }
+
+  std::unique_ptr<Namespace> GetNamespace(const QString& type) override {
+    if (type != QLatin1String("MAPI")) {
+      throw AutomationError(errors::kInvalidArgument,
+                            QStringLiteral("GetNamespace(\"%1\"): only the \"MAPI\" namespace exists").arg(type));
+    }
+    return std::make_unique<InProcessNamespace>(profile_);
+  }
+
+ private:
+  Profile& profile_;
+};
+
+}  // namespace
+
+std::unique_ptr<Session> InProcessComponents::CreateRDOSession() {
+  return std::make_unique<InProcessSession>(profile_);
+}
+
+std::unique_ptr<Application> InProcessComponents::CreateOutlookApplication() {
+  return std::make_unique<InProcessApplication>(profile_);
+}
+
+}  // namespace quillonet::automation

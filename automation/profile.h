@@ -1,0 +1,58 @@
+// The process-wide mail profile: the stores open in it, each a PST file
+// written by our own writer, found by identifier or display name. Stores
+// still in the profile when it ends (at process exit for the shared one)
+// are committed and closed, so their files are complete on every path.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace pst {
+class Store;
+}
+
+namespace quillonet::automation {
+
+// One store of the profile, shared by every reference to it.
+struct ProfileStore {
+  QString path;
+  QString displayName;
+  QByteArray entryID;
+  std::unique_ptr<pst::Store> pst;
+  bool inProfile = true;
+
+  ProfileStore();
+  ~ProfileStore();
+  // Throws AutomationError (object deleted) once the store left the profile.
+  pst::Store& open();
+};
+
+class Profile {
+ public:
+  // The profile of this process.
+  static Profile& instance();
+
+  Profile();
+  ~Profile();
+  Profile(const Profile&) = delete;
+  Profile& operator=(const Profile&) = delete;
+
+  // Creates a new Unicode PST at path (never over an existing file) and adds
+  // it under displayName, which no other store of the profile may have.
+  std::shared_ptr<ProfileStore> add(const QString& path, const QString& displayName);
+  // Commits and closes the store's file and takes it out of the profile.
+  // When closing fails the store stays in the profile.
+  void remove(const std::shared_ptr<ProfileStore>& store);
+
+  std::shared_ptr<ProfileStore> findById(const QByteArray& entryID) const;
+  std::shared_ptr<ProfileStore> findByName(const QString& displayName) const;
+  const std::vector<std::shared_ptr<ProfileStore>>& stores() const { return stores_; }
+
+ private:
+  std::vector<std::shared_ptr<ProfileStore>> stores_;
+};
+
+}  // namespace quillonet::automation

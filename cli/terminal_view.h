@@ -1,0 +1,47 @@
+// The import run's view in a terminal: the destination comes from the
+// command line, progress is one line on stderr, messages go to stderr.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+
+#include <atomic>
+#include <cstdio>
+
+#include "import/import_run.h"
+#include "import/import_view.h"
+
+namespace quillonet {
+
+class TerminalView : public ImportView {
+ public:
+  // stopFlag, when set (by a signal handler), asks the run to stop.
+  TerminalView(QString destination, std::FILE* out, const std::atomic<bool>* stopFlag);
+
+  void setRun(ImportRun* run) { run_ = run; }
+  // Ends the progress line, if one was shown.
+  void finish();
+
+  QString BrowseForFolder(const QString& title) override;
+  void setCaption(Caption, const QString&) override {}
+  void setProgressMin(Bar, float) override {}
+  void setProgressMax(Bar, float) override {}
+  void setProgressValue(Bar, float) override {}
+  void setImportEnabled(bool) override {}
+  void processEvents() override;
+  void showMessage(const QString& caption, const QString& text, const QString& details) override;
+  void progress(const RunProgress& where) override;
+
+ private:
+  void print(const QString& text);
+
+  QString destination_;
+  std::FILE* out_;
+  const std::atomic<bool>* stopFlag_;
+  ImportRun* run_ = nullptr;
+  bool interactive_;
+  bool lineShown_ = false;
+  QElapsedTimer sinceShown_;
+};
+
+}  // namespace quillonet

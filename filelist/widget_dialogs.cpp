@@ -1,0 +1,72 @@
+// WidgetDialogs: the real message boxes and dialogs.
+#include "filelist/widget_dialogs.h"
+
+#include "util/registry_gui.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace quillonet {
+
+MsgAnswer WidgetDialogs::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& caption,
+                                const QString& details) {
+  QMessageBox box(owner_);
+  box.setWindowTitle(caption);
+  // The texts use CR LF line ends; the label wants plain LF.
+  QString shown = text;
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  box.setText(shown);
+  box.setTextFormat(Qt::PlainText);
+  if (!details.isEmpty()) box.setDetailedText(details);
+  switch (icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+  }
+  if (buttons == MsgButtons::YesNo) {
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+  }
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+  return MsgAnswer::Ok;
+}
+
+QStringList WidgetDialogs::NameFilters(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList out;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    const QString& description = parts[i];
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    // Qt takes the patterns from the last parentheses of the description.
+    if (description.endsWith(QLatin1Char('(') + patterns + QLatin1Char(')')))
+      out << description;
+    else
+      out << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+  }
+  return out;
+}
+
+QStringList WidgetDialogs::ShowOpen(const OpenFileRequest& request) {
+  QFileDialog dialog(owner_);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  dialog.setNameFilters(NameFilters(request.filter));
+  dialog.selectFile(QString());
+  if (dialog.exec() != QDialog::Accepted) return {};
+  QStringList files;
+  for (const QString& f : dialog.selectedFiles()) files << QDir::toNativeSeparators(f);
+  return files;
+}
+
+QString WidgetDialogs::BrowseForFolder(const QString& title) {
+  return quillonet::BrowseForFolder(owner_, title);
+}
+
+}  // namespace quillonet

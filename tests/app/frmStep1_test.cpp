@@ -1,0 +1,274 @@
+// Widget tests of the main window: start state, layout, Exit, Help, keys and the list buttons.
+#include "app/frmStep1.h"
+#include "automation/in_process.h"
+#include "tests/filelist/scripted_dialogs.h"
+#include "tests/scanner/test_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <QDesktopServices>
+#include <QFontInfo>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+using namespace quillonet;
+using quillonet::test_support::ScriptedDialogs;
+
+namespace {
+struct WindowFixture : ::testing::Test, test_support::WithApp {
+  ScriptedDialogs dialogs;
+  automation::InProcessComponents components;
+  frmStep1 w{components, &dialogs};
+
+  void ShowActive() {
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  }
+};
+
+class UrlCatcher : public QObject {
+  Q_OBJECT
+ public:
+  QList<QUrl> opened;
+ public slots:
+  void open(const QUrl& url) { opened << url; }
+};
+}  // namespace
+
+TEST_F(WindowFixture, StartState) {
+  ShowActive();
+  EXPECT_EQ(w.windowTitle(), "Marlix Quillonet Pro");
+  EXPECT_EQ(w.lblCount1.text(), "0 files");
+  EXPECT_TRUE(w.Files().IsEmpty());
+  EXPECT_EQ(w.grdFiles1.ColWidth(0), 50000);
+  EXPECT_FALSE(w.CmdExtractDBX.isEnabled());
+  EXPECT_FALSE(w.CmdHelp.isVisible());
+  EXPECT_TRUE(w.cmdEnd.isVisible());
+  EXPECT_TRUE(w.FrameConversion.isVisible());
+  EXPECT_EQ(w.FrameConversion.title(), "Details");
+  EXPECT_EQ(w.LblCurrentDBX.text(), "Converting Contacts...");
+  EXPECT_EQ(w.LblProgessCurrent.text(), "Contact 1 (of 1)");
+  EXPECT_EQ(w.ProgressBar1.Value(), 0.0f);
+  EXPECT_EQ(w.ProgressBar2.Max(), 100.0f);
+  EXPECT_EQ(QApplication::focusWidget(), &w.cmdAdd);
+  // The window icon comes in the theme's sizes, from the icon script's images.
+  const QList<QSize> sizes = w.windowIcon().availableSizes();
+  EXPECT_TRUE(sizes.contains(QSize(16, 16)));
+  EXPECT_TRUE(sizes.contains(QSize(256, 256)));
+  EXPECT_FALSE(w.windowIcon().pixmap(48, 48).isNull());
+}
+
+TEST_F(WindowFixture, CaptionsAndFonts) {
+  EXPECT_EQ(w.cmdAdd.text(), "Add vCard File(s)...");
+  EXPECT_EQ(w.CmdAddFolder.text(), "Add Folder having vCard File(s)...");
+  EXPECT_EQ(w.cmdClear1.text(), "Clear File(s)...");
+  EXPECT_EQ(w.CmdExtractDBX.text(), "Import &Contacts");
+  EXPECT_EQ(w.cmdEnd.text(), "E&xit");
+  EXPECT_EQ(w.CmdHelp.text(), "&Help Manual");
+  EXPECT_EQ(w.Label1.text(), "Overall Progress        : ");
+  EXPECT_EQ(w.Label2.text(), "Current File Progress : ");
+  EXPECT_EQ(w.lblTitle.text(), "Marlix Quillonet");
+  EXPECT_FALSE(w.lblCopyright.text().isEmpty());
+  EXPECT_DOUBLE_EQ(w.cmdAdd.font().pointSizeF(), 8.25);
+  EXPECT_DOUBLE_EQ(w.lblTitle.font().pointSizeF(), 14.25);
+  EXPECT_TRUE(w.lblTitle.font().bold());
+  // The labels' texts fit their twip-sized boxes in the face in use.
+  EXPECT_LE(w.Label2.fontMetrics().horizontalAdvance(w.Label2.text()), w.Label2.width());
+  for (QPushButton* b : {&w.cmdAdd, &w.CmdAddFolder, &w.cmdClear1, &w.CmdExtractDBX, &w.cmdEnd}) {
+    EXPECT_FALSE(b->isDefault());
+    EXPECT_FALSE(b->autoDefault());
+  }
+}
+
+TEST_F(WindowFixture, TahomaFromFontsWineWhenInstalled) {
+  if (!QFileInfo::exists("/usr/share/wine/fonts/tahoma.ttf")) GTEST_SKIP() << "fonts-wine not installed";
+  EXPECT_EQ(QFontInfo(w.cmdAdd.font()).family(), "Tahoma");
+  EXPECT_EQ(QFontInfo(w.lblTitle.font()).family(), "Tahoma");
+}
+
+TEST_F(WindowFixture, FixedSizeWithoutMaximiseAndTwipGeometry) {
+  ASSERT_EQ(w.logicalDpiX(), 96);
+  EXPECT_EQ(w.size(), QSize(543, 450));
+  EXPECT_EQ(w.minimumSize(), w.maximumSize());
+  EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_TRUE(w.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_EQ(w.grdFiles1.geometry(), QRect(16, 120, 513, 105));
+  EXPECT_EQ(w.FrameConversion.geometry(), QRect(16, 232, 513, 121));
+  EXPECT_EQ(w.ProgressBar2.geometry(), QRect(120, 64, 385, 17));  // inside the frame
+  EXPECT_EQ(w.Label2.geometry(), QRect(8, 64, 113, 17));
+  EXPECT_EQ(w.cmdEnd.geometry(), QRect(424, 0, 89, 25));          // inside Picture3
+  EXPECT_EQ(w.Picture3.geometry(), QRect(16, 416, 513, 33));
+  EXPECT_EQ(w.CmdExtractDBX.geometry(), QRect(192, 368, 161, 29));
+  EXPECT_EQ(w.Shape2.geometry(), QRect(-8, 0, 561, 57));
+  EXPECT_EQ(w.lblCount1.geometry(), QRect(18, 104, 513, 17));
+  // Centred on the screen.
+  const QRect screen = w.screen()->availableGeometry();
+  EXPECT_NEAR(w.geometry().center().x(), screen.center().x(), 1);
+  EXPECT_NEAR(w.geometry().center().y(), screen.center().y(), 1);
+}
+
+TEST_F(WindowFixture, ShapesLieBehindTheControls) {
+  const QObjectList& kids = w.children();
+  const auto z = [&](QObject* o) { return kids.indexOf(o); };  // later children are stacked above
+  EXPECT_LT(z(&w.Shape2), z(&w.lblTitle));
+  EXPECT_LT(z(&w.Shape1), z(&w.Picture3));
+  EXPECT_EQ(w.Shape1.Border(), QColor(192, 192, 192));
+  EXPECT_EQ(w.Shape2.Border(), QColor(128, 128, 128));
+}
+
+TEST_F(WindowFixture, TabOrder) {
+  ShowActive();
+  w.CmdExtractDBX.setEnabled(true);
+  QList<QWidget*> seen;
+  QWidget* f = &w.cmdAdd;
+  f->setFocus();
+  for (int i = 0; i < 6; ++i) {
+    seen << QApplication::focusWidget();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  const QList<QWidget*> expected = {&w.cmdAdd, &w.cmdClear1, &w.CmdAddFolder, &w.grdFiles1, &w.CmdExtractDBX, &w.cmdEnd};
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(QApplication::focusWidget(), &w.cmdAdd);  // the hidden Help button is passed over
+}
+
+TEST_F(WindowFixture, ExitAnsweredNoChangesNothing) {
+  ShowActive();
+  w.Files().AddFileToList("/home/ann/a.vcf");
+  w.CmdExtractDBX.setEnabled(true);
+  dialogs.answers = {MsgAnswer::No};
+  w.cmdEnd.click();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "Are you sure you want to exit now?");
+  EXPECT_EQ(dialogs.messages[0].buttons, MsgButtons::YesNo);
+  EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Question);
+  EXPECT_EQ(dialogs.messages[0].caption, "Marlix Quillonet Pro");
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(w.Files().Entries(), QStringList({"/home/ann/a.vcf"}));
+  EXPECT_TRUE(w.CmdExtractDBX.isEnabled());
+  EXPECT_EQ(w.lblCount1.text(), "1 files");
+}
+
+TEST_F(WindowFixture, ExitAnsweredYesClosesAndCloseBoxAsksNothing) {
+  ShowActive();
+  dialogs.answers = {MsgAnswer::Yes};
+  w.cmdEnd.click();
+  EXPECT_FALSE(w.isVisible());
+
+  frmStep1 other{components, &dialogs};
+  other.show();
+  dialogs.messages.clear();
+  EXPECT_TRUE(other.close());
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(WindowFixture, AltXAsksAndAltCDoesNothingWhileImportIsDisabled) {
+  ShowActive();
+  dialogs.answers = {MsgAnswer::No};
+  // An access key presses its button with a short animation: wait for the click.
+  QTest::keyClick(&w, Qt::Key_X, Qt::AltModifier);
+  QTest::qWait(300);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "Are you sure you want to exit now?");
+
+  QSignalSpy clicks(&w.CmdExtractDBX, &QPushButton::clicked);
+  QTest::keyClick(&w, Qt::Key_C, Qt::AltModifier);
+  QTest::qWait(300);
+  EXPECT_EQ(clicks.count(), 0);
+  EXPECT_TRUE(dialogs.folderTitles.isEmpty());
+  w.CmdExtractDBX.setEnabled(true);
+  dialogs.folders = {""};  // the import asks for its destination; cancel it
+  QTest::keyClick(&w, Qt::Key_C, Qt::AltModifier);
+  QTest::qWait(300);
+  EXPECT_EQ(clicks.count(), 1);
+  EXPECT_EQ(dialogs.folderTitles, QStringList({"Choose Folder to Save..."}));
+}
+
+TEST_F(WindowFixture, HelpOpensTheProductPage) {
+  UrlCatcher catcher;
+  QDesktopServices::setUrlHandler("https", &catcher, "open");
+  w.CmdHelp_Click();
+  QDesktopServices::unsetUrlHandler("https");
+  ASSERT_EQ(catcher.opened.size(), 1);
+  EXPECT_EQ(catcher.opened[0], QUrl(frmStep1::HelpAddress()));
+}
+
+TEST_F(WindowFixture, AddAndClearThroughTheButtons) {
+  ShowActive();
+  dialogs.openResults = {{"/home/ann/Cards/a.vcf", "/home/ann/Cards/b.vcf"}};
+  w.cmdAdd.click();
+  EXPECT_TRUE(w.CmdExtractDBX.isEnabled());
+  EXPECT_EQ(w.lblCount1.text(), "2 files");
+  dialogs.answers = {MsgAnswer::Yes};
+  w.cmdClear1.click();
+  EXPECT_EQ(w.lblCount1.text(), "0 files");
+  EXPECT_TRUE(w.Files().IsEmpty());
+  EXPECT_TRUE(w.CmdExtractDBX.isEnabled());  // Clear leaves the Import button alone
+}
+
+TEST_F(WindowFixture, ImportRunsIntoTheChosenFolderAndShowsProgress) {
+  test_support::TestTree source;
+  source.Folder("Work");
+  source.File("Work/ann.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nN:Lee;Ann;;;\r\nEND:VCARD\r\n");
+  source.File("two.vcf",
+              "BEGIN:VCARD\r\nVERSION:2.1\r\nN:One;Al\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Two;Bo\r\nEND:VCARD\r\n");
+  test_support::TestTree dest;
+  ShowActive();
+  w.Files().AddFileToList(QString::fromStdString(source.Path("Work/ann.vcf")));
+  w.Files().AddFileToList(QString::fromStdString(source.Path("two.vcf")));
+  w.CmdExtractDBX.setEnabled(true);
+  dialogs.folders = {dest.Root()};
+  w.CmdExtractDBX.click();
+
+  EXPECT_EQ(dialogs.folderTitles, QStringList({"Choose Folder to Save..."}));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Information);
+  EXPECT_EQ(dialogs.messages[0].caption, "Marlix Quillonet Pro");
+  EXPECT_TRUE(dialogs.messages[0].text.contains("3 contacts")) << dialogs.messages[0].text.toStdString();
+  EXPECT_EQ(w.Run().outcome().status, RunOutcome::Status::Completed);
+  EXPECT_TRUE(w.Run().outcome().storeRemoved);
+  EXPECT_TRUE(QFileInfo(w.Run().outcome().pstPath).isFile());
+  EXPECT_TRUE(w.Run().outcome().pstPath.startsWith(dest.Root() + "/MarlixContacts"));
+  EXPECT_EQ(w.FrameConversion.title(), "Details : Converting - (2 of 2) file(s)");
+  EXPECT_FLOAT_EQ(w.ProgressBar1.Value(), 100.0f);
+  EXPECT_FALSE(w.CmdExtractDBX.isEnabled());
+  EXPECT_EQ(w.Files().Entries().size(), 2);  // the list stays
+}
+
+TEST_F(WindowFixture, ImportCancelledAtTheFolderChoiceChangesNothing) {
+  w.Files().AddFileToList("/home/ann/a.vcf");
+  w.CmdExtractDBX.setEnabled(true);
+  dialogs.folders = {""};
+  w.CmdExtractDBX.click();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(w.CmdExtractDBX.isEnabled());
+  EXPECT_EQ(w.Run().outcome().status, RunOutcome::Status::Cancelled);
+}
+
+TEST_F(WindowFixture, CloseDuringARunStopsItThroughItsTearDownThenCloses) {
+  test_support::TestTree source;
+  for (int i = 0; i < 5; ++i) {
+    source.File("c" + std::to_string(i) + ".vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:X\r\nN:X;;;;\r\nEND:VCARD\r\n");
+    w.Files().AddFileToList(QString::fromStdString(source.Path("c" + std::to_string(i) + ".vcf")));
+  }
+  test_support::TestTree dest;
+  ShowActive();
+  w.CmdExtractDBX.setEnabled(true);
+  dialogs.folders = {dest.Root()};
+  // The close box is pressed while the run lets the window process events.
+  bool closedDuringRun = false;
+  QTimer::singleShot(0, &w, [&] { closedDuringRun = !w.close(); });
+  w.CmdExtractDBX.click();
+  EXPECT_TRUE(closedDuringRun);  // refused at first...
+  EXPECT_FALSE(w.isVisible());   // ...and carried out when the run had ended
+  EXPECT_EQ(w.Run().outcome().status, RunOutcome::Status::Stopped);
+  EXPECT_TRUE(w.Run().outcome().storeRemoved);  // the file is complete
+  EXPECT_TRUE(dialogs.messages.empty());        // no completion message, no question
+  EXPECT_TRUE(QFileInfo(w.Run().outcome().pstPath).isFile());
+}
+
+#include "frmStep1_test.moc"

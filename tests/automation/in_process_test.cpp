@@ -1,0 +1,227 @@
+// The in-process session and mail client: each call's contract and failure,
+// the profile seen from both sides, and what the readers find in the file.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "automation/error.h"
+#include "automation/in_process.h"
+#include "pst_check.h"
+
+namespace quillonet::automation {
+namespace {
+
+using testing::CheckPst;
+using testing::StrictProblems;
+
+// Runs call and returns the AutomationError it throws (number 0 if none).
+template <class Call>
+AutomationError FailureOf(Call&& call) {
+  try {
+    call();
+  } catch (const AutomationError& e) {
+    return e;
+  }
+  return AutomationError(0, QString());
+}
+
+class InProcessTest : public ::testing::Test {
+ protected:
+  QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
+  QString writeCard(const QString& name, const QByteArray& text) {
+    QFile file(path(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    return file.fileName();
+  }
+  std::unique_ptr<Session> loggedOn() {
+    auto session = components.CreateRDOSession();
+    session->Logon();
+    return session;
+  }
+
+  QTemporaryDir dir;
+  Profile profile;
+  InProcessComponents components{profile};
+};
+
+TEST_F(InProcessTest, AddPSTStoreCreatesOnlyNewUnicodeStores) {
+  auto notLoggedOn = components.CreateRDOSession();
+  EXPECT_EQ(FailureOf([&] { notLoggedOn->Stores(); }).number(), errors::kNotInitialized);
+
+  auto session = loggedOn();
+  auto stores = session->Stores();
+  auto one = stores->AddPSTStore(path("one.pst"), olStoreDefault, "One");
+  auto two = stores->AddPSTStore(path("two.pst"), olStoreUnicode, "Two");
+  EXPECT_TRUE(QFile::exists(path("one.pst")));
+  EXPECT_NE(one->EntryID(), two->EntryID());
+
+  const AutomationError ansi = FailureOf([&] { stores->AddPSTStore(path("ansi.pst"), 3, "Ansi"); });
+  EXPECT_EQ(ansi.number(), errors::kInvalidArgument);
+  EXPECT_FALSE(QFile::exists(path("ansi.pst")));
+
+  // An existing file is never overwritten.
+  QFile existing(path("old.pst"));
+  ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+  existing.write("keep me");
+  existing.close();
+  const AutomationError exists = FailureOf([&] { stores->AddPSTStore(path("old.pst"), 1, "Old"); });
+  EXPECT_EQ(exists.number(), errors::kCollision);
+  EXPECT_TRUE(exists.description().contains(path("old.pst")));
+  ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+  EXPECT_EQ(existing.readAll(), "keep me");
+
+  // Two stores of one name could not be told apart by path or namespace.
+  EXPECT_EQ(FailureOf([&] { stores->AddPSTStore(path("dup.pst"), 1, "One"); }).number(), errors::kCollision);
+  EXPECT_FALSE(QFile::exists(path("dup.pst")));
+  // A folder that cannot be written.
+  const AutomationError missing = FailureOf([&] { stores->AddPSTStore(path("no/such/x.pst"), 1, "X"); });
+  EXPECT_NE(missing.number(), 0);
+  EXPECT_TRUE(missing.description().contains("no/such/x.pst"));
+  EXPECT_EQ(profile.stores().size(), 2u);
+}
+
+TEST_F(InProcessTest, FoldersByPositionNameAndPath) {
+  auto session = loggedOn();
+  auto store = session->Stores()->AddPSTStore(path("s.pst"), 1, "S");
+  auto found = session->Stores()->GetStoreFromID(store->EntryID());
+  auto top = found->IPMRootFolder()->Folders();
+  const int before = top->Count();
+  top->Add("Cards", olFolderContacts)->Folders()->Add("Work", olFolderContacts);
+  top->Add("cards", olFolderContacts);  // names differ in case only: both exist
+  EXPECT_EQ(top->Count(), before + 2);
+  EXPECT_EQ(top->Item(before + 1)->Name(), "Cards");
+  EXPECT_EQ(top->Item(before + 2)->Name(), "cards");
+  EXPECT_EQ(FailureOf([&] { top->Item(before + 3); }).number(), errors::kInvalidArgument);
+
+  EXPECT_EQ(FailureOf([&] { top->Add("Cards", olFolderContacts); }).number(), errors::kCollision);
+  EXPECT_EQ(FailureOf([&] { top->Add("Mail", 6); }).number(), errors::kInvalidArgument);
+  EXPECT_EQ(FailureOf([&] { top->Add("", olFolderContacts); }).number(), errors::kInvalidArgument);
+
+  EXPECT_EQ(session->GetFolderFromPath("\\\\S\\Cards\\Work")->Name(), "Work");
+  EXPECT_EQ(session->GetFolderFromPath("\\\\S\\cards")->Name(), "cards");
+  const AutomationError noFolder = FailureOf([&] { session->GetFolderFromPath("\\\\S\\Cards\\WORK"); });
+  EXPECT_EQ(noFolder.number(), errors::kNotFound);
+  EXPECT_TRUE(noFolder.description().contains("WORK"));
+  EXPECT_EQ(FailureOf([&] { session->GetFolderFromPath("\\\\T\\Cards"); }).number(), errors::kNotFound);
+  EXPECT_EQ(FailureOf([&] { session->GetFolderFromPath("\\S\\Cards"); }).number(), errors::kInvalidArgument);
+  EXPECT_EQ(FailureOf([&] { session->Stores()->GetStoreFromID("nope"); }).number(), errors::kNotFound);
+}
+
+TEST_F(InProcessTest, ItemsImportAndSave) {
+  auto session = loggedOn();
+  session->Stores()->AddPSTStore(path("s.pst"), 1, "S")->IPMRootFolder()->Folders()->Add("C", 10);
+  auto items = session->GetFolderFromPath("\\\\S\\C")->Items();
+  EXPECT_EQ(FailureOf([&] { items->Add(1); }).number(), errors::kInvalidArgument);
+
+  const QString card = writeCard("a.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nEND:VCARD\r\n");
+  auto item = items->Add(olContactItem);
+  EXPECT_EQ(FailureOf([&] { item->Import(card, 5); }).number(), errors::kInvalidArgument);
+  // Nothing imported yet: an empty contact is not stored.
+  EXPECT_NE(FailureOf([&] { item->Save(); }).number(), 0);
+  item->Import(card, olVCard);
+  item->Save();
+  EXPECT_NE(FailureOf([&] { item->Save(); }).number(), 0);  // saved once only
+
+  auto bad = items->Add(olContactItem);
+  const AutomationError missing = FailureOf([&] { bad->Import(path("missing.vcf"), olVCard); });
+  EXPECT_NE(missing.number(), 0);
+  EXPECT_TRUE(missing.description().contains("missing.vcf"));
+  const QString empty = writeCard("empty.vcf", "no card\r\n");
+  EXPECT_NE(FailureOf([&] { bad->Import(empty, olVCard); }).number(), 0);
+}
+
+TEST_F(InProcessTest, NamespaceSeesStoresWhileInTheProfile) {
+  auto app = components.CreateOutlookApplication();
+  EXPECT_EQ(FailureOf([&] { app->ActiveExplorer(); }).number(), errors::kNoSupport);
+  EXPECT_EQ(FailureOf([&] { app->GetNamespace("IMAP"); }).number(), errors::kInvalidArgument);
+
+  auto session = loggedOn();
+  auto store = session->Stores()->AddPSTStore(path("s.pst"), 1, "Marlix Contacts : Created - 1.1.27 23.59.07");
+  auto top = app->GetNamespace("MAPI")->Folders()->Item("Marlix Contacts : Created - 1.1.27 23.59.07");
+  EXPECT_EQ(top->Name(), "Marlix Contacts : Created - 1.1.27 23.59.07");
+  // A folder added from the client's side is the same folder the session sees.
+  top->Folders()->Add("Cards", olFolderContacts);
+  EXPECT_EQ(session->GetFolderFromPath("\\\\Marlix Contacts : Created - 1.1.27 23.59.07\\Cards")->Name(), "Cards");
+  EXPECT_EQ(FailureOf([&] { app->GetNamespace("MAPI")->Folders()->Item("Marlix Contacts"); }).number(),
+            errors::kNotFound);
+
+  const QByteArray id = store->EntryID();
+  store->Remove();
+  EXPECT_TRUE(profile.stores().empty());
+  EXPECT_EQ(FailureOf([&] { app->GetNamespace("MAPI")->Folders()->Item("Marlix Contacts : Created - 1.1.27 23.59.07"); })
+                .number(),
+            errors::kNotFound);
+  EXPECT_EQ(FailureOf([&] { session->Stores()->GetStoreFromID(id); }).number(), errors::kNotFound);
+  EXPECT_EQ(FailureOf([&] { store->IPMRootFolder(); }).number(), errors::kObjectDeleted);
+  EXPECT_EQ(FailureOf([&] { top->Folders(); }).number(), errors::kObjectDeleted);
+  session->Logoff();
+  EXPECT_EQ(FailureOf([&] { session->Stores(); }).number(), errors::kNotInitialized);
+  EXPECT_TRUE(CheckPst(path("s.pst")).ok);
+}
+
+TEST_F(InProcessTest, ContactsAndFoldersReadBackByBothReaders) {
+  auto session = loggedOn();
+  auto store = session->Stores()->AddPSTStore(path("read.pst"), 1, "Read");
+  store->IPMRootFolder()->Folders()->Add("Cards", 10)->Folders()->Add("Work", 10);
+  const QString ann = writeCard("ann.vcf",
+                                "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nN:Lee;Ann;;;\r\n"
+                                "EMAIL;TYPE=INTERNET:ann@example.com\r\nTEL;TYPE=WORK:+1 555 0100\r\nEND:VCARD\r\n");
+  const QString bob = writeCard("bob.vcf",
+                                "BEGIN:VCARD\nVERSION:2.1\nN:Ortiz;Bob\nFN:Bob Ortiz\nTEL;CELL:0170 1234\n"
+                                "EMAIL;INTERNET:bob@example.org\nEND:VCARD\n");
+  for (const auto& [folder, file] : {std::pair{"\\\\Read\\Cards\\Work", ann}, std::pair{"\\\\Read\\Cards", bob}}) {
+    auto item = session->GetFolderFromPath(folder)->Items()->Add(olContactItem);
+    item->Import(file, olVCard);
+    item->Save();
+  }
+  store->Remove();
+
+  const auto report = CheckPst(path("read.pst"));
+  ASSERT_TRUE(report.ok) << report.errors.join("; ").toStdString();
+  EXPECT_EQ(report.displayName, "Read");
+  ASSERT_NE(report.folder("Cards/Work"), nullptr) << report.folderPaths().join(", ").toStdString();
+  EXPECT_EQ(report.folder("Cards")->containerClass, "IPF.Contact");
+  ASSERT_EQ(report.folder("Cards/Work")->contacts.size(), 1u);
+  const auto& a = report.folder("Cards/Work")->contacts[0];
+  EXPECT_EQ(a.displayName, "Ann Lee");
+  EXPECT_EQ(a.emails, QStringList{"ann@example.com"});
+  EXPECT_EQ(a.phones.value("business"), "+1 555 0100");
+  ASSERT_EQ(report.folder("Cards")->contacts.size(), 1u);
+  const auto& b = report.folder("Cards")->contacts[0];
+  EXPECT_EQ(b.displayName, "Bob Ortiz");
+  EXPECT_EQ(b.surname, "Ortiz");
+  EXPECT_EQ(b.emails, QStringList{"bob@example.org"});
+  EXPECT_EQ(b.phones.value("mobile"), "0170 1234");
+  EXPECT_EQ(report.readpstContacts.value("Cards"), 1);
+  EXPECT_EQ(report.readpstContacts.value("Cards/Work"), 1);
+  EXPECT_EQ(StrictProblems(path("read.pst")), "");
+}
+
+TEST(InProcessProfile, StoresLeftInTheProfileAreCompletedAtItsEnd) {
+  QTemporaryDir dir;
+  const QString pst = dir.path() + "/left.pst";
+  QFile card(dir.path() + "/c.vcf");
+  ASSERT_TRUE(card.open(QIODevice::WriteOnly));
+  card.write("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Left Behind\r\nEND:VCARD\r\n");
+  card.close();
+  {
+    Profile profile;
+    InProcessComponents components(profile);
+    auto session = components.CreateRDOSession();
+    session->Logon();
+    session->Stores()->AddPSTStore(pst, 1, "Left")->IPMRootFolder()->Folders()->Add("C", 10);
+    auto item = session->GetFolderFromPath("\\\\Left\\C")->Items()->Add(olContactItem);
+    item->Import(card.fileName(), olVCard);
+    item->Save();
+    // No Remove, no Logoff: the run's error path leaves the store like this.
+  }
+  const auto report = CheckPst(pst);
+  ASSERT_TRUE(report.ok) << report.errors.join("; ").toStdString();
+  EXPECT_EQ(report.displayNames("C"), QStringList{"Left Behind"});
+}
+
+}  // namespace
+}  // namespace quillonet::automation

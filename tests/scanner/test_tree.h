@@ -1,0 +1,80 @@
+// Test helpers: a folder tree under /tmp that another user can read, and running code as that user.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "tests/util/qstring_printer.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillonet::test_support {
+
+// A fresh folder under /tmp (mode 0755, so the unprivileged user can walk
+// it), removed with everything in it at the end of the test.
+class TestTree {
+ public:
+  TestTree() {
+    std::string pattern = "/tmp/quillonet-tree-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    root_ = pattern;
+    ::chmod(root_.c_str(), 0755);
+  }
+  ~TestTree() {
+    // Give back permissions taken away by a test, then remove.
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(root_, ec);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+      if (it->is_directory(ec) && !it->is_symlink(ec)) ::chmod(it->path().c_str(), 0755);
+    }
+    ::chmod(root_.c_str(), 0755);
+    std::filesystem::remove_all(root_, ec);
+  }
+  TestTree(const TestTree&) = delete;
+  TestTree& operator=(const TestTree&) = delete;
+
+  // The root without a trailing separator.
+  QString Root() const { return QString::fromStdString(root_); }
+  std::string Path(const std::string& relative) const { return root_ + "/" + relative; }
+
+  void Folder(const std::string& relative) const {
+    std::filesystem::create_directories(Path(relative));
+    ::chmod(Path(relative).c_str(), 0755);
+  }
+  void File(const std::string& relative, const std::string& content = "BEGIN:VCARD\r\nEND:VCARD\r\n") const {
+    std::ofstream(Path(relative), std::ios::binary) << content;
+  }
+  void Link(const std::string& relative, const std::string& target) const {
+    std::filesystem::create_directory_symlink(target, Path(relative));
+  }
+
+ private:
+  std::string root_;
+};
+
+// Drops the effective user to nobody while it lives when running as root,
+// so that folder permissions apply; does nothing for an ordinary user.
+class AsUnprivilegedUser {
+ public:
+  AsUnprivilegedUser() {
+    if (::geteuid() != 0) return;
+    if (::seteuid(65534) != 0) throw std::runtime_error("cannot switch to the user nobody");
+    switched_ = true;
+  }
+  ~AsUnprivilegedUser() {
+    if (switched_ && ::seteuid(0) != 0) std::abort();
+  }
+  AsUnprivilegedUser(const AsUnprivilegedUser&) = delete;
+  AsUnprivilegedUser& operator=(const AsUnprivilegedUser&) = delete;
+
+ private:
+  bool switched_ = false;
+};
+
+}  // namespace quillonet::test_support
