@@ -2,7 +2,6 @@
 #pragma once
 #include <cstdint>
 #include <optional>
-#include <ranges>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,11 +36,9 @@ struct CardProperty {
   std::optional<std::string_view> param(std::string_view name) const;
   // TYPE values, upper case, in order of appearance (TYPE=a,b; bare 2.1 types).
   std::vector<std::string> types() const;
-  // The same without copies.
-  auto typeValues() const {
-    return params | std::views::filter([](const Param& p) { return p.name == "TYPE"; }) |
-           std::views::transform([](const Param& p) { return std::string_view(p.value); });
-  }
+  // The same without copies: a range of string_view over the TYPE values.
+  class TypeRange;
+  TypeRange typeValues() const;
   bool hasType(std::string_view type) const { return hasParam("TYPE", type); }
   // Preference rank: 4.0 PREF=1..100, TYPE=PREF counts as 1; 0 when not preferred.
   int prefRank() const;
@@ -57,6 +54,39 @@ struct CardProperty {
   // A list value (CATEGORIES, NICKNAME): split on unescaped ','.
   std::vector<std::u16string> list() const;
 };
+
+class CardProperty::TypeRange {
+ public:
+  class iterator {
+   public:
+    iterator(const Param* at, const Param* end) : at_(at), end_(end) { skip(); }
+    std::string_view operator*() const { return at_->value; }
+    iterator& operator++() {
+      ++at_;
+      skip();
+      return *this;
+    }
+    bool operator==(const iterator& other) const { return at_ == other.at_; }
+
+   private:
+    void skip() {
+      while (at_ != end_ && at_->name != "TYPE") ++at_;
+    }
+    const Param* at_;
+    const Param* end_;
+  };
+  explicit TypeRange(const std::vector<Param>& params)
+      : begin_(params.data()), end_(params.data() + params.size()) {}
+  iterator begin() const { return {begin_, end_}; }
+  iterator end() const { return {end_, end_}; }
+  bool empty() const { return begin() == end(); }
+
+ private:
+  const Param* begin_;
+  const Param* end_;
+};
+
+inline CardProperty::TypeRange CardProperty::typeValues() const { return TypeRange(params); }
 
 struct Card {
   Version version = Version::V30;
