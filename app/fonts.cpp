@@ -34,4 +34,11 @@ QString ControlFontFamily() {
   return family;
 }
 
+QIcon AppIcon() {
+  QIcon icon;
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/icons/quillonet-%1.png").arg(size), QSize(size, size));
+  return icon;
+}
+
 }  // namespace quillonet

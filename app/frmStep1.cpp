@@ -35,7 +35,7 @@ void SetTextColour(QWidget& widget, const QColor& colour) {
 }
 }  // namespace
 
-frmStep1::frmStep1(UserDialogs* dialogs)
+frmStep1::frmStep1(automation::ComponentFactory& components, UserDialogs* dialogs)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       Shape2(this, kWhite, kGrey),
@@ -62,8 +62,11 @@ frmStep1::frmStep1(UserDialogs* dialogs)
       dialogs_(dialogs != nullptr ? dialogs : ownDialogs_.get()),
       fileList_(grdFiles1, lblCount1),
       cdlgFile(*dialogs_),
+      gridSource_(grdFiles1),
+      run_(components, *this, gridSource_),
       dpi_(LogicalDpi(this)) {
   setWindowTitle(AppTitle());
+  setWindowIcon(AppIcon());
   QFont font(ControlFontFamily());
   font.setPointSizeF(8.25);
   setFont(font);
@@ -151,6 +154,7 @@ void frmStep1::SetUpControls() {
   Connect(cmdAdd, &frmStep1::cmdAdd_Click);
   Connect(cmdClear1, &frmStep1::cmdClear1_Click);
   Connect(CmdAddFolder, &frmStep1::CmdAddFolder_Click);
+  Connect(CmdExtractDBX, &frmStep1::CmdExtractDBX_Click);
 }
 
 void frmStep1::Connect(QPushButton& button, void (frmStep1::*handler)()) {
@@ -197,6 +201,49 @@ void frmStep1::CmdAddFolder_Click() {
       [] { QCoreApplication::processEvents(); });
 }
 
-void frmStep1::closeEvent(QCloseEvent* event) { event->accept(); }
+void frmStep1::CmdExtractDBX_Click() {
+  run_.CmdExtractDBX_Click();
+  // A close requested during the run waited for the run's tear-down.
+  if (closePending_ && !run_.isRunning()) {
+    closePending_ = false;
+    close();
+  }
+}
+
+void frmStep1::closeEvent(QCloseEvent* event) {
+  // Closing in the middle of a run would skip its tear-down, which removes
+  // the new store from the profile and so completes the file. The run is
+  // asked to stop after the card at hand instead; the window closes when
+  // it has (see CmdExtractDBX_Click).
+  if (run_.isRunning()) {
+    closePending_ = true;
+    run_.requestStop();
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+QString frmStep1::BrowseForFolder(const QString& title) { return dialogs_->BrowseForFolder(title); }
+
+void frmStep1::setCaption(Caption control, const QString& caption) {
+  switch (control) {
+    case Caption::FrameConversion: FrameConversion.setTitle(caption); break;
+    case Caption::LblCurrentDBX: LblCurrentDBX.setText(caption); break;
+    case Caption::LblProgessCurrent: LblProgessCurrent.setText(caption); break;
+  }
+}
+
+ProgressBar& frmStep1::BarFor(Bar bar) { return bar == Bar::ProgressBar1 ? ProgressBar1 : ProgressBar2; }
+
+void frmStep1::setProgressMin(Bar bar, float value) { BarFor(bar).SetMin(value); }
+void frmStep1::setProgressMax(Bar bar, float value) { BarFor(bar).SetMax(value); }
+void frmStep1::setProgressValue(Bar bar, float value) { BarFor(bar).SetValue(value); }
+void frmStep1::setImportEnabled(bool enabled) { CmdExtractDBX.setEnabled(enabled); }
+void frmStep1::processEvents() { QCoreApplication::processEvents(); }
+
+void frmStep1::showMessage(const QString& caption, const QString& text, const QString& details) {
+  dialogs_->MsgBox(text, MsgButtons::Ok, MsgIcon::Information, caption, details);
+}
 
 }  // namespace quillonet

@@ -1,12 +1,15 @@
 // frmStep1: the main window, its controls laid out in twips, and its button handlers.
 #pragma once
 
+#include "app/grid_list_source.h"
 #include "app/progress_bar.h"
 #include "app/shape.h"
 #include "filelist/common_dialog.h"
 #include "filelist/dialogs.h"
 #include "filelist/file_grid.h"
 #include "filelist/file_list.h"
+#include "import/import_run.h"
+#include "import/import_view.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -17,7 +20,9 @@
 
 namespace quillonet {
 
-class frmStep1 : public QWidget {
+// The window is the import run's view: it shows the run's captions and
+// progress in the "Details" frame and asks its questions through UserDialogs.
+class frmStep1 : public QWidget, public ImportView {
   Q_OBJECT
 
  public:
@@ -25,9 +30,9 @@ class frmStep1 : public QWidget {
   static QString HelpAddress() { return QStringLiteral("https://www.marlix.example/quillonet-pro/help/"); }
   static QString CopyrightLine() { return QStringLiteral("Copyright \u00A9 2024 Marlix Software. All rights reserved."); }
 
-  // dialogs answers the window's questions; null means real message boxes
-  // and dialogs owned by the window.
-  explicit frmStep1(UserDialogs* dialogs = nullptr);
+  // components make the store session for the import run; dialogs answers
+  // the window's questions (null: real message boxes and dialogs).
+  explicit frmStep1(automation::ComponentFactory& components, UserDialogs* dialogs = nullptr);
   ~frmStep1() override;
 
   // Pixels for a length in twips at this window's DPI.
@@ -39,6 +44,19 @@ class frmStep1 : public QWidget {
   void cmdAdd_Click();
   void cmdClear1_Click();
   void CmdAddFolder_Click();
+  void CmdExtractDBX_Click();
+
+  // ImportView.
+  QString BrowseForFolder(const QString& title) override;
+  void setCaption(Caption control, const QString& caption) override;
+  void setProgressMin(Bar bar, float value) override;
+  void setProgressMax(Bar bar, float value) override;
+  void setProgressValue(Bar bar, float value) override;
+  void setImportEnabled(bool enabled) override;
+  void processEvents() override;
+  void showMessage(const QString& caption, const QString& text, const QString& details) override;
+
+  const ImportRun& Run() const { return run_; }
 
   FileList& Files() { return fileList_; }
   UserDialogs& Dialogs() { return *dialogs_; }
@@ -73,6 +91,7 @@ class frmStep1 : public QWidget {
   // Connects a button to a handler; a failure the handler does not catch
   // ends the click with a message instead of escaping the event loop.
   void Connect(QPushButton& button, void (frmStep1::*handler)());
+  ProgressBar& BarFor(Bar bar);
   void Place(QWidget& control, int left, int top, int width, int height);
   void SetUpControls();
   void SetTabOrder();
@@ -82,6 +101,9 @@ class frmStep1 : public QWidget {
   UserDialogs* dialogs_;
   FileList fileList_;
   CommonDialog cdlgFile;
+  GridListSource gridSource_;
+  ImportRun run_;
+  bool closePending_ = false;
   double dpi_;
 };
 

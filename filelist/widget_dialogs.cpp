@@ -9,7 +9,8 @@
 
 namespace quillonet {
 
-MsgAnswer WidgetDialogs::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& caption) {
+MsgAnswer WidgetDialogs::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& caption,
+                                const QString& details) {
   QMessageBox box(owner_);
   box.setWindowTitle(caption);
   // The texts use CR LF line ends; the label wants plain LF.
@@ -17,6 +18,7 @@ MsgAnswer WidgetDialogs::MsgBox(const QString& text, MsgButtons buttons, MsgIcon
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   box.setText(shown);
   box.setTextFormat(Qt::PlainText);
+  if (!details.isEmpty()) box.setDetailedText(details);
   switch (icon) {
     case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;

@@ -11,7 +11,8 @@ class WidgetDialogs : public UserDialogs {
  public:
   explicit WidgetDialogs(QWidget* owner) : owner_(owner) {}
 
-  MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& caption) override;
+  MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& caption = AppTitle(),
+                   const QString& details = QString()) override;
   QStringList ShowOpen(const OpenFileRequest& request) override;
   QString BrowseForFolder(const QString& title) override;
 

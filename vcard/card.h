@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <ranges>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +13,8 @@ enum class Version { V21, V30, V40 };
 
 // One parameter value. A list such as TYPE=work,voice gives two entries; a
 // vCard 2.1 bare parameter is filed under the name it implies (TYPE, ENCODING
-// or VALUE). Names are upper case; values are as written, quotes removed.
+// or VALUE). Names and TYPE values are upper case; other values are as
+// written, quotes removed.
 struct Param {
   std::string name;
   std::string value;
@@ -35,6 +37,11 @@ struct CardProperty {
   std::optional<std::string_view> param(std::string_view name) const;
   // TYPE values, upper case, in order of appearance (TYPE=a,b; bare 2.1 types).
   std::vector<std::string> types() const;
+  // The same without copies.
+  auto typeValues() const {
+    return params | std::views::filter([](const Param& p) { return p.name == "TYPE"; }) |
+           std::views::transform([](const Param& p) { return std::string_view(p.value); });
+  }
   bool hasType(std::string_view type) const { return hasParam("TYPE", type); }
   // Preference rank: 4.0 PREF=1..100, TYPE=PREF counts as 1; 0 when not preferred.
   int prefRank() const;
@@ -44,6 +51,9 @@ struct CardProperty {
   // A structured value (N, ADR, ORG): split on unescaped ';', each component
   // split on unescaped ',' (not in 2.1), every piece unescaped.
   std::vector<std::vector<std::u16string>> structured() const;
+  // The same with each component's list joined by a separator: " " for the
+  // parts of N, "," to keep an ORG or ADR component as written.
+  std::vector<std::u16string> components(std::u16string_view listSeparator) const;
   // A list value (CATEGORIES, NICKNAME): split on unescaped ','.
   std::vector<std::u16string> list() const;
 };

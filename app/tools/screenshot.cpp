@@ -1,5 +1,6 @@
 // quillonet-screenshot: shows the main window with a few listed files and saves what the screen shows of it.
 #include "app/frmStep1.h"
+#include "automation/in_process.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -15,7 +16,8 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   const QString out = QString::fromLocal8Bit(argv[1]);
-  quillonet::frmStep1 window;
+  quillonet::automation::InProcessComponents components;
+  quillonet::frmStep1 window(components);
   for (int i = 2; i < argc; ++i) window.Files().AddFileToList(QString::fromLocal8Bit(argv[i]));
   if (argc > 2) window.CmdExtractDBX.setEnabled(true);
   window.show();

@@ -1,6 +1,7 @@
 // Writes N message-like nodes (a property block and two subnodes each) into
-// a new PST, replacing a growing contents-table node and committing every
-// 5,000 messages, then prints nodes/s, MB/s and peak RSS.
+// a new PST, spread over F folders in runs as an import goes folder by
+// folder; every 5,000 messages the contents table of each folder touched is
+// put again (grown) and the database commits. Prints nodes/s, MB/s, peak RSS.
 #include <sys/resource.h>
 
 #include <chrono>
@@ -54,6 +55,9 @@ class CountingFile final : public File {
   bool skip = false;
   std::uint64_t written = 0;
   std::uint64_t size() override { return f_->size(); }
+  void startWriteback(std::uint64_t o, std::uint64_t n) override {
+    if (!skip) f_->startWriteback(o, n);
+  }
   void close() override { f_->close(); }
 
  private:
@@ -65,9 +69,13 @@ class CountingFile final : public File {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   bool noSync = false;
+  std::size_t folders = 1;
   std::erase_if(args, [&](const std::string& a) { return a == "--no-sync" && (noSync = true); });
+  std::erase_if(args, [&](const std::string& a) {
+    return a.rfind("--folders=", 0) == 0 && (folders = std::strtoull(a.c_str() + 10, nullptr, 10)) > 0;
+  });
   if (args.size() > 2 || (!args.empty() && args[0].find_first_not_of("0123456789") != std::string::npos)) {
-    std::fprintf(stderr, "usage: bench_pst_ndb [N] [DIR] [--no-sync]\n");
+    std::fprintf(stderr, "usage: bench_pst_ndb [N] [DIR] [--folders=F] [--no-sync]\n");
     return 2;
   }
   std::size_t n = args.size() > 0 ? std::strtoull(args[0].c_str(), nullptr, 10) : 100000;
@@ -79,19 +87,30 @@ int main(int argc, char** argv) {
   counting->skip = noSync;
   CountingFile* counter = counting.get();
   auto db = NodeDatabase::create(std::move(counting));
-  Nid folder = db->allocateNid(NID_TYPE_NORMAL_FOLDER);
-  db->putNode(folder, folder, NodeData{{bytes(400, 1)}, {}});
-  std::size_t nodes = 1, commits = 0;
+  std::vector<Nid> folderNids;
+  std::vector<std::size_t> rows(folders, 0);
+  for (std::size_t f = 0; f < folders; ++f) {
+    folderNids.push_back(db->allocateNid(NID_TYPE_NORMAL_FOLDER));
+    db->putNode(folderNids.back(), folderNids.back(), NodeData{{bytes(400, 1)}, {}});
+  }
+  std::vector<std::size_t> touched;
+  std::size_t nodes = folders, commits = 0;
   for (std::size_t i = 1; i <= n; ++i) {
+    const std::size_t f = (i - 1) * folders / n;
+    const Nid folder = folderNids[f];
+    if (touched.empty() || touched.back() != f) touched.push_back(f);
+    ++rows[f];
     Nid m = db->allocateNid(NID_TYPE_NORMAL_MESSAGE);
     NodeData d;
     d.blocks.push_back(bytes(700, static_cast<std::uint32_t>(i)));
+    for (int k = 0; k < 8; ++k) d.blocks.back()[k] = static_cast<std::uint8_t>(i >> (8 * k));  // unique per message
     d.subnodes[0x671] = NodeData{{bytes(150, 2)}, {}};
     d.subnodes[0x692] = NodeData{{bytes(220, 3)}, {}};
     db->putNode(m, folder, d);
     ++nodes;
     if (i % 5000 == 0 || i == n) {
-      db->putNode(folder | 0x0E, 0, table(i, static_cast<std::uint32_t>(i)));
+      for (std::size_t t : touched) db->putNode(folderNids[t] | 0x0E, 0, table(rows[t], static_cast<std::uint32_t>(i)));
+      touched.clear();
       db->commit();
       ++commits;
     }
@@ -102,7 +121,8 @@ int main(int argc, char** argv) {
   rusage ru{};
   getrusage(RUSAGE_SELF, &ru);
   const double cpu = ru.ru_utime.tv_sec + ru.ru_stime.tv_sec + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-  std::printf("messages %zu, nodes %zu, commits %zu%s\n", n, nodes, commits, noSync ? " (syncs skipped)" : "");
+  std::printf("messages %zu in %zu folders, nodes %zu, commits %zu%s\n", n, folders, nodes, commits,
+              noSync ? " (syncs skipped)" : "");
   std::printf("wall %.3f s (cpu %.3f s), %.0f nodes/s, file %.1f MB, written %.1f MB, %.1f MB/s, peak RSS %.1f MB\n",
               secs, cpu, nodes / secs, mb, static_cast<double>(counter->written) / 1e6, mb / secs,
               ru.ru_maxrss / 1024.0);

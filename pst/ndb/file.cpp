@@ -66,6 +66,10 @@ class PosixFile final : public File {
     return static_cast<std::uint64_t>(st.st_size);
   }
 
+  void startWriteback(std::uint64_t offset, std::uint64_t size) override {
+    if (fd_ >= 0) ::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+  }
+
   void close() override {
     if (fd_ < 0) return;
     int fd = fd_;

@@ -19,6 +19,13 @@ class File {
   virtual void sync() = 0;
   virtual std::uint64_t size() = 0;
   virtual void close() = 0;
+  // Asks for written data to start going to the disk now, without waiting,
+  // so that a later sync() has less left to do. Only a hint: no ordering or
+  // durability follows from it.
+  virtual void startWriteback(std::uint64_t offset, std::uint64_t size) {
+    (void)offset;
+    (void)size;
+  }
 };
 
 // Creates a new file exclusively (O_CREAT|O_EXCL): an existing path is never

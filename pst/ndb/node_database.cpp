@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -27,28 +28,53 @@ constexpr std::size_t kSLBlockMaxEntries = (kMaxBlockData - 8) / 24;  // 340
 constexpr std::size_t kSIBlockMaxEntries = (kMaxBlockData - 8) / 16;  // 510
 constexpr std::size_t kWriteBufferSize = 4u << 20;
 constexpr std::uint64_t kFirstPageBid = 0x400;
+// Small data blocks are shared between nodes when their bytes are equal
+// (Outlook shares its identical empty tables the same way); this many recent
+// ones are remembered, content included, so sharing never trusts a hash alone.
+constexpr std::size_t kSharedBlockSlots = 4096;
+constexpr std::size_t kSharedBlockMaxSize = 1024;
 
-// A 128-bit fingerprint of a block's content: two independent multiplicative
-// hashes over 8-byte words. Used to recognise blocks a replaced node still has.
+// A 128-bit fingerprint of a block's content, used to recognise blocks a
+// node put again still has. Four xxHash-style lanes keep the multiplier
+// pipeline busy; the seed is drawn per process so that collisions cannot be
+// prepared in advance.
 struct Fingerprint {
   std::uint64_t a = 0, b = 0;
   bool operator==(const Fingerprint&) const = default;
 };
 
+constexpr std::uint64_t kP1 = 0x9E3779B185EBCA87ull;
+constexpr std::uint64_t kP2 = 0xC2B2AE3D27D4EB4Full;
+
+constexpr std::uint64_t rotl(std::uint64_t x, int r) { return (x << r) | (x >> (64 - r)); }
+constexpr std::uint64_t lane(std::uint64_t acc, std::uint64_t w) { return rotl(acc + w * kP2, 31) * kP1; }
+constexpr std::uint64_t avalanche(std::uint64_t h) {
+  h ^= h >> 33;
+  h *= kP2;
+  h ^= h >> 29;
+  h *= 0x165667B19E3779F9ull;
+  return h ^ (h >> 32);
+}
+
+const std::uint64_t kFingerprintSeed = [] {
+  std::random_device rd;
+  return (std::uint64_t(rd()) << 32) | rd();
+}();
+
 Fingerprint fingerprint(std::span<const std::uint8_t> data) {
-  std::uint64_t a = 0x243F6A8885A308D3ull ^ data.size(), b = 0x13198A2E03707344ull + data.size();
+  const std::uint8_t* p = data.data();
+  const std::size_t n = data.size();
+  std::uint64_t v[4] = {kFingerprintSeed + kP1 + kP2, kFingerprintSeed + kP2, kFingerprintSeed ^ kP1,
+                        kFingerprintSeed - kP1};
   std::size_t i = 0;
-  auto mix = [&](std::uint64_t w) {
-    a = (a ^ w) * 0x9E3779B97F4A7C15ull;
-    a ^= a >> 29;
-    b = (b + w) * 0xC2B2AE3D27D4EB4Full;
-    b ^= b >> 31;
-  };
-  for (; i + 8 <= data.size(); i += 8) mix(getLe<std::uint64_t>(data.data() + i));
-  std::uint64_t tail = 0;
-  for (std::size_t k = 0; i < data.size(); ++i, ++k) tail |= std::uint64_t(data[i]) << (8 * k);
-  mix(tail);
-  return {a, b};
+  for (; i + 32 <= n; i += 32)
+    for (int k = 0; k < 4; ++k) v[k] = lane(v[k], getLe<std::uint64_t>(p + i + 8 * k));
+  std::uint64_t tail[5] = {n, 0, 0, 0, 0};  // the length, then up to 31 bytes left
+  for (std::size_t k = 0; i < n; ++i, ++k) tail[1 + k / 8] |= std::uint64_t(p[i]) << (8 * (k % 8));
+  for (int k = 0; k < 4; ++k) v[k] = lane(v[k], tail[k]);
+  v[0] = lane(v[0], tail[4]);
+  return {avalanche(v[0] ^ rotl(v[1], 17) ^ rotl(v[2], 31) ^ rotl(v[3], 47)),
+          avalanche(v[3] + rotl(v[2], 13) + rotl(v[1], 29) + rotl(v[0], 43) + kP1)};
 }
 
 std::string hex(std::uint64_t v) {
@@ -84,7 +110,6 @@ class NodeDatabaseImpl final : public NodeDatabase {
       : file_(std::move(file)), crypt_(options.cryptMethod) {
     if (crypt_ > 1) throw Error("unsupported bCryptMethod " + std::to_string(crypt_));
     rgnid_ = initialRgnid();
-    buffer_.reserve(kWriteBufferSize);
   }
 
   // Lays out a new file: zeroed header area, density list, the first
@@ -218,19 +243,20 @@ class NodeDatabaseImpl final : public NodeDatabase {
 
   // Room for size bytes at ib in the write buffer, which holds one run of
   // consecutive bytes; a gap or a full buffer sends it to the file first.
+  // The caller fills every byte.
   std::uint8_t* bufferAt(std::uint64_t ib, std::size_t size) {
-    if (!buffer_.empty() && (ib != bufferStart_ + buffer_.size() || buffer_.size() + size > kWriteBufferSize))
-      flushBuffer();
-    if (buffer_.empty()) bufferStart_ = ib;
-    std::size_t at = buffer_.size();
-    buffer_.resize(at + size, 0);
-    return buffer_.data() + at;
+    if (bufferUsed_ && (ib != bufferStart_ + bufferUsed_ || bufferUsed_ + size > kWriteBufferSize)) flushBuffer();
+    if (!bufferUsed_) bufferStart_ = ib;
+    std::uint8_t* at = buffer_.get() + bufferUsed_;
+    bufferUsed_ += size;
+    return at;
   }
 
   void flushBuffer() {
-    if (buffer_.empty()) return;
-    file_->write(bufferStart_, buffer_);
-    buffer_.clear();
+    if (!bufferUsed_) return;
+    file_->write(bufferStart_, {buffer_.get(), bufferUsed_});
+    file_->startWriteback(bufferStart_, bufferUsed_);
+    bufferUsed_ = 0;
   }
 
   std::uint64_t writeBlock(std::span<const std::uint8_t> data, bool internal) {
@@ -241,6 +267,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
     std::memcpy(p, data.data(), data.size());
     if (!internal && crypt_ == 1) permuteEncode({p, data.size()});
     std::uint8_t* t = p + size - kBlockTrailerSize;
+    std::memset(p + data.size(), 0, t - (p + data.size()));
     putLe<std::uint16_t>(t, static_cast<std::uint16_t>(data.size()));
     putLe<std::uint16_t>(t + 2, computeSig(ib, bid));
     putLe<std::uint32_t>(t + 4, computeCrc({p, data.size()}));
@@ -278,6 +305,24 @@ class NodeDatabaseImpl final : public NodeDatabase {
     streams_.erase(streams_.lower_bound({nid, 0}), streams_.lower_bound({nid + 1, 0}));
   }
 
+  struct SharedBlock {
+    std::uint64_t bid = 0;
+    std::vector<std::uint8_t> data;
+  };
+
+  // A data block, shared with an earlier block of the same bytes if one is
+  // remembered and still in use.
+  std::uint64_t writeDataBlock(std::span<const std::uint8_t> data) {
+    if (data.size() > kSharedBlockMaxSize) return writeBlock(data, false);
+    SharedBlock& slot = sharedBlocks_[fingerprint(data).a % kSharedBlockSlots];
+    if (slot.bid && std::equal(data.begin(), data.end(), slot.data.begin(), slot.data.end()) &&
+        shareBlock(slot.bid))
+      return slot.bid;
+    slot.bid = writeBlock(data, false);
+    slot.data.assign(data.begin(), data.end());
+    return slot.bid;
+  }
+
   // Another reference to an existing block.
   bool shareBlock(std::uint64_t bid) {
     const auto* e = bbt_.find(bid);
@@ -304,7 +349,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
       const auto& b = blocks[i];
       total += b.size();
       if (!known) {
-        bids.push_back(writeBlock(b, false));
+        bids.push_back(writeDataBlock(b));
         continue;
       }
       Fingerprint print = fingerprint(b);
@@ -380,8 +425,8 @@ class NodeDatabaseImpl final : public NodeDatabase {
   std::vector<std::uint8_t> readBlock(const BbtTraits::Entry& e) {
     std::vector<std::uint8_t> out(e.cb);
     std::uint64_t ib = std::uint64_t(e.ibUnit) * kUnitSize;
-    if (!buffer_.empty() && ib >= bufferStart_ && ib + e.cb <= bufferStart_ + buffer_.size())
-      std::memcpy(out.data(), buffer_.data() + (ib - bufferStart_), e.cb);
+    if (bufferUsed_ && ib >= bufferStart_ && ib + e.cb <= bufferStart_ + bufferUsed_)
+      std::memcpy(out.data(), buffer_.get() + (ib - bufferStart_), e.cb);
     else
       file_->read(ib, out);
     return out;
@@ -537,9 +582,11 @@ class NodeDatabaseImpl final : public NodeDatabase {
   bool failed_ = false;
   AllocationMap space_;
   Streams streams_;  // content of the multi-block streams of current nodes
+  std::vector<SharedBlock> sharedBlocks_ = std::vector<SharedBlock>(kSharedBlockSlots);
   Nbt nbt_;
   Bbt bbt_;
-  std::vector<std::uint8_t> buffer_;
+  std::unique_ptr<std::uint8_t[]> buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(kWriteBufferSize);
+  std::size_t bufferUsed_ = 0;
   std::uint64_t bufferStart_ = 0;
 };
 

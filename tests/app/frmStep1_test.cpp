@@ -1,6 +1,8 @@
 // Widget tests of the main window: start state, layout, Exit, Help, keys and the list buttons.
 #include "app/frmStep1.h"
+#include "automation/in_process.h"
 #include "tests/filelist/scripted_dialogs.h"
+#include "tests/scanner/test_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +10,7 @@
 #include <QFontInfo>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 using namespace quillonet;
@@ -16,7 +19,8 @@ using quillonet::test_support::ScriptedDialogs;
 namespace {
 struct WindowFixture : ::testing::Test, test_support::WithApp {
   ScriptedDialogs dialogs;
-  frmStep1 w{&dialogs};
+  automation::InProcessComponents components;
+  frmStep1 w{components, &dialogs};
 
   void ShowActive() {
     w.show();
@@ -50,6 +54,11 @@ TEST_F(WindowFixture, StartState) {
   EXPECT_EQ(w.ProgressBar1.Value(), 0.0f);
   EXPECT_EQ(w.ProgressBar2.Max(), 100.0f);
   EXPECT_EQ(QApplication::focusWidget(), &w.cmdAdd);
+  // The window icon comes in the theme's sizes, from the icon script's images.
+  const QList<QSize> sizes = w.windowIcon().availableSizes();
+  EXPECT_TRUE(sizes.contains(QSize(16, 16)));
+  EXPECT_TRUE(sizes.contains(QSize(256, 256)));
+  EXPECT_FALSE(w.windowIcon().pixmap(48, 48).isNull());
 }
 
 TEST_F(WindowFixture, CaptionsAndFonts) {
@@ -149,7 +158,7 @@ TEST_F(WindowFixture, ExitAnsweredYesClosesAndCloseBoxAsksNothing) {
   w.cmdEnd.click();
   EXPECT_FALSE(w.isVisible());
 
-  frmStep1 other{&dialogs};
+  frmStep1 other{components, &dialogs};
   other.show();
   dialogs.messages.clear();
   EXPECT_TRUE(other.close());
@@ -169,10 +178,13 @@ TEST_F(WindowFixture, AltXAsksAndAltCDoesNothingWhileImportIsDisabled) {
   QTest::keyClick(&w, Qt::Key_C, Qt::AltModifier);
   QTest::qWait(300);
   EXPECT_EQ(clicks.count(), 0);
+  EXPECT_TRUE(dialogs.folderTitles.isEmpty());
   w.CmdExtractDBX.setEnabled(true);
+  dialogs.folders = {""};  // the import asks for its destination; cancel it
   QTest::keyClick(&w, Qt::Key_C, Qt::AltModifier);
   QTest::qWait(300);
   EXPECT_EQ(clicks.count(), 1);
+  EXPECT_EQ(dialogs.folderTitles, QStringList({"Choose Folder to Save..."}));
 }
 
 TEST_F(WindowFixture, HelpOpensTheProductPage) {
@@ -195,6 +207,68 @@ TEST_F(WindowFixture, AddAndClearThroughTheButtons) {
   EXPECT_EQ(w.lblCount1.text(), "0 files");
   EXPECT_TRUE(w.Files().IsEmpty());
   EXPECT_TRUE(w.CmdExtractDBX.isEnabled());  // Clear leaves the Import button alone
+}
+
+TEST_F(WindowFixture, ImportRunsIntoTheChosenFolderAndShowsProgress) {
+  test_support::TestTree source;
+  source.Folder("Work");
+  source.File("Work/ann.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nN:Lee;Ann;;;\r\nEND:VCARD\r\n");
+  source.File("two.vcf",
+              "BEGIN:VCARD\r\nVERSION:2.1\r\nN:One;Al\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Two;Bo\r\nEND:VCARD\r\n");
+  test_support::TestTree dest;
+  ShowActive();
+  w.Files().AddFileToList(QString::fromStdString(source.Path("Work/ann.vcf")));
+  w.Files().AddFileToList(QString::fromStdString(source.Path("two.vcf")));
+  w.CmdExtractDBX.setEnabled(true);
+  dialogs.folders = {dest.Root()};
+  w.CmdExtractDBX.click();
+
+  EXPECT_EQ(dialogs.folderTitles, QStringList({"Choose Folder to Save..."}));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Information);
+  EXPECT_EQ(dialogs.messages[0].caption, "Marlix Quillonet Pro");
+  EXPECT_TRUE(dialogs.messages[0].text.contains("3 contacts")) << dialogs.messages[0].text.toStdString();
+  EXPECT_EQ(w.Run().outcome().status, RunOutcome::Status::Completed);
+  EXPECT_TRUE(w.Run().outcome().storeRemoved);
+  EXPECT_TRUE(QFileInfo(w.Run().outcome().pstPath).isFile());
+  EXPECT_TRUE(w.Run().outcome().pstPath.startsWith(dest.Root() + "/MarlixContacts"));
+  EXPECT_EQ(w.FrameConversion.title(), "Details : Converting - (2 of 2) file(s)");
+  EXPECT_FLOAT_EQ(w.ProgressBar1.Value(), 100.0f);
+  EXPECT_FALSE(w.CmdExtractDBX.isEnabled());
+  EXPECT_EQ(w.Files().Entries().size(), 2);  // the list stays
+}
+
+TEST_F(WindowFixture, ImportCancelledAtTheFolderChoiceChangesNothing) {
+  w.Files().AddFileToList("/home/ann/a.vcf");
+  w.CmdExtractDBX.setEnabled(true);
+  dialogs.folders = {""};
+  w.CmdExtractDBX.click();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(w.CmdExtractDBX.isEnabled());
+  EXPECT_EQ(w.Run().outcome().status, RunOutcome::Status::Cancelled);
+}
+
+TEST_F(WindowFixture, CloseDuringARunStopsItThroughItsTearDownThenCloses) {
+  test_support::TestTree source;
+  for (int i = 0; i < 5; ++i) {
+    source.File("c" + std::to_string(i) + ".vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:X\r\nN:X;;;;\r\nEND:VCARD\r\n");
+    w.Files().AddFileToList(QString::fromStdString(source.Path("c" + std::to_string(i) + ".vcf")));
+  }
+  test_support::TestTree dest;
+  ShowActive();
+  w.CmdExtractDBX.setEnabled(true);
+  dialogs.folders = {dest.Root()};
+  // The close box is pressed while the run lets the window process events.
+  bool closedDuringRun = false;
+  QTimer::singleShot(0, &w, [&] { closedDuringRun = !w.close(); });
+  w.CmdExtractDBX.click();
+  EXPECT_TRUE(closedDuringRun);  // refused at first...
+  EXPECT_FALSE(w.isVisible());   // ...and carried out when the run had ended
+  EXPECT_EQ(w.Run().outcome().status, RunOutcome::Status::Stopped);
+  EXPECT_TRUE(w.Run().outcome().storeRemoved);  // the file is complete
+  EXPECT_TRUE(dialogs.messages.empty());        // no completion message, no question
+  EXPECT_TRUE(QFileInfo(w.Run().outcome().pstPath).isFile());
 }
 
 #include "frmStep1_test.moc"

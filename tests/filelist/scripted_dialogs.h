@@ -52,6 +52,7 @@ struct ShownMessage {
   MsgButtons buttons;
   MsgIcon icon;
   QString caption;
+  QString details;
 };
 
 // Each call takes the next scripted answer; a call without one fails the test.
@@ -65,8 +66,9 @@ class ScriptedDialogs : public UserDialogs {
   std::vector<OpenFileRequest> openRequests;
   QStringList folderTitles;
 
-  MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& caption) override {
-    messages.push_back({text, buttons, icon, caption});
+  MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& caption = AppTitle(),
+                   const QString& details = QString()) override {
+    messages.push_back({text, buttons, icon, caption, details});
     if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
     if (answers.empty()) {
       ADD_FAILURE() << "unexpected question: " << text.toStdString();

@@ -211,7 +211,7 @@ TEST(Layout, FreedSpaceIsReusedAfterTheCommitThatFreedIt) {
 TEST(Layout, BTreesGrowSeveralLevels) {
   Written w;
   for (std::uint32_t i = 0; i < 5000; ++i)
-    w.db->putNode(makeNid(NID_TYPE_NORMAL_MESSAGE, 0x10001 + i), 0x8022, NodeData{{{1, 2, 3}}, {}});
+    w.db->putNode(makeNid(NID_TYPE_NORMAL_MESSAGE, 0x10001 + i), 0x8022, NodeData{{pattern(8, i)}, {}});
   w.db->commit();
   auto p = parseFile(w.image());
   EXPECT_EQ(p.nodes.size(), 5000u);
@@ -333,6 +333,44 @@ TEST(Layout, ReplacedNodeKeepsItsUnchangedBlocks) {
   std::ofstream(dir / "grown.pst", std::ios::binary).write(reinterpret_cast<const char*>(f2.data()), f2.size());
   auto r = test::runPstStrict(dir / "grown.pst");
   EXPECT_EQ(r.exitCode, 0) << r.output;
+}
+
+}  // namespace
+}  // namespace pst::ndb
+
+namespace pst::ndb {
+namespace {
+
+// Equal small blocks are stored once with cRef counting their users, up to
+// the 16-bit limit; a block goes when its last user does.
+TEST(Layout, EqualSmallBlocksAreSharedWithinTheReferenceLimit) {
+  Written w;
+  const NodeData same{{{7, 7, 7, 7}}, {}};
+  const std::uint32_t n = 70000;
+  for (std::uint32_t i = 0; i < n; ++i) {
+    NodeData d = same;
+    d.subnodes[0x692] = same;
+    w.db->putNode(makeNid(NID_TYPE_NORMAL_MESSAGE, 0x10001 + i), 0x8022, d);
+  }
+  w.db->commit();
+  auto p = parseFile(w.image());
+  std::map<std::uint64_t, int> refs;
+  for (auto& [nid, node] : p.nodes) ++refs[node.data];
+  std::uint64_t total = 0;
+  for (auto& [bid, b] : p.blocks) {
+    if (bid & 2) continue;  // the SLBLOCKs
+    ASSERT_LE(b.cRef, 0xFFFF);
+    total += b.cRef - 1u;
+  }
+  EXPECT_EQ(total, 2u * n) << "every use counted once";
+  EXPECT_LE(p.blocks.size() - refs.size(), 3u + n) << "a handful of data blocks, one SLBLOCK per node";
+  EXPECT_EQ(std::count_if(p.blocks.begin(), p.blocks.end(), [](auto& kv) { return kv.second.cRef == 0xFFFF; }), 2);
+  for (std::uint32_t i = 0; i < n; ++i) w.db->removeNode(makeNid(NID_TYPE_NORMAL_MESSAGE, 0x10001 + i));
+  w.db->putNode(0x8022, 0x8022, same);
+  w.db->commit();
+  p = parseFile(w.image());
+  ASSERT_EQ(p.blocks.size(), 1u);
+  EXPECT_EQ(p.blocks.begin()->second.cRef, 2);
 }
 
 }  // namespace

@@ -1,0 +1,154 @@
+// End-to-end figures for the import pipeline on generated cards: the vCard
+// reader, the PST writer and the headless import, each in its own process
+// so its peak RSS is its own, then readpst reading the result as reference.
+//
+//   bench_import [--cards N] [--many-files] [--photos SHARE] [--keep DIR]
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "automation/contact_message.h"
+#include "bench/import/vcard_generator.h"
+#include "pst/messaging/store.h"
+#include "vcard/contact.h"
+#include "vcard/reader.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Figures {
+  double seconds = 0;
+  long peakRssKb = 0;
+  int status = 0;
+};
+
+Figures measure(const std::function<int()>& child) {
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) _exit(child());
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  Figures f;
+  f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  f.peakRssKb = usage.ru_maxrss;
+  f.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return f;
+}
+
+int runQuiet(std::vector<std::string> argv, const fs::path& stdoutFile = "/dev/null") {
+  std::vector<char*> args;
+  for (auto& a : argv) args.push_back(a.data());
+  args.push_back(nullptr);
+  if (!freopen(stdoutFile.c_str(), "w", stdout)) return 127;
+  if (!freopen("/dev/null", "w", stderr)) return 127;
+  execvp(args[0], args.data());
+  return 127;
+}
+
+std::vector<std::uint8_t> readAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::vector<fs::path> vcfFiles(const fs::path& root) {
+  std::vector<fs::path> files;
+  if (fs::is_regular_file(root)) return {root};
+  for (const auto& e : fs::recursive_directory_iterator(root))
+    if (e.is_regular_file()) files.push_back(e.path());
+  return files;
+}
+
+void row(const char* what, const Figures& f, double units, const char* unit, double mb) {
+  std::printf("%-22s %8.2f s %12.0f %s/s %9.1f MB/s %9.1f MB peak RSS%s\n", what, f.seconds,
+              units / f.seconds, unit, mb / f.seconds, f.peakRssKb / 1024.0,
+              f.status ? "  (FAILED)" : "");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bench::GeneratorOptions options;
+  options.cards = 100000;
+  bool manyFiles = false;
+  fs::path keep;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--cards" && i + 1 < argc) options.cards = std::strtoull(argv[++i], nullptr, 10);
+    else if (a == "--many-files") manyFiles = true;
+    else if (a == "--photos" && i + 1 < argc) options.photoShare = std::atof(argv[++i]);
+    else if (a == "--keep" && i + 1 < argc) keep = argv[++i];
+    else {
+      std::fprintf(stderr, "usage: bench_import [--cards N] [--many-files] [--photos SHARE] [--keep DIR]\n");
+      return 64;
+    }
+  }
+  const fs::path dir = keep.empty() ? fs::temp_directory_path() / ("bench_import." + std::to_string(getpid())) : keep;
+  fs::create_directories(dir / "out");
+  const fs::path input = manyFiles ? dir / "cards" : dir / "cards.vcf";
+  const auto tree = manyFiles ? bench::writeManyFiles(input, options) : bench::writeOneFile(input, options);
+  const double mb = tree.bytes / 1e6;
+  std::printf("input: %llu cards in %llu file(s), %.1f MB (%s)\n", (unsigned long long)tree.cards,
+              (unsigned long long)tree.files, mb, input.c_str());
+
+  const auto reader = measure([&] {
+    std::size_t cards = 0;
+    for (const auto& file : vcfFiles(input)) {
+      const auto bytes = readAll(file);
+      for (const auto& card : vcard::parseCards(bytes)) {
+        const auto contact = vcard::toContact(card);
+        cards += !contact.properties.empty();
+      }
+    }
+    return cards == tree.cards ? 0 : 1;
+  });
+
+  const auto writer = measure([&] {
+    std::vector<pst::Message> messages;
+    auto store = pst::Store::create(dir / "writer.pst", u"Benchmark");
+    const auto folder = store->createFolder(store->ipmSubtree(), u"Cards", u"IPF.Contact");
+    for (const auto& file : vcfFiles(input))
+      for (const auto& card : vcard::parseCards(readAll(file)))
+        store->addMessage(folder, quillonet::automation::ToMessage(vcard::toContact(card)));
+    store->close();
+    return 0;
+  });
+
+  const fs::path cli = fs::path(QUILLONET_BIN_DIR) / "quillonet-import";
+  const auto import = measure([&] {
+    return runQuiet({cli.string(), "--dest", (dir / "out").string(), input.string()}, dir / "import.out");
+  });
+  fs::path pstFile;
+  {
+    std::ifstream out(dir / "import.out");
+    for (std::string line; std::getline(out, line);) if (!line.empty()) pstFile = line;
+  }
+
+  fs::create_directories(dir / "readpst");
+  const auto readpst = measure([&] {
+    return runQuiet({"readpst", "-q", "-cv", "-o", (dir / "readpst").string(), pstFile.string()});
+  });
+
+  std::printf("%-22s %10s %16s %14s %18s\n", "stage", "time", "rate", "input rate", "memory");
+  row("vCard reader", reader, tree.cards, "cards", mb);
+  row("PST writer (+reader)", writer, tree.cards, "cards", mb);
+  row("headless import", import, tree.cards, "cards", mb);
+  const double pstMb = fs::exists(pstFile) ? fs::file_size(pstFile) / 1e6 : 0;
+  row("readpst -cv (ref.)", readpst, tree.cards, "cards", pstMb);
+  std::printf("PST file: %.1f MB; writer/readpst time ratio %.2f; import/readpst %.2f\n", pstMb,
+              writer.seconds / readpst.seconds, import.seconds / readpst.seconds);
+  if (keep.empty()) fs::remove_all(dir);
+  return reader.status || writer.status || import.status || readpst.status;
+}
