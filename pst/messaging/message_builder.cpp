@@ -5,6 +5,7 @@
 #include <chrono>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 #include "pst/error.h"
 #include "pst/messaging/little_endian.h"
@@ -88,17 +89,26 @@ PropId resolvePropertyKey(const PropertyKey& key, NameToIdMap& names) {
   return id;
 }
 
-ltp::PropertyContextBuilder MessageBuilder::propertiesOf(const std::vector<Property>& properties) const {
+template <typename Properties>
+ltp::PropertyContextBuilder MessageBuilder::propertiesOf(Properties&& properties) const {
   ltp::PropertyContextBuilder pc;
-  for (const Property& p : properties) {
+  for (auto& p : properties) {
     const PropId id = resolvePropertyKey(p.key, *env_.names);
     checkPropertyValue(id, p.value);
-    pc.set(id, p.value);
+    if constexpr (std::is_const_v<std::remove_reference_t<decltype(p)>>) {
+      pc.set(id, p.value);
+    } else {
+      pc.set(id, std::move(p.value));
+    }
   }
   return pc;
 }
 
-BuiltMessage MessageBuilder::build(const Message& message) const {
+BuiltMessage MessageBuilder::build(const Message& message) const { return buildFrom(message); }
+BuiltMessage MessageBuilder::build(Message&& message) const { return buildFrom(message); }
+
+template <typename M>
+BuiltMessage MessageBuilder::buildFrom(M&& message) const {
   ltp::PropertyContextBuilder pc = propertiesOf(message.properties);
 
   // Attachments first: their sizes count in the message size.
@@ -108,7 +118,7 @@ BuiltMessage MessageBuilder::build(const Message& message) const {
   if (!message.attachments.empty()) {
     auto table = templates::tableWith(templates::attachmentColumns());
     std::uint32_t rowVer = 1;
-    for (const Attachment& attachment : message.attachments) {
+    for (auto& attachment : message.attachments) {
       ltp::PropertyContextBuilder apc = propertiesOf(attachment.properties);
       setIfAbsent(apc, tags::AttachMethod, PropertyValue::integer32(tags::ATTACH_BY_VALUE));
       setIfAbsent(apc, tags::RenderingPosition, PropertyValue::integer32(-1));

@@ -39,9 +39,14 @@ class MessageBuilder {
 
   explicit MessageBuilder(Environment env) : env_(std::move(env)) {}
   BuiltMessage build(const Message& message) const;
+  // The same, moving the values out of message.
+  BuiltMessage build(Message&& message) const;
 
  private:
-  ltp::PropertyContextBuilder propertiesOf(const std::vector<Property>& properties) const;
+  template <typename M>
+  BuiltMessage buildFrom(M&& message) const;
+  template <typename Properties>
+  ltp::PropertyContextBuilder propertiesOf(Properties&& properties) const;
   Environment env_;
 };
 

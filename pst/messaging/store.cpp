@@ -51,7 +51,8 @@ class StoreImpl final : public Store {
   std::uint32_t messageCount(FolderId folder) const override { return get(folder).contentCount; }
 
   FolderId createFolder(FolderId parent, const std::u16string& name, const std::u16string& containerClass) override;
-  MessageId addMessage(FolderId folder, const Message& message) override;
+  MessageId addMessage(FolderId folder, const Message& message) override { return add(folder, message); }
+  MessageId addMessage(FolderId folder, Message&& message) override { return add(folder, std::move(message)); }
   ltp::PropId namedPropertyId(const PropertyKey& key) override;
 
   void commit() override;
@@ -72,6 +73,8 @@ class StoreImpl final : public Store {
       throw;
     }
   }
+  template <typename M>
+  MessageId add(FolderId folder, M&& message);
   void maybeCommit();
   void commitNow();
 
@@ -290,14 +293,15 @@ FolderId StoreImpl::createFolder(FolderId parent, const std::u16string& name, co
   });
 }
 
-MessageId StoreImpl::addMessage(FolderId folderId, const Message& message) {
+template <typename M>
+MessageId StoreImpl::add(FolderId folderId, M&& message) {
   checkWritable();
   Folder& folder = normalFolder(folderId, "add a message to");
   // Input errors surface here, before anything is written.
   MessageBuilder builder({&names_, [this] { return db_->allocateNid(ndb::NID_TYPE_ATTACHMENT); },
                           [this] { return randomKey(); }, &emptyRecipients_, fileTimeNow()});
   const std::size_t namesBefore = names_.size();
-  BuiltMessage built = builder.build(message);
+  BuiltMessage built = builder.build(std::forward<M>(message));
   if (names_.size() != namesBefore) namesDirty_ = true;
 
   return writing([&] {
@@ -411,6 +415,12 @@ std::unique_ptr<Store> Store::create(const std::filesystem::path& path, const st
   auto store = std::make_unique<StoreImpl>(std::move(db), displayName, options);
   file.publish();
   return store;
+}
+
+std::unique_ptr<Store> Store::create(std::unique_ptr<ndb::File> file, const std::u16string& displayName,
+                                     const StoreOptions& options) {
+  return std::make_unique<StoreImpl>(ndb::NodeDatabase::create(std::move(file), {options.cryptMethod}), displayName,
+                                     options);
 }
 
 }  // namespace pst

@@ -12,6 +12,7 @@
 
 #include "pst/ltp/property_value.h"
 #include "pst/messaging/named_property.h"
+#include "pst/ndb/file.h"
 #include "pst/ndb/node_data.h"
 
 namespace pst {
@@ -52,6 +53,10 @@ class Store {
   static std::unique_ptr<Store> create(const std::filesystem::path& path,
                                        const std::u16string& displayName,
                                        const StoreOptions& options = {});
+  // The same on a file the caller made (tests inject faults, benchmarks count
+  // bytes); it holds a valid store once this returns.
+  static std::unique_ptr<Store> create(std::unique_ptr<ndb::File> file, const std::u16string& displayName,
+                                       const StoreOptions& options = {});
 
   virtual std::u16string displayName() const = 0;
   virtual const Guid& recordKey() const = 0;  // the store's provider UID
@@ -72,6 +77,11 @@ class Store {
                                 const std::u16string& containerClass) = 0;
   // Adds a message to a folder; may commit (see StoreOptions).
   virtual MessageId addMessage(FolderId folder, const Message& message) = 0;
+  // The same, taking the values over instead of copying them (a 5 MB photo);
+  // after a failure the message may have lost values, the store nothing.
+  virtual MessageId addMessage(FolderId folder, Message&& message) {
+    return addMessage(folder, static_cast<const Message&>(message));
+  }
 
   // The property id (>= 0x8000) a named property has in this store; one id
   // per name across the store, assigned on first use.
