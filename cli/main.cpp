@@ -12,6 +12,8 @@
 #include "cli/terminal_view.h"
 #include "import/import_run.h"
 #include "import/listed_files.h"
+#include "scanner/card_files.h"
+#include "scanner/scan_error.h"
 #include "util/app_info.h"
 
 namespace {
@@ -33,6 +35,7 @@ const char kUsage[] =
     "\n"
     "Imports vCard files (.vcf) into a new Outlook personal folders file (.pst)\n"
     "created in DIR, recreating the folders the files lie in as contacts folders.\n"
+    "A PATH that is a folder adds every .vcf file in the tree below it.\n"
     "A file that holds several cards is imported card by card.\n"
     "\n"
     "Options:\n"
@@ -112,7 +115,21 @@ int main(int argc, char** argv) {
   for (const QString& path : paths) {
     const QFileInfo info(path);
     if (info.isDir()) {
-      return UsageError(QStringLiteral("%1 is a folder; give the .vcf files in it").arg(path));
+      // A folder adds every vCard file under it, as the Add-folder button does.
+      QStringList unreadable;
+      QStringList found;
+      try {
+        found = quillonet::CollectVCardFiles(QDir::cleanPath(info.absoluteFilePath()), &unreadable);
+      } catch (const quillonet::ScanError& e) {
+        return UsageError(QStringLiteral("cannot read the folder %1: %2").arg(path, QString::fromLocal8Bit(e.what())));
+      }
+      for (const QString& folder : unreadable) {
+        Print(stderr, QStringLiteral("quillonet-import: could not read the folder %1; files in it were not added")
+                          .arg(folder));
+      }
+      if (found.isEmpty()) return UsageError(QStringLiteral("no vCard file (.vcf) under %1").arg(path));
+      listed << found;
+      continue;
     }
     if (!info.isFile()) return UsageError(QStringLiteral("%1: no such file").arg(path));
     if (!info.fileName().endsWith(QLatin1String(".vcf"), Qt::CaseInsensitive)) {

@@ -13,6 +13,7 @@ namespace {
 // escape outside lists and no "\n"; 3.0 and 4.0 know \\ \, \; \n and keep the
 // character of an unknown escape.
 std::u16string unescape(std::u16string_view s, Version version, bool commaIsEscapable) {
+  if (s.find(u'\\') == std::u16string_view::npos) return std::u16string(s);
   std::u16string out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size(); ++i) {
@@ -70,7 +71,7 @@ std::optional<std::string_view> CardProperty::param(std::string_view name) const
 std::vector<std::string> CardProperty::types() const {
   std::vector<std::string> out;
   for (const Param& p : params)
-    if (p.name == "TYPE") out.push_back(detail::upper(p.value));
+    if (p.name == "TYPE") out.push_back(p.value);
   return out;
 }
 
@@ -83,7 +84,7 @@ int CardProperty::prefRank() const {
       if (ec != std::errc() || n < 1) n = 1;
       if (n > 100) n = 100;
       if (best == 0 || n < best) best = n;
-    } else if (p.name == "TYPE" && detail::equalsNoCase(p.value, "PREF")) {
+    } else if (p.name == "TYPE" && p.value == "PREF") {
       best = 1;
     }
   }
@@ -105,6 +106,32 @@ std::vector<std::vector<std::u16string>> CardProperty::structured() const {
         pieces.push_back(unescape(piece, version, true));
     }
     out.push_back(std::move(pieces));
+  }
+  return out;
+}
+
+std::vector<std::u16string> CardProperty::components(std::u16string_view listSeparator) const {
+  std::vector<std::u16string> out;
+  for (std::u16string_view component : splitUnescaped(value, u';')) {
+    if (version == Version::V21) {
+      out.push_back(unescape(component, version, false));
+      continue;
+    }
+    std::u16string joined;
+    const std::size_t n = component.size();
+    std::size_t start = 0;
+    for (std::size_t i = 0;; ++i) {
+      if (i < n && component[i] == u'\\') {
+        if (i + 1 < n) ++i;
+        continue;
+      }
+      if (i < n && component[i] != u',') continue;
+      if (start > 0) joined += listSeparator;
+      joined += unescape(component.substr(start, i - start), version, true);
+      if (i >= n) break;
+      start = i + 1;
+    }
+    out.push_back(std::move(joined));
   }
   return out;
 }

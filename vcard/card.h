@@ -12,7 +12,8 @@ enum class Version { V21, V30, V40 };
 
 // One parameter value. A list such as TYPE=work,voice gives two entries; a
 // vCard 2.1 bare parameter is filed under the name it implies (TYPE, ENCODING
-// or VALUE). Names are upper case; values are as written, quotes removed.
+// or VALUE). Names and TYPE values are upper case; other values are as
+// written, quotes removed.
 struct Param {
   std::string name;
   std::string value;
@@ -35,6 +36,9 @@ struct CardProperty {
   std::optional<std::string_view> param(std::string_view name) const;
   // TYPE values, upper case, in order of appearance (TYPE=a,b; bare 2.1 types).
   std::vector<std::string> types() const;
+  // The same without copies: a range of string_view over the TYPE values.
+  class TypeRange;
+  TypeRange typeValues() const;
   bool hasType(std::string_view type) const { return hasParam("TYPE", type); }
   // Preference rank: 4.0 PREF=1..100, TYPE=PREF counts as 1; 0 when not preferred.
   int prefRank() const;
@@ -44,9 +48,45 @@ struct CardProperty {
   // A structured value (N, ADR, ORG): split on unescaped ';', each component
   // split on unescaped ',' (not in 2.1), every piece unescaped.
   std::vector<std::vector<std::u16string>> structured() const;
+  // The same with each component's list joined by a separator: " " for the
+  // parts of N, "," to keep an ORG or ADR component as written.
+  std::vector<std::u16string> components(std::u16string_view listSeparator) const;
   // A list value (CATEGORIES, NICKNAME): split on unescaped ','.
   std::vector<std::u16string> list() const;
 };
+
+class CardProperty::TypeRange {
+ public:
+  class iterator {
+   public:
+    iterator(const Param* at, const Param* end) : at_(at), end_(end) { skip(); }
+    std::string_view operator*() const { return at_->value; }
+    iterator& operator++() {
+      ++at_;
+      skip();
+      return *this;
+    }
+    bool operator==(const iterator& other) const { return at_ == other.at_; }
+
+   private:
+    void skip() {
+      while (at_ != end_ && at_->name != "TYPE") ++at_;
+    }
+    const Param* at_;
+    const Param* end_;
+  };
+  explicit TypeRange(const std::vector<Param>& params)
+      : begin_(params.data()), end_(params.data() + params.size()) {}
+  iterator begin() const { return {begin_, end_}; }
+  iterator end() const { return {end_, end_}; }
+  bool empty() const { return begin() == end(); }
+
+ private:
+  const Param* begin_;
+  const Param* end_;
+};
+
+inline CardProperty::TypeRange CardProperty::typeValues() const { return TypeRange(params); }
 
 struct Card {
   Version version = Version::V30;

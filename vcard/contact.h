@@ -66,8 +66,9 @@ extern const Guid PSETID_Address;
 extern const Guid PSETID_Common;
 extern const Guid PS_PUBLIC_STRINGS;
 
-// Converts one card.
+// Converts one card. The rvalue form moves the photo instead of copying it.
 ContactItem toContact(const Card& card);
+ContactItem toContact(Card&& card);
 
 // Reads a .vcf file (any supported version or encoding) and converts its
 // first card. Throws Error naming the file when it cannot be read or holds no

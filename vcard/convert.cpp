@@ -200,12 +200,25 @@ constexpr int kAddressParts = 8;
 constexpr int kEmailStride = 5;
 constexpr int kFaxStride = 4;
 
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
 std::u16string trimmed(std::u16string_view s) {
-  auto space = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
-  while (!s.empty() && space(s.front())) s.remove_prefix(1);
-  while (!s.empty() && space(s.back())) s.remove_suffix(1);
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
   return std::u16string(s);
 }
+
+// The same, in place, for a string that is ours anyway.
+std::u16string trimmed(std::u16string&& s) {
+  std::size_t end = s.size();
+  while (end > 0 && isBlank(s[end - 1])) --end;
+  s.resize(end);
+  std::size_t begin = 0;
+  while (begin < s.size() && isBlank(s[begin])) ++begin;
+  if (begin > 0) s.erase(0, begin);
+  return std::move(s);
+}
+std::u16string trimmed(const std::u16string& s) { return trimmed(std::u16string_view(s)); }
 
 std::u16string join(const std::vector<std::u16string>& parts, std::u16string_view sep) {
   std::u16string out;
@@ -242,7 +255,14 @@ std::u16string lowerAscii(std::u16string_view s) {
 }
 
 bool equalsNoCase16(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() && lowerAscii(a) == lowerAscii(b);
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char16_t x = a[i], y = b[i];
+    if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x + 32);
+    if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
 }
 
 // Apple's "_$!<Spouse>!$_" style labels and free labels, as lower case words.
@@ -262,7 +282,7 @@ std::u16string withoutScheme(std::u16string_view value, std::initializer_list<st
 
 class Converter {
  public:
-  explicit Converter(const Card& card) : card_(card) {
+  Converter(const Card& card, bool ownsCard) : card_(card), ownsCard_(ownsCard) {
     for (const CardProperty& p : card.properties) {
       if (p.group.empty()) continue;
       if (p.name == "X-ABLABEL") labels_.emplace(detail::upper(p.group), normalLabel(p.text()));
@@ -271,6 +291,8 @@ class Converter {
   }
 
   ContactItem run();
+  // True when the card is a temporary of toContact(Card&&): its data may be moved.
+  bool ownsCard() const { return ownsCard_; }
 
   // --- state the rules fill ---
   bool has(S s) const { return slots_[static_cast<int>(s)].has_value(); }
@@ -336,6 +358,7 @@ class Converter {
   std::optional<Attachment> photoAttachment();
 
   const Card& card_;
+  bool ownsCard_;
   std::unordered_map<std::string, std::u16string> labels_, countryCodes_;
   std::array<std::optional<Value>, static_cast<int>(S::Count)> slots_;
 };
@@ -357,7 +380,7 @@ std::optional<S> phoneSlot(const Converter& c, const CardProperty& p) {
 
   bool fax = false, cell = false, pager = false, car = false, isdn = false, pcs = false, home = false,
        work = false, pref = false, textphone = false, main = false;
-  for (const std::string& t : p.types()) {
+  for (std::string_view t : p.typeValues()) {
     if (t == "FAX") fax = true;
     else if (t == "CELL" || t == "TEXT" || t == "IPHONE" || t == "MOBILE") cell = true;
     else if (t == "PAGER") pager = true;
@@ -418,7 +441,7 @@ void onMsTel(Converter& c, const CardProperty& p) {
       {"ASSISTANT", S::AssistantTelephoneNumber}, {"CALLBACK", S::CallbackTelephoneNumber},
       {"COMPANY", S::CompanyMainTelephoneNumber}, {"RADIO", S::RadioTelephoneNumber},
       {"TTYTDD", S::TtyTddPhoneNumber}};
-  for (const std::string& t : p.types())
+  for (std::string_view t : p.typeValues())
     for (const auto& [type, slot] : kTypes)
       if (t == type) {
         c.setFirst(slot, phoneNumber(p));
@@ -486,7 +509,7 @@ void onRelated(Converter& c, const CardProperty& p) {
   std::u16string value = trimmed(p.text());
   // Only plain text names; URIs (urn:uuid:, http:) point at other cards.
   if (!p.hasParam("VALUE", "TEXT") && value.find(u':') != std::u16string::npos) return;
-  for (const std::string& t : p.types()) {
+  for (std::string_view t : p.typeValues()) {
     std::u16string kind;
     for (char ch : t) kind.push_back(static_cast<char16_t>(ch >= 'A' && ch <= 'Z' ? ch + 32 : ch));
     relatedName(c, kind, value);
@@ -501,14 +524,9 @@ void onFileAs(Converter& c, const CardProperty& p) {
 
 void onOrg(Converter& c, const CardProperty& p) {
   if (c.has(S::CompanyName) || c.has(S::DepartmentName)) return;
-  const auto parts = p.structured();
-  std::vector<std::u16string> units;
-  for (const auto& component : parts) {
-    // Unescaped commas split a component; put them back.
-    std::u16string unit;
-    for (std::size_t i = 0; i < component.size(); ++i) unit += (i ? u"," : u"") + component[i];
-    units.push_back(trimmed(unit));
-  }
+  // Unescaped commas in a unit are kept as written.
+  std::vector<std::u16string> units = p.components(u",");
+  for (auto& unit : units) unit = trimmed(std::move(unit));
   if (!units.empty()) c.setText(S::CompanyName, units[0]);
   if (units.size() > 1) c.setText(S::DepartmentName, join({units.begin() + 1, units.end()}, u"; "));
 }
@@ -517,7 +535,7 @@ void onOrg(Converter& c, const CardProperty& p) {
 
 void onAdr(Converter& c, const CardProperty& p) {
   int group = Other;
-  for (const std::string& t : p.types()) {
+  for (std::string_view t : p.typeValues()) {
     if (t == "HOME") { group = Home; break; }
     if (t == "WORK") { group = Work; break; }
   }
@@ -528,12 +546,9 @@ void onAdr(Converter& c, const CardProperty& p) {
   }
   if (c.addresses[group]) return;  // the first address of a kind wins
 
-  const auto components = p.structured();
+  std::vector<std::u16string> components = p.components(u",");
   auto part = [&](std::size_t i) {
-    std::u16string joined;
-    if (i < components.size())
-      for (std::size_t k = 0; k < components[i].size(); ++k) joined += (k ? u"," : u"") + components[i][k];
-    return crlf(trimmed(joined));
+    return i < components.size() ? crlf(trimmed(std::move(components[i]))) : std::u16string();
   };
   Converter::Address a;
   a.parts[PoBox] = part(0);
@@ -566,7 +581,7 @@ void onDefaultPostal(Converter& c, const CardProperty& p) {
 void onEmail(Converter& c, const CardProperty& p) {
   std::u16string address = withoutScheme(p.text(), {u"mailto:"});
   if (address.empty()) return;
-  for (const std::string& t : p.types()) {
+  for (std::string_view t : p.typeValues()) {
     if (t == "INTERNET") break;
     if (t == "IM") { c.setFirst(S::InstantMessagingAddress, std::move(address)); return; }
     if (t == "TLX") { c.setFirst(S::TelexNumber, std::move(address)); return; }
@@ -639,7 +654,11 @@ void onWabGender(Converter& c, const CardProperty& p) { setGender(c, p.text()); 
 
 void onPhoto(Converter& c, const CardProperty& p) {
   if (!c.photo.empty() || !p.binary || p.binary->empty()) return;
-  c.photo = *p.binary;
+  // A photo can be tens of megabytes: move it out of a card we were given to consume.
+  if (c.ownsCard())
+    c.photo = std::move(*const_cast<CardProperty&>(p).binary);
+  else
+    c.photo = *p.binary;
   c.photoMediaType = p.mediaType;
 }
 
@@ -647,7 +666,7 @@ void onKey(Converter& c, const CardProperty& p) {
   if (!p.binary || p.binary->empty()) return;
   const bool x509 = p.hasType("X509") || p.mediaType == "application/pkix-cert" ||
                     p.mediaType == "application/x-x509-ca-cert" ||
-                    (p.types().empty() && p.mediaType.empty() && (*p.binary)[0] == 0x30);
+                    (p.typeValues().empty() && p.mediaType.empty() && (*p.binary)[0] == 0x30);
   if (x509) c.certificates.push_back(*p.binary);
 }
 
@@ -733,9 +752,10 @@ const std::unordered_map<std::string_view, Rule>& rules() {
 // --- derived properties ---
 
 void Converter::finishNames() {
-  auto text = [&](S s) { const auto* t = textOf(s); return t ? *t : std::u16string(); };
-  const std::u16string surname = text(S::Surname), given = text(S::GivenName), middle = text(S::MiddleName);
-  const std::u16string company = text(S::CompanyName);
+  static const std::u16string kNone;
+  auto text = [&](S s) -> const std::u16string& { const auto* t = textOf(s); return t ? *t : kNone; };
+  const std::u16string &surname = text(S::Surname), &given = text(S::GivenName), &middle = text(S::MiddleName);
+  const std::u16string& company = text(S::CompanyName);
 
   // Display name: FN, else the name parts, else company, e-mail, phone.
   std::u16string display = fn.value_or(u"");
@@ -915,6 +935,8 @@ ContactItem Converter::run() {
     set(S::HasPicture, true);
     item.attachments.push_back(std::move(*photoAtt));
   }
+  item.properties.reserve(static_cast<std::size_t>(
+      std::count_if(slots_.begin(), slots_.end(), [](const auto& v) { return v.has_value(); })));
   for (int i = 0; i < static_cast<int>(S::Count); ++i)
     if (slots_[i]) item.properties.push_back({keyOf(static_cast<S>(i)), std::move(*slots_[i])});
   return item;
@@ -922,6 +944,7 @@ ContactItem Converter::run() {
 
 }  // namespace
 
-ContactItem toContact(const Card& card) { return Converter(card).run(); }
+ContactItem toContact(const Card& card) { return Converter(card, false).run(); }
+ContactItem toContact(Card&& card) { return Converter(card, true).run(); }
 
 }  // namespace vcard

@@ -20,7 +20,7 @@ ContactItem importFile(const std::filesystem::path& path) {
   if (in.bad()) throw Error("Cannot read the vCard file " + path.string() + ": read error");
   std::vector<Card> cards = parseCards(bytes);
   if (cards.empty()) throw Error("The file " + path.string() + " holds no vCard (no BEGIN:VCARD line).");
-  return toContact(cards.front());
+  return toContact(std::move(cards.front()));
 }
 
 }  // namespace vcard

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "vcard/text.h"
 
@@ -21,12 +22,21 @@ struct RawCard;
 // One logical line: folds joined. Where a fold was joined the whitespace that
 // followed the line break is still in the text; its offsets are kept because
 // vCard 2.1 keeps that whitespace and 3.0/4.0 drop it, and the version may
-// only be known at the end of the card.
+// only be known at the end of the card. A line that is one physical line
+// stays a view into the input.
 struct RawLine {
-  std::string text;
+  std::string_view view;
+  std::string owned;
+  bool joined = false;
   std::vector<std::uint32_t> folds;
   std::vector<RawCard> nested;  // the embedded card of an AGENT line
   bool inlineAgent = false;     // "AGENT:BEGIN:VCARD" on one line
+
+  std::string_view text() const { return joined ? std::string_view(owned) : view; }
+  std::string& own() {
+    if (!joined) owned.assign(view), joined = true;
+    return owned;
+  }
 };
 
 struct RawCard {
@@ -42,26 +52,45 @@ std::string_view trim(std::string_view s) {
 }
 
 bool containsNoCase(std::string_view text, std::string_view needle) {
-  if (needle.size() > text.size()) return false;
-  for (std::size_t i = 0; i + needle.size() <= text.size(); ++i)
-    if (equalsNoCase(text.substr(i, needle.size()), needle)) return true;
+  if (needle.empty() || needle.size() > text.size()) return false;
+  const char first = needle.front();  // upper case
+  for (std::size_t i = 0; i + needle.size() <= text.size(); ++i) {
+    const char c = text[i];
+    if ((c == first || c == first + 32) && equalsNoCase(text.substr(i, needle.size()), needle)) return true;
+  }
   return false;
 }
 
-// Splits at CRLF, LF or a lone CR.
-std::vector<std::string_view> splitPhysicalLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c != '\r' && c != '\n') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
+// Physical lines, ended by CRLF, LF or a lone CR; current() is the next unread one.
+class PhysicalLines {
+ public:
+  explicit PhysicalLines(std::string_view text) : text_(text) { advance(); }
+  bool done() const { return !has_; }
+  std::string_view current() const { return current_; }
+  void advance() {
+    has_ = pos_ < text_.size();
+    if (!has_) return;
+    const char* begin = text_.data() + pos_;
+    std::size_t end = pos_;
+    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+    current_ = std::string_view(begin, end - pos_);
+    pos_ = end;
+    if (pos_ < text_.size() && text_[pos_] == '\r') {
+      ++pos_;
+      // CR CR LF is a CRLF that went through a text-mode write twice: one break.
+      if (pos_ + 1 < text_.size() && text_[pos_] == '\r' && text_[pos_ + 1] == '\n') ++pos_;
+      if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+    } else if (pos_ < text_.size()) {
+      ++pos_;  // '\n'
+    }
   }
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
-}
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  std::string_view current_;
+  bool has_ = false;
+};
 
 // The part before the first ':' (name, group and parameters, roughly).
 std::string_view headerOf(std::string_view line) {
@@ -92,62 +121,81 @@ bool isBase64Header(std::string_view header) {
   return containsNoCase(header, "BASE64") || containsNoCase(header, "ENCODING=B");
 }
 
-// Joins folded lines, quoted-printable soft breaks and the unindented
-// continuation lines some 2.1 writers put after a BASE64 property.
-std::vector<RawLine> logicalLines(const std::vector<std::string_view>& phys) {
-  std::vector<RawLine> out;
-  out.reserve(phys.size());
-  for (std::size_t i = 0; i < phys.size(); ++i) {
-    std::string_view first = phys[i];
-    if (trim(first).empty()) continue;
-    if (isSpace(first.front())) first = trim(first);  // a stray continuation: read as a line
-    RawLine line;
-    line.text.assign(first);
-    std::string_view header = headerOf(line.text);
-    bool headerDone = line.text.find(':') != std::string::npos;
-    bool qp = containsNoCase(header, "QUOTED-PRINTABLE");
-    bool b64 = isBase64Header(header);
-    while (i + 1 < phys.size()) {
-      const std::string_view next = phys[i + 1];
-      if (qp && headerDone && line.text.back() == '=') {
-        line.text.pop_back();
-        line.text.append(next);
-      } else if (!next.empty() && isSpace(next.front())) {
-        line.folds.push_back(static_cast<std::uint32_t>(line.text.size()));
-        line.text.append(next);
-      } else if (b64 && headerDone && !trim(next).empty() &&
-                 next.find(':') == std::string_view::npos) {
-        line.text.append(next);
-      } else {
-        break;
-      }
-      ++i;
-      if (!headerDone) {
-        headerDone = line.text.find(':') != std::string::npos;
-        header = headerOf(line.text);
+bool endsWithSoftBreak(std::string_view text) {
+  while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
+  return !text.empty() && text.back() == '=';
+}
+
+// Logical lines: joins folded lines, quoted-printable soft breaks and the
+// unindented continuation lines some 2.1 writers put after a BASE64 property.
+class LogicalLines {
+ public:
+  explicit LogicalLines(std::string_view text) : phys_(text) {}
+
+  bool next(RawLine& line) {
+    while (!phys_.done()) {
+      std::string_view first = phys_.current();
+      phys_.advance();
+      if (trim(first).empty()) continue;
+      if (isSpace(first.front())) first = trim(first);  // a stray continuation: read as a line
+      line = RawLine{};
+      line.view = first;
+      bool headerDone = false, qp = false, b64 = false;
+      // Looks for the end of the header in text appended from `from` on, so
+      // that a huge line without a colon is still scanned once.
+      auto findHeader = [&](std::size_t from) {
+        if (headerDone || line.text().find(':', from) == std::string_view::npos) return;
+        headerDone = true;
+        const std::string_view header = headerOf(line.text());
         qp = containsNoCase(header, "QUOTED-PRINTABLE");
         b64 = isBase64Header(header);
+      };
+      findHeader(0);
+      while (!phys_.done()) {
+        const std::string_view next = phys_.current();
+        if (qp && endsWithSoftBreak(line.text()) && !isMarker(next, "END")) {
+          std::string& text = line.own();
+          while (text.back() != '=') text.pop_back();  // whitespace after the '=' does not count
+          text.pop_back();
+          text.append(next);
+        } else if (!next.empty() && isSpace(next.front())) {
+          line.folds.push_back(static_cast<std::uint32_t>(line.own().size()));
+          line.own().append(next);
+        } else if (b64 && !trim(next).empty() && next.find(':') == std::string_view::npos) {
+          line.own().append(next);
+        } else {
+          break;
+        }
+        phys_.advance();
+        findHeader(line.text().size() - next.size());
       }
+      return true;
     }
-    out.push_back(std::move(line));
+    return false;
   }
-  return out;
-}
+
+ private:
+  PhysicalLines phys_;
+};
 
 // Groups logical lines into cards. BEGIN/END pairs nest only below an AGENT
 // property; a BEGIN:VCARD anywhere else ends the open card, and a card left
 // open at the end of the input is kept.
 class CardCollector {
  public:
-  std::vector<RawCard> collect(std::vector<RawLine> lines) {
-    for (RawLine& line : lines) take(std::move(line));
+  using Sink = std::function<void(RawCard&&)>;
+  explicit CardCollector(Sink sink) : sink_(std::move(sink)) {}
+
+  void collect(std::string_view text) {
+    LogicalLines lines(text);
+    RawLine line;
+    while (lines.next(line)) take(std::move(line));
     closeAll();
-    return std::move(done_);
   }
 
  private:
   void take(RawLine line) {
-    if (isMarker(line.text, "BEGIN")) {
+    if (isMarker(line.text(), "BEGIN")) {
       if (!open_.empty() && expectsNestedCard() && static_cast<int>(open_.size()) < kMaxDepth) {
         open_.emplace_back();
       } else {
@@ -156,14 +204,17 @@ class CardCollector {
       }
       return;
     }
-    if (isMarker(line.text, "END")) {
+    if (isMarker(line.text(), "END")) {
       if (!open_.empty()) close(/*explicitEnd=*/true);
       return;
     }
     if (open_.empty()) return;  // text between cards
-    if (equalsNoCase(nameOf(line.text), "AGENT") && equalsNoCase(trim(valueOf(line.text)), "BEGIN:VCARD") &&
+    if (equalsNoCase(nameOf(line.text()), "AGENT") && equalsNoCase(trim(valueOf(line.text())), "BEGIN:VCARD") &&
         static_cast<int>(open_.size()) < kMaxDepth) {
-      line.text.resize(line.text.size() - valueOf(line.text).size());
+      const std::size_t keep = line.text().size() - valueOf(line.text()).size();
+      if (line.joined) line.owned.resize(keep);
+      else line.view = line.view.substr(0, keep);
+      line.folds.clear();
       line.inlineAgent = true;
       open_.back().lines.push_back(std::move(line));
       open_.emplace_back();
@@ -177,8 +228,8 @@ class CardCollector {
     const auto& lines = open_.back().lines;
     if (lines.empty()) return false;
     const RawLine& last = lines.back();
-    return last.nested.empty() && equalsNoCase(nameOf(last.text), "AGENT") &&
-           trim(valueOf(last.text)).empty();
+    return last.nested.empty() && equalsNoCase(nameOf(last.text()), "AGENT") &&
+           trim(valueOf(last.text())).empty();
   }
 
   void close(bool explicitEnd) {
@@ -186,7 +237,7 @@ class CardCollector {
     open_.pop_back();
     if (open_.empty()) {
       if (!explicitEnd) repairUnclosedInlineAgent(card);
-      done_.push_back(std::move(card));
+      sink_(std::move(card));
     } else {
       open_.back().lines.back().nested.push_back(std::move(card));
     }
@@ -208,7 +259,7 @@ class CardCollector {
       std::size_t keep = 0;
       std::vector<std::string> seen;
       while (keep < inner.size()) {
-        const std::string name = detail::upper(nameOf(inner[keep].text));
+        const std::string name = detail::upper(nameOf(inner[keep].text()));
         const bool agentField = name == "FN" || name == "N" || name == "TEL" || name == "EMAIL";
         if (!agentField || std::find(seen.begin(), seen.end(), name) != seen.end()) break;
         seen.push_back(name);
@@ -223,21 +274,21 @@ class CardCollector {
     }
   }
 
+  Sink sink_;
   std::vector<RawCard> open_;
-  std::vector<RawCard> done_;
 };
 
 Version versionOf(const RawCard& card) {
   for (const RawLine& line : card.lines) {
-    if (!equalsNoCase(nameOf(line.text), "VERSION")) continue;
-    const std::string_view v = trim(valueOf(line.text));
+    if (!equalsNoCase(nameOf(line.text()), "VERSION")) continue;
+    const std::string_view v = trim(valueOf(line.text()));
     if (startsWithNoCase(v, "4")) return Version::V40;
     if (startsWithNoCase(v, "3")) return Version::V30;
     return Version::V21;
   }
   // No VERSION line: 2.1-only constructs decide, else 3.0.
   for (const RawLine& line : card.lines) {
-    const std::string_view header = headerOf(line.text);
+    const std::string_view header = headerOf(line.text());
     if (containsNoCase(header, "QUOTED-PRINTABLE") || containsNoCase(header, "BASE64")) return Version::V21;
     std::size_t semi = header.find(';');
     while (semi != std::string_view::npos) {
@@ -322,7 +373,15 @@ void addParameter(std::string_view token, Version version, std::vector<Param>& p
     else if (!v.empty() && v.front() == '"') v.remove_prefix(1);
     if (name == "TYPE" && v.find(',') != std::string_view::npos) {
       // TYPE="work,voice": a quoted list is still a list.
-      addParameter("TYPE=" + std::string(v), version, params);
+      std::size_t from = 0;
+      while (from <= v.size()) {
+        const std::size_t comma = std::min(v.find(',', from), v.size());
+        if (const std::string_view item = trim(v.substr(from, comma - from)); !item.empty())
+          params.push_back({name, detail::upper(item)});
+        from = comma + 1;
+      }
+    } else if (name == "TYPE") {
+      if (!v.empty()) params.push_back({name, detail::upper(v)});
     } else if (!v.empty()) {
       params.push_back({name, version == Version::V40 ? caretUnescape(v) : std::string(v)});
     }
@@ -346,7 +405,7 @@ class PropertyReader {
     card.properties.reserve(raw.lines.size());
     for (RawLine& line : raw.lines) {
       if (card.version != Version::V21 && !line.folds.empty()) dropFoldWhitespace(line);
-      auto property = parse(line.text, card.version);
+      auto property = parse(line.text(), card.version);
       if (!property) continue;
       for (RawCard& nested : line.nested) property->agent.push_back(build(nested, depth + 1));
       if (property->name == "AGENT" && property->agent.empty() && depth + 1 < kMaxDepth)
@@ -356,24 +415,19 @@ class PropertyReader {
     return card;
   }
 
-  std::vector<Card> buildAll(std::vector<RawCard>& raws, int depth) {
-    std::vector<Card> cards;
-    cards.reserve(raws.size());
-    for (RawCard& raw : raws) cards.push_back(build(raw, depth));
-    return cards;
-  }
-
  private:
   static void dropFoldWhitespace(RawLine& line) {
-    std::string text;
-    text.reserve(line.text.size());
-    std::size_t from = 0;
+    std::string& text = line.own();
+    std::size_t out = 0, from = 0;
     for (std::uint32_t at : line.folds) {
-      text.append(line.text, from, at - from);
+      if (at < from || at >= text.size()) continue;
+      std::memmove(text.data() + out, text.data() + from, at - from);
+      out += at - from;
       from = at + 1;
     }
-    text.append(line.text, from, std::string::npos);
-    line.text = std::move(text);
+    std::memmove(text.data() + out, text.data() + from, text.size() - from);
+    text.resize(out + text.size() - from);
+    line.folds.clear();
   }
 
   std::optional<CardProperty> parse(std::string_view line, Version version) {
@@ -446,12 +500,10 @@ class PropertyReader {
         text.find(u"begin:vcard") == std::u16string::npos)
       return;
     const std::string utf8 = detail::toUtf8(text);
-    std::vector<RawCard> raws = CardCollector().collect(logicalLines(splitPhysicalLines(utf8)));
     PropertyReader inner(decoder_, true);
-    for (RawCard& raw : raws) {
-      p.agent.push_back(inner.build(raw, depth));
-      break;
-    }
+    CardCollector([&](RawCard&& raw) {
+      if (p.agent.empty()) p.agent.push_back(inner.build(raw, depth));
+    }).collect(utf8);
   }
 
   detail::TextDecoder& decoder_;
@@ -487,9 +539,11 @@ std::vector<Card> parseCards(std::span<const std::uint8_t> bytes) {
   }
   if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
 
-  std::vector<RawCard> raws = CardCollector().collect(logicalLines(splitPhysicalLines(text)));
   detail::TextDecoder decoder;
-  return PropertyReader(decoder, utf16 != 0).buildAll(raws, 0);
+  PropertyReader reader(decoder, utf16 != 0);
+  std::vector<Card> cards;
+  CardCollector([&](RawCard&& raw) { cards.push_back(reader.build(raw, 0)); }).collect(text);
+  return cards;
 }
 
 }  // namespace vcard

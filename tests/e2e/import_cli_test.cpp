@@ -127,6 +127,24 @@ TEST(ImportCli, HundredFilesOfTwentyCardsInThreeLevels) {
   ExpectContacts(report, tree);
 }
 
+TEST(ImportCli, FolderAddsEveryVCardFileBelowIt) {
+  QTemporaryDir dir;
+  CardTree tree(dir.path() + "/src");
+  tree.addFile("a/one.vcf", 2, "\r\n");
+  tree.addFile("a/b/TWO.VCF", 3, "\n");
+  tree.addFile("c/three.Vcf", 1, "\r\n");
+  QFile ignored(dir.path() + "/src/a/notes.vcf.bak");
+  ASSERT_TRUE(ignored.open(QIODevice::WriteOnly));
+  ignored.write("BEGIN:VCARD\r\nFN:Not Me\r\nEND:VCARD\r\n");
+  ignored.close();
+  QDir().mkpath(dir.path() + "/out");
+  const CliResult result = RunCli({"--dest", dir.path() + "/out", dir.path() + "/src"});
+  ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+  const PstReport report = CheckPst(result.lastOutLine());
+  ASSERT_TRUE(report.ok) << report.errors.join("; ").toStdString();
+  ExpectContacts(report, tree);
+}
+
 TEST(ImportCli, SameFileTwiceIsImportedTwice) {
   QTemporaryDir dir;
   CardTree tree(dir.path() + "/c");
@@ -142,6 +160,7 @@ TEST(ImportCli, UsageErrors) {
   QTemporaryDir dir;
   CardTree tree(dir.path() + "/c");
   const QString file = tree.addFile("x.vcf", 1, "\r\n");
+  QDir().mkpath(dir.path() + "/empty/sub");
   QFile other(dir.path() + "/c/notes.txt");
   ASSERT_TRUE(other.open(QIODevice::WriteOnly));
   other.close();
@@ -152,7 +171,7 @@ TEST(ImportCli, UsageErrors) {
       {"--dest", dir.path() + "/missing", file},   // no such folder
       {"--dest", dir.path(), dir.path() + "/c/missing.vcf"},
       {"--dest", dir.path(), other.fileName()},    // not a vCard file
-      {"--dest", dir.path(), dir.path() + "/c"},   // a folder
+      {"--dest", dir.path(), dir.path() + "/empty"},  // a folder without vCard files
       {"--frobnicate", "--dest", dir.path(), file},
       {"--dest"},
   };

@@ -262,6 +262,26 @@ TEST(Reader, DeepAgentNestingIsBounded) {
   EXPECT_FALSE(cards.empty());
 }
 
+TEST(Reader, DoubledCarriageReturnsDoNotBreakBlocks) {
+  // CR CR LF line ends must not end a 2.1 base64 block or a soft line break early.
+  const Card card = one(
+      "BEGIN:VCARD\r\r\nVERSION:2.1\r\r\nPHOTO;ENCODING=BASE64;TYPE=JPEG:\r\r\n  QUJD\r\r\n  REVG\r\r\n\r\r\n"
+      "NOTE;ENCODING=QUOTED-PRINTABLE:a=  \r\r\nb\r\r\nEND:VCARD\r\r\n");
+  ASSERT_TRUE(card.find("PHOTO") && card.find("PHOTO")->binary);
+  EXPECT_EQ(std::string(card.find("PHOTO")->binary->begin(), card.find("PHOTO")->binary->end()), "ABCDEF");
+  EXPECT_EQ(value(card, "NOTE"), "ab");  // whitespace after a soft break's '=' is ignored
+}
+
+TEST(Reader, HugeLineWithoutColonIsSkippedInOnePass) {
+  // Folded continuation of a line that never gets a colon: must not rescan.
+  std::string text = "BEGIN:VCARD\nVERSION:3.0\nFN:A\nNOCOLONHERE";
+  for (int i = 0; i < 200000; ++i) text += "\n AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA";
+  text += "\nEND:VCARD\n";
+  const Card card = one(text);
+  EXPECT_EQ(value(card, "FN"), "A");
+  EXPECT_EQ(card.properties.size(), 2u);
+}
+
 TEST(Reader, NoCardAtAll) {
   EXPECT_TRUE(parse("").empty());
   EXPECT_TRUE(parse("just text\nFN:x\nEND:VCARD\n").empty());
