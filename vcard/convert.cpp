@@ -676,6 +676,15 @@ void onShowAs(Converter& c, const CardProperty& p) {
 
 void onLang(Converter& c, const CardProperty& p) { c.setFirst(S::Language, trimmed(p.text())); }
 
+// AGENT: the person who acts for the contact, which Outlook calls the
+// assistant (readpst exports the assistant this way too).
+void onAgent(Converter& c, const CardProperty& p) {
+  if (p.agent.empty()) return;
+  const Card& agent = p.agent.front();
+  if (const CardProperty* fn = agent.find("FN")) c.setFirst(S::Assistant, trimmed(fn->text()));
+  if (const CardProperty* tel = agent.find("TEL")) c.setFirst(S::AssistantTelephoneNumber, phoneNumber(*tel));
+}
+
 // Android's X-ANDROID-CUSTOM:vnd.android.cursor.item/<kind>;<data1>;<data2>;...
 // carries what its 2.1 export has no property for: nickname, relations, events.
 void onAndroidCustom(Converter& c, const CardProperty& p) {
@@ -770,6 +779,7 @@ const std::unordered_map<std::string_view, Rule>& rules() {
       {"X-GOOGLE-TALK", onIm},
       {"X-GADUGADU", onIm},
       {"X-ANDROID-CUSTOM", onAndroidCustom},
+      {"AGENT", onAgent},
   };
   return kRules;
 }

@@ -126,6 +126,11 @@ TEST_F(RoundTrip, ReadpstSeesTheSameFields) {
     EXPECT_EQ(n[4], orEmpty(str(c, tag::Generation)));
     EXPECT_EQ(text(card->find("TITLE")), str(c, tag::Title));
     EXPECT_EQ(text(card->find("ORG")), str(c, tag::CompanyName));
+    // readpst writes the assistant as an AGENT card that it never closes.
+    const ContactItem back = toContact(*card);
+    EXPECT_EQ(str(back, tag::Assistant), str(c, tag::Assistant));
+    EXPECT_EQ(str(back, tag::AssistantTelephoneNumber), str(c, tag::AssistantTelephoneNumber));
+    EXPECT_EQ(str(back, tag::Body), str(c, tag::Body));
 
     std::vector<std::string> emails, expectedEmails;
     for (const CardProperty& p : card->properties)

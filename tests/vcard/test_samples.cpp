@@ -183,6 +183,8 @@ TEST(Samples, ReadpstOutputWithUnclosedAgent) {
   const auto c = sample("readpst-3.0-output.vcf");
   EXPECT_EQ(str(c, tag::Surname), "Doe");
   EXPECT_EQ(str(c, tag::CompanyName), "Contoso Ltd.");
+  EXPECT_EQ(str(c, tag::Assistant), "Sam Helper");
+  EXPECT_EQ(str(c, tag::AssistantTelephoneNumber), "+1 425 555 0199");
   EXPECT_EQ(str(c, tag::Body), "Met at the \r\nconference.");
   EXPECT_EQ(get<std::vector<std::u16string>>(c, NamedString{PS_PUBLIC_STRINGS, u"Keywords"}),
             (std::vector<std::u16string>{u"VIP", u"Research"}));
