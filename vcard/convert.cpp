@@ -676,6 +676,39 @@ void onShowAs(Converter& c, const CardProperty& p) {
 
 void onLang(Converter& c, const CardProperty& p) { c.setFirst(S::Language, trimmed(p.text())); }
 
+// AGENT: the person who acts for the contact, which Outlook calls the
+// assistant (readpst exports the assistant this way too).
+void onAgent(Converter& c, const CardProperty& p) {
+  if (p.agent.empty()) return;
+  const Card& agent = p.agent.front();
+  if (const CardProperty* fn = agent.find("FN")) c.setFirst(S::Assistant, trimmed(fn->text()));
+  if (const CardProperty* tel = agent.find("TEL")) c.setFirst(S::AssistantTelephoneNumber, phoneNumber(*tel));
+}
+
+// Android's X-ANDROID-CUSTOM:vnd.android.cursor.item/<kind>;<data1>;<data2>;...
+// carries what its 2.1 export has no property for: nickname, relations, events.
+void onAndroidCustom(Converter& c, const CardProperty& p) {
+  const std::vector<std::u16string> fields = p.components(u",");
+  if (fields.size() < 2) return;
+  const std::u16string kind = lowerAscii(trimmed(fields[0]));
+  std::u16string data = trimmed(fields[1]);
+  const std::u16string type = fields.size() > 2 ? trimmed(fields[2]) : std::u16string();
+  if (kind == u"vnd.android.cursor.item/nickname") {
+    if (!data.empty()) c.nicknames.push_back(std::move(data));
+  } else if (kind == u"vnd.android.cursor.item/relation") {
+    // Relation types: 1 assistant, 3 child, 7 manager, 10 partner, 14 spouse.
+    static const std::pair<std::u16string_view, std::u16string_view> kTypes[] = {
+        {u"1", u"assistant"}, {u"3", u"child"}, {u"7", u"manager"}, {u"10", u"partner"}, {u"14", u"spouse"}};
+    for (const auto& [code, relation] : kTypes)
+      if (type == code) relatedName(c, relation, std::move(data));
+  } else if (kind == u"vnd.android.cursor.item/contact_event" && type == u"1") {  // 1: anniversary
+    if (auto t = parseDate(data); t && !c.has(S::WeddingAnniversary)) {
+      c.set(S::WeddingAnniversary, *t);
+      c.set(S::WeddingAnniversaryLocal, *t);
+    }
+  }
+}
+
 using Rule = void (*)(Converter&, const CardProperty&);
 
 // vCard property name -> rule. Unlisted properties (LABEL, REV, UID, PRODID,
@@ -745,6 +778,8 @@ const std::unordered_map<std::string_view, Rule>& rules() {
       {"X-SKYPE-USERNAME", onIm},
       {"X-GOOGLE-TALK", onIm},
       {"X-GADUGADU", onIm},
+      {"X-ANDROID-CUSTOM", onAndroidCustom},
+      {"AGENT", onAgent},
   };
   return kRules;
 }

@@ -125,6 +125,9 @@ TEST(Samples, Android21QuotedPrintableMultiLine) {
   EXPECT_EQ(str(c, tag::DisplayName), "\xE5\xBC\xA0\xE4\xB8\x89");  // 张三
   EXPECT_EQ(str(c, tag::Surname), "\xE5\xBC\xA0");
   EXPECT_EQ(str(c, tag::MobileTelephoneNumber), "13800138000");
+  EXPECT_EQ(str(c, tag::Nickname), "Xiao Zhang");  // from X-ANDROID-CUSTOM
+  EXPECT_EQ(str(c, tag::SpouseName), "Li Si");
+  EXPECT_EQ(get<FileTime>(c, tag::WeddingAnniversary), fileTimeOf(2010, 10, 1));
   EXPECT_EQ(str(c, tag::OtherTelephoneNumber), "+86 10 1234");
   EXPECT_EQ(str(c, tag::HomeAddressStreet), "\xE4\xB8\xAD\xE5\x85\xB3\xE6\x9D\x91\xE5\xA4\xA7\xE8\xA1\x97"
                                              "1\xE5\x8F\xB7");  // 中关村大街1号
@@ -180,6 +183,8 @@ TEST(Samples, ReadpstOutputWithUnclosedAgent) {
   const auto c = sample("readpst-3.0-output.vcf");
   EXPECT_EQ(str(c, tag::Surname), "Doe");
   EXPECT_EQ(str(c, tag::CompanyName), "Contoso Ltd.");
+  EXPECT_EQ(str(c, tag::Assistant), "Sam Helper");
+  EXPECT_EQ(str(c, tag::AssistantTelephoneNumber), "+1 425 555 0199");
   EXPECT_EQ(str(c, tag::Body), "Met at the \r\nconference.");
   EXPECT_EQ(get<std::vector<std::u16string>>(c, NamedString{PS_PUBLIC_STRINGS, u"Keywords"}),
             (std::vector<std::u16string>{u"VIP", u"Research"}));

@@ -69,3 +69,22 @@ TEST(NodeDatabase, ManyNodesAcrossIntervalsAndCommits) {
 
 }  // namespace
 }  // namespace pst::ndb
+
+namespace pst::ndb {
+namespace {
+
+// Past 128 intervals (about 31 MB) the file needs its first FMap page.
+TEST(NodeDatabase, GrowsPastTheFirstFMap) {
+  TempDir dir;
+  auto path = dir / "fmap.pst";
+  auto db = NodeDatabase::create(path);
+  for (std::uint32_t i = 0; i < 5; ++i)
+    db->putNode(makeNid(NID_TYPE_NORMAL_MESSAGE, 0x10001 + i), 0x8022, streamNode(1000 * 8176, i));
+  db->close();
+  EXPECT_GT(std::filesystem::file_size(path), 0x4400u + 129 * 0x3E000u);
+  auto r = runPstStrict(path);
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+}
+
+}  // namespace
+}  // namespace pst::ndb
