@@ -9,6 +9,7 @@
 #include <random>
 #include <thread>
 
+#include "pst/error.h"
 #include "pst/messaging/commit_policy.h"
 #include "pst/messaging/store.h"
 #include "test_support.h"
@@ -93,6 +94,50 @@ TEST(StoreCommits, SpaceFreedByACommitIsReused) {
   const auto often = write("often.pst", 25);
   EXPECT_LE(often, once + once / 4 + 2 * kAMapInterval) << "once " << once << " bytes";
   EXPECT_EQ(test::expectProblems(dir / "often.pst", R"({"readpst_counts": {"Cards": 3000}})"), "");
+}
+
+// A disk that fills up after so many bytes.
+class FillingFile final : public ndb::File {
+ public:
+  FillingFile(std::unique_ptr<ndb::File> file, std::uint64_t budget) : file_(std::move(file)), budget_(budget) {}
+  void write(std::uint64_t offset, std::span<const std::uint8_t> data) override {
+    if (data.size() > budget_) throw Error("No space left on device");
+    budget_ -= data.size();
+    file_->write(offset, data);
+  }
+  void read(std::uint64_t offset, std::span<std::uint8_t> out) override { file_->read(offset, out); }
+  void sync() override { file_->sync(); }
+  std::uint64_t size() override { return file_->size(); }
+  void close() override { file_->close(); }
+
+ private:
+  std::unique_ptr<ndb::File> file_;
+  std::uint64_t budget_;
+};
+
+TEST(StoreCommits, AFullDiskStopsTheStoreAndKeepsTheLastCommit) {
+  test::TempDir dir;
+  const auto file = dir / "full.pst";
+  StoreOptions options;
+  options.messagesPerCommit = 100;
+  auto store = Store::create(std::make_unique<FillingFile>(ndb::createNewFile(file), 2'000'000), u"Full", options);
+  const FolderId folder = store->createFolder(store->ipmSubtree(), u"Cards", u"IPF.Contact");
+  store->commit();
+  std::size_t added = 0;
+  try {
+    for (;; ++added) store->addMessage(folder, test::simpleContact(u"Card", number(added)));
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("No space left"), std::string::npos) << e.what();
+  }
+  EXPECT_GT(added, 100u);
+  // Nothing more is accepted, and nothing claims to have worked.
+  EXPECT_THROW(store->addMessage(folder, test::simpleContact(u"After", u"Failure")), Error);
+  EXPECT_THROW(store->createFolder(store->ipmSubtree(), u"After", u"IPF.Contact"), Error);
+  EXPECT_THROW(store->commit(), Error);
+  store.reset();  // the destructor neither throws nor writes over the last commit
+  EXPECT_EQ(test::expectProblems(file, R"({"crashed": true, "min_messages": {"Top of Personal Folders/Cards": )" +
+                                           std::to_string(added / 100 * 100) + "}}"),
+            "");
 }
 
 // A writer that reports each explicit commit through a pipe, then is killed.
