@@ -348,6 +348,9 @@ void StoreImpl::writeFolderNodes(Folder& folder) {
   }
   if (folder.contentsDirty) {
     db_->putNode(contentsTableOf(folder.nid), 0, folder.contents ? folder.contents->build() : emptyContents_);
+    // Messages are only ever added, with ascending NIDs: the rows and values
+    // stored now stay as they are, on disk only.
+    if (folder.contents) folder.contents->dropWrittenBlocks();
     folder.contentsDirty = false;
   }
   if (folder.assocContentsDirty) {
