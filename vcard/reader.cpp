@@ -236,6 +236,10 @@ class CardCollector {
     RawCard card = std::move(open_.back());
     open_.pop_back();
     if (open_.empty()) {
+      // A card with no line at all (a stray BEGIN, BEGIN twice) holds nothing
+      // to import; passing it on would save an empty contact in place of the
+      // card that follows.
+      if (card.lines.empty()) return;
       if (!explicitEnd) repairUnclosedInlineAgent(card);
       sink_(std::move(card));
     } else {
@@ -538,6 +542,15 @@ std::vector<Card> parseCards(std::span<const std::uint8_t> bytes) {
     text = transcoded;
   }
   if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  // NUL characters cannot stand in a stored string (readers cut it there);
+  // a damaged file's stray NULs are dropped rather than kept.
+  std::string withoutNuls;
+  if (text.find('\0') != std::string_view::npos) {
+    withoutNuls.reserve(text.size());
+    for (char c : text)
+      if (c != '\0') withoutNuls.push_back(c);
+    text = withoutNuls;
+  }
 
   detail::TextDecoder decoder;
   PropertyReader reader(decoder, utf16 != 0);

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include "pst_check.h"
+
 namespace quillonet::testing {
 
 struct ExpectedContact {
@@ -40,5 +42,9 @@ class CardTree {
   QMap<QString, std::vector<ExpectedContact>> expected_;
   int serial_ = 0;
 };
+
+// Every expected contact of the tree is in its folder with its fields, read by
+// libpff, and readpst finds as many contacts per folder.
+void ExpectContacts(const PstReport& report, const CardTree& tree);
 
 }  // namespace quillonet::testing

@@ -42,34 +42,6 @@ CliResult RunCli(const QStringList& args) {
   return result;
 }
 
-// Every expected contact is in its folder with its fields, read by libpff,
-// and readpst finds as many contacts per folder.
-void ExpectContacts(const PstReport& report, const CardTree& tree) {
-  int total = 0;
-  for (auto it = tree.expected().begin(); it != tree.expected().end(); ++it) {
-    SCOPED_TRACE(it.key().toStdString());
-    const ReadFolder* folder = report.folder(it.key());
-    ASSERT_NE(folder, nullptr) << report.folderPaths().join(", ").toStdString();
-    EXPECT_EQ(folder->containerClass, "IPF.Contact");
-    std::vector<ExpectedContact> expected = it.value();
-    std::vector<ReadContact> read = folder->contacts;
-    ASSERT_EQ(read.size(), expected.size());
-    auto byName = [](const auto& a, const auto& b) { return a.displayName < b.displayName; };
-    std::sort(expected.begin(), expected.end(), byName);
-    std::sort(read.begin(), read.end(), byName);
-    for (std::size_t i = 0; i < read.size(); ++i) {
-      EXPECT_EQ(read[i].displayName, expected[i].displayName);
-      EXPECT_EQ(read[i].surname, expected[i].surname);
-      EXPECT_EQ(read[i].emails, expected[i].emails);
-      EXPECT_EQ(read[i].phones, expected[i].phones);
-      EXPECT_EQ(read[i].body.trimmed(), expected[i].note);
-    }
-    EXPECT_EQ(report.readpstContacts.value(it.key()), static_cast<int>(expected.size()));
-    total += static_cast<int>(expected.size());
-  }
-  EXPECT_EQ(total, tree.cardCount());
-}
-
 TEST(ImportCli, TreeOfMultiCardFilesLandsInItsFolders) {
   QTemporaryDir dir;
   const QString out = dir.path() + "/out";

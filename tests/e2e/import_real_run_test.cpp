@@ -1,10 +1,13 @@
 // The import run over the real automation layer, for the cases the command
-// line cannot set up: files that vanish after listing, an empty list, the
-// window's second click and close request.
+// line cannot set up: files that vanish after listing or cannot be read, an
+// empty list, the window's second click and close request.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <random>
 
 #include "automation/in_process.h"
 #include "card_tree.h"
@@ -63,6 +66,135 @@ TEST(ImportRealRun, VanishedFileIsReportedAndLeavesNoEmptyContact) {
   ASSERT_TRUE(report.ok) << report.errors.join("; ").toStdString();
   EXPECT_EQ(report.displayNames(CardTree::StoreFolderOf(kept)),
             (QStringList{"Given1 Surname1", "Given2 Surname2", "Given6 Surname6"}));
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+  ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray Utf16LE(const QString& text) {
+  return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+// Two hundred bad files of every kind among good ones, in one run: nothing
+// crashes, every complete card lands, the file is sound, and the completion
+// message counts what could not be imported.
+TEST(ImportRealRun, TwoHundredBadFilesAmongGoodOnesLoseNoGoodCard) {
+  QTemporaryDir dir;
+  CardTree tree(dir.path() + "/c");
+  const QByteArray ends[] = {"\r\n", "\n", "\r"};
+  QStringList files;
+  for (int f = 0; f < 10; ++f) files << tree.addFile(QString("good/g%1/f%2.vcf").arg(f % 3).arg(f), 1 + f % 4, ends[f % 3]);
+
+  const QString bad = dir.path() + "/c/bad";
+  QDir().mkpath(bad);
+  std::mt19937 random(7);
+  QStringList rescued;  // complete cards ahead of a cut one
+  QStringList vanishing;
+  int surelyFailing = 0;  // files that cannot give a single card
+  const QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Last;First\r\nFN:First Last\r\nEND:VCARD\r\n";
+  for (int i = 0; i < 200; ++i) {
+    const QString path = bad + QString("/bad%1.vcf").arg(i);
+    QByteArray bytes;
+    switch (i % 10) {
+      case 0:  // binary garbage
+        for (int b = 0; b < 20000; ++b) bytes += static_cast<char>(random());
+        ++surelyFailing;
+        break;
+      case 1:  // NUL bytes, alone and inside a card
+        bytes = i % 20 == 1 ? QByteArray(5000, '\0') : QByteArray(card).replace("First Last", QByteArray("Fi\0rst", 6));
+        if (i % 20 == 1) ++surelyFailing;
+        break;
+      case 2: {  // complete cards, then one cut off
+        const QString name = QString("Rescued%1").arg(i);
+        bytes = QByteArray(card).replace("First Last", name.toUtf8()) + card.left(30 + i % 25);
+        rescued << name;
+        break;
+      }
+      case 3:  // a 10 MB line: a card's note, or no card at all
+        if (i == 3) {
+          bytes = "BEGIN:VCARD\r\nFN:Long Note\r\nNOTE:" + QByteArray(10 << 20, 'x') + "\r\nEND:VCARD\r\n";
+        } else {
+          bytes = i == 13 ? QByteArray(10 << 20, 'z') : QByteArray(64, 'y');
+          ++surelyFailing;
+        }
+        break;
+      case 4:  // lone BEGIN or END lines
+        bytes = i % 20 == 4 ? "BEGIN:VCARD\r\n" : "END:VCARD\r\nEND:VCARD\r\n";
+        ++surelyFailing;
+        break;
+      case 5:  // gone before the run reads it
+        bytes = card;
+        vanishing << path;
+        ++surelyFailing;
+        break;
+      case 6:  // unreadable: no permissions (a root run can still read the
+               // garbage inside), or a folder with a vCard file's name
+        if (i % 20 == 6) {
+          QDir().mkpath(path);
+        } else {
+          bytes = "\x01\x02 not a card";
+        }
+        ++surelyFailing;
+        break;
+      case 7:  // UTF-16 without its byte-order mark
+        bytes = Utf16LE(QString::fromLatin1(card));
+        break;
+      case 8:  // empty, or blank lines only
+        bytes = i % 20 == 8 ? QByteArray() : QByteArray("\r\n \r\n\t\r\n");
+        ++surelyFailing;
+        break;
+      case 9:  // nested and unbalanced cards
+        bytes = "BEGIN:VCARD\r\nBEGIN:VCARD\r\nFN:Nested\r\nEND:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\n";
+        break;
+    }
+    if (!QFileInfo(path).isDir()) {
+      WriteBytes(path, bytes);
+      if (i % 10 == 6) QFile::setPermissions(path, QFileDevice::Permissions());
+    }
+    files << path;
+  }
+  // Good and bad files interleaved, as a user's selection would be.
+  std::shuffle(files.begin(), files.end(), random);
+  for (const QString& path : vanishing) QFile::remove(path);
+
+  automation::Profile profile;
+  automation::InProcessComponents components(profile);
+  QuietView view;
+  view.destination = dir.path();
+  ListedFiles listed(files);
+  ImportRun run(components, view, listed);
+  run.CmdExtractDBX_Click();
+
+  const RunOutcome& outcome = run.outcome();
+  ASSERT_EQ(outcome.status, RunOutcome::Status::Completed);
+  EXPECT_TRUE(outcome.storeRemoved);
+  EXPECT_GE(outcome.filesFailed + outcome.cardsFailed, surelyFailing);
+  ASSERT_EQ(view.messages.size(), 1u);
+  const QString& text = view.messages[0].second;
+  EXPECT_TRUE(text.contains(QString("Could not be imported: %1 files").arg(outcome.filesFailed))) << text.toStdString();
+  if (outcome.cardsFailed > 0) {
+    EXPECT_TRUE(text.contains(QString("%1 card").arg(outcome.cardsFailed))) << text.toStdString();
+  }
+  EXPECT_TRUE(text.contains(QString("%1 contacts saved").arg(outcome.contactsSaved))) << text.toStdString();
+
+  const PstReport report = CheckPst(outcome.pstPath);
+  ASSERT_TRUE(report.ok) << report.errors.join("; ").toStdString();
+  ExpectContacts(report, tree);
+  const QStringList fromBad = report.displayNames(CardTree::StoreFolderOf(bad + "/x.vcf"));
+  for (const QString& name : rescued) EXPECT_TRUE(fromBad.contains(name)) << name.toStdString();
+  // The card after a stray BEGIN, the card with NULs without them, and the
+  // UTF-16 card; never an empty contact.
+  EXPECT_EQ(fromBad.count("Nested"), 20);
+  EXPECT_EQ(fromBad.count("First"), 10);
+  EXPECT_EQ(fromBad.count("First Last"), 20);
+  EXPECT_FALSE(fromBad.contains(QString())) << fromBad.join(", ").toStdString();
+  qint64 stored = 0;
+  for (const ReadFolder& folder : report.folders) stored += static_cast<qint64>(folder.contacts.size());
+  EXPECT_EQ(stored, outcome.contactsSaved);
+  EXPECT_EQ(StrictProblems(outcome.pstPath), "");
 }
 
 TEST(ImportRealRun, EmptyListLeavesAValidStoreInTheProfile) {

@@ -211,6 +211,15 @@ TEST(Reader, UnclosedCardEndsAtNextBeginOrEndOfInput) {
   EXPECT_EQ(value(cards[1], "FN"), "B");
 }
 
+TEST(Reader, EmptyCardsAndNulsGiveNothing) {
+  // A stray BEGIN before a card, and one at the end, hold nothing.
+  const auto cards = parse("BEGIN:VCARD\nBEGIN:VCARD\nFN:B\nEND:VCARD\nEND:VCARD\nBEGIN:VCARD\n");
+  ASSERT_EQ(cards.size(), 1u);
+  EXPECT_EQ(value(cards[0], "FN"), "B");
+  EXPECT_TRUE(parse("BEGIN:VCARD\r\n").empty());
+  EXPECT_EQ(value(one(std::string("BEGIN:VCARD\nFN:Fi\0rst\0\nEND:VCARD\n", 33)), "FN"), "First");
+}
+
 TEST(Reader, GarbageLinesInsideACardAreSkipped) {
   const Card card = one(
       "BEGIN:VCARD\nVERSION:3.0\nthis line has no colon\n:no name\n;;;:x\nFN:Kept\n"

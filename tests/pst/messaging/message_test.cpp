@@ -157,9 +157,11 @@ TEST(StoreMessages, EveryPropertyTypeSmallAndHugeReadsBackEqual) {
   huge.tagged(0x1000, PropertyValue::string(body));
   huge.tagged(0x3A06, PropertyValue::string(u"Huge"));
   // Around the heap's allocation limit and the data block's size.
-  for (std::size_t size : {3580, 3581, 8176, 8177, 1 << 20})
-    huge.named(NamedString{kTestSet, u"binary " + std::u16string(std::to_string(size).begin(), std::to_string(size).end())},
+  for (std::size_t size : {3580, 3581, 8176, 8177, 1 << 20}) {
+    const std::string digits = std::to_string(size);
+    huge.named(NamedString{kTestSet, u"binary " + std::u16string(digits.begin(), digits.end())},
                PropertyValue::binary(randomBytes(size, static_cast<unsigned>(size))));
+  }
   std::vector<std::u16string> manyStrings;
   for (int i = 0; i < 3000; ++i) manyStrings.push_back(u"Kategorie Nummer " + std::u16string(static_cast<std::size_t>(i % 40), u'ß'));
   huge.named(NamedString{kTestSet, u"mv string"}, PropertyValue::multipleString(manyStrings));
