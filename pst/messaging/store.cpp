@@ -77,6 +77,7 @@ class StoreImpl final : public Store {
   MessageId add(FolderId folder, M&& message);
   void maybeCommit();
   void commitNow();
+  void writeChanges();  // the nodes of everything changed since the last commit
 
   Folder& addFolder(ndb::Nid nid, ndb::Nid parent, std::u16string name, std::u16string containerClass,
                     std::u16string comment = {});
@@ -360,6 +361,12 @@ void StoreImpl::writeFolderNodes(Folder& folder) {
 }
 
 void StoreImpl::commitNow() {
+  writeChanges();
+  db_->commit();
+  policy_.committed();
+}
+
+void StoreImpl::writeChanges() {
   // Rows first: a folder's row lives in its parent's hierarchy table.
   std::vector<FolderId> parents;
   for (FolderId nid : dirtyFolders_) {
@@ -380,8 +387,6 @@ void StoreImpl::commitNow() {
     db_->putNode(NID_NAME_TO_ID_MAP, 0, names_.build().build());
     namesDirty_ = false;
   }
-  db_->commit();
-  policy_.committed();
 }
 
 void StoreImpl::commit() {
@@ -398,8 +403,8 @@ void StoreImpl::close() {
     return;
   }
   writing([&] {
-    commitNow();
-    db_->close();
+    writeChanges();
+    db_->close();  // commits: the last commit, which leaves no spare room at the end
   });
   closed_ = true;
 }

@@ -207,7 +207,8 @@ class NodeDatabaseImpl final : public NodeDatabase {
       file_.reset();
       throw Error("node database not closed cleanly: an earlier write failed; the file holds the last commit");
     }
-    closing_ = true;  // the last commit leaves no room ahead
+    closing_ = true;  // the last commit leaves no room ahead, and gives back what is left
+    if (space_.freeTailIntervals() > 0) changed_ = true;
     commit();
     closed_ = true;
     guard([&] { file_->close(); });
@@ -604,6 +605,10 @@ class NodeDatabaseImpl final : public NodeDatabase {
     if (const std::uint64_t ahead = intervalsAhead()) {
       appendIntervals(ahead);
       endFileAtLastInterval();
+    } else if (closing_) {
+      // The last commit gives back the room grown ahead that nothing used.
+      const std::uint64_t spare = space_.freeTailIntervals();
+      if (spare > 0 && file_->truncate(intervalOffset(space_.intervals() - spare))) space_.removeTailIntervals(spare);
     }
     file_->sync();
     next.ibFileEof = space_.fileEnd();
