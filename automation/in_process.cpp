@@ -71,9 +71,10 @@ class InProcessItem : public ContactItem {
                             QStringLiteral("The contact holds nothing to save: no vCard was imported into it"));
     }
     pst::Store& file = store_->open();
-    const pst::Message message = ToMessage(*contact_);
+    // The store takes the converted values over (a photo is not copied);
+    // contact_ keeps the contact should saving fail.
     Writing(QStringLiteral("Cannot save the contact in %1").arg(store_->path),
-            [&] { return file.addMessage(folder_, message); });
+            [&] { return file.addMessage(folder_, ToMessage(*contact_)); });
     saved_ = true;
   }
 

@@ -100,6 +100,8 @@ class CountingFile final : public pst::ndb::File {
   }
   std::uint64_t size() override { return file_->size(); }
   void close() override { file_->close(); }
+  void startWriteback(std::uint64_t offset, std::uint64_t size) override { file_->startWriteback(offset, size); }
+  bool truncate(std::uint64_t size) override { return file_->truncate(size); }
 
   std::uint64_t written = 0;
   std::uint64_t syncs = 0;

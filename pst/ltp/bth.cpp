@@ -25,46 +25,59 @@ int compareKeys(const std::uint8_t* a, const std::uint8_t* b, std::size_t cbKey)
 
 void writeBth(HeapBuilder& heap, Hid header, std::uint8_t cbKey, std::uint8_t cbEnt,
               std::span<const std::uint8_t> records) {
+  writeBth(heap, header, cbKey, cbEnt, {}, records);
+}
+
+void writeBth(HeapBuilder& heap, Hid header, std::uint8_t cbKey, std::uint8_t cbEnt,
+              std::span<const std::uint8_t> leaves, std::span<const std::uint8_t> records) {
   if ((cbKey != 2 && cbKey != 4 && cbKey != 8 && cbKey != 16) || cbEnt == 0 || cbEnt > 32) {
     throw Error("BTH with key size " + std::to_string(cbKey) + " and data size " + std::to_string(cbEnt));
   }
-  std::size_t recordSize = cbKey + cbEnt;
+  const std::size_t recordSize = cbKey + cbEnt;
+  const std::size_t entrySize = cbKey + 4u;  // a key and the HID of the allocation it starts
   if (records.size() % recordSize != 0) throw Error("BTH records are not a whole number of records");
+  if (leaves.size() % entrySize != 0) throw Error("BTH leaves are not a whole number of entries");
   const std::size_t count = records.size() / recordSize;
   for (std::size_t i = 1; i < count; ++i) {
     if (compareKeys(records.data() + (i - 1) * recordSize, records.data() + i * recordSize, cbKey) >= 0) {
       throw Error("BTH keys not strictly ascending at record " + std::to_string(i));
     }
   }
+  for (std::size_t i = entrySize; i < leaves.size(); i += entrySize) {
+    if (compareKeys(leaves.data() + i - entrySize, leaves.data() + i, cbKey) >= 0) {
+      throw Error("BTH leaves not in ascending key order");
+    }
+  }
+  if (!leaves.empty() && count > 0 &&
+      compareKeys(leaves.data() + leaves.size() - entrySize, records.data(), cbKey) >= 0) {
+    throw Error("BTH records do not sort after the leaves already written");
+  }
 
-  std::uint8_t levels = 0;
-  Hid root = 0;
-  // Each level: split into allocations of as many records as fit, then index
-  // them by their first keys until one allocation is left.
-  std::vector<std::uint8_t> level;
-  std::span<const std::uint8_t> current = records;
-  std::size_t n = count;
-  while (n > 0) {
-    const std::size_t perAlloc = kMaxHeapAlloc / recordSize;
-    std::vector<std::uint8_t> next;
+  // Leaves hold as many records as one allocation takes; each level above
+  // indexes the one below by first keys until one allocation is left.
+  std::vector<std::uint8_t> level(leaves.begin(), leaves.end());
+  level.reserve(leaves.size() + (count / (kMaxHeapAlloc / recordSize) + 1) * entrySize);
+  auto allocateRun = [&](std::vector<std::uint8_t>& out, std::span<const std::uint8_t> items, std::size_t itemSize) {
+    const std::size_t n = items.size() / itemSize;
+    const std::size_t perAlloc = kMaxHeapAlloc / itemSize;
     for (std::size_t first = 0; first < n; first += perAlloc) {
       const std::size_t take = std::min(perAlloc, n - first);
-      const auto chunk = current.subspan(first * recordSize, take * recordSize);
+      const auto chunk = items.subspan(first * itemSize, take * itemSize);
       const Hid hid = heap.allocate(chunk);
-      next.insert(next.end(), chunk.begin(), chunk.begin() + cbKey);
-      le::append32(next, hid);
+      out.insert(out.end(), chunk.begin(), chunk.begin() + cbKey);
+      le::append32(out, hid);
     }
-    if (n <= perAlloc) {
-      root = le::get32(next.data() + cbKey);
-      break;
-    }
+  };
+  allocateRun(level, records, recordSize);
+  std::uint8_t levels = 0;
+  while (level.size() > entrySize) {
     if (levels == 0xFF) throw Error("BTH too deep");
     ++levels;
+    std::vector<std::uint8_t> next;
+    allocateRun(next, level, entrySize);
     level = std::move(next);
-    current = level;
-    n = level.size() / (cbKey + 4u);
-    recordSize = cbKey + 4u;
   }
+  const Hid root = level.empty() ? 0 : le::get32(level.data() + cbKey);
 
   auto h = heap.at(header);
   if (h.size() != kBthHeaderSize) throw Error("BTH header allocation is not 8 bytes");

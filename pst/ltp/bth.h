@@ -17,5 +17,10 @@ constexpr std::size_t kBthHeaderSize = 8;
 // key with no key twice; throws pst::Error otherwise.
 void writeBth(HeapBuilder& heap, Hid header, std::uint8_t cbKey, std::uint8_t cbEnt,
               std::span<const std::uint8_t> records);
+// The same where the first leaves are already in the heap: `leaves` holds
+// per leaf its first key (cbKey bytes) and its HID (4 bytes), in key order;
+// every key in records sorts after the keys those leaves hold.
+void writeBth(HeapBuilder& heap, Hid header, std::uint8_t cbKey, std::uint8_t cbEnt,
+              std::span<const std::uint8_t> leaves, std::span<const std::uint8_t> records);
 
 }  // namespace pst::ltp

@@ -103,8 +103,18 @@ std::span<const std::uint8_t> HeapBuilder::at(Hid hid) const {
   return std::span<const std::uint8_t>(page.bytes).subspan(page.ends[index - 1], page.ends[index] - page.ends[index - 1]);
 }
 
+void HeapBuilder::dropPage(std::size_t index) {
+  if (index == 0 || index + 1 >= pages_.size()) throw Error("heap page " + std::to_string(index) + " cannot be dropped");
+  if (isDropped(index)) return;
+  auto page = std::make_shared<Page>();
+  page->droppedLength = static_cast<std::uint16_t>(align2(pages_[index]->bytes.size()) + 4 + 2 * pages_[index]->ends.size());
+  pages_[index] = std::move(page);
+}
+
 std::vector<std::vector<std::uint8_t>> HeapBuilder::finish() const {
-  auto lengthOf = [](const Page& page) { return align2(page.bytes.size()) + 4 + 2 * page.ends.size(); };
+  auto lengthOf = [](const Page& page) {
+    return page.droppedLength ? std::size_t{page.droppedLength} : align2(page.bytes.size()) + 4 + 2 * page.ends.size();
+  };
   std::vector<std::uint8_t> fill(pages_.size());
   for (std::size_t i = 0; i < pages_.size(); ++i) fill[i] = heapFillLevel(ndb::kMaxBlockData - lengthOf(*pages_[i]));
   // rgbFillLevel: two pages per byte, the even page in the low nibble.
@@ -118,8 +128,9 @@ std::vector<std::vector<std::uint8_t>> HeapBuilder::finish() const {
   out.reserve(pages_.size());
   for (std::size_t i = 0; i < pages_.size(); ++i) {
     const Page& page = *pages_[i];
-    const std::size_t ibHnpm = align2(page.bytes.size());
     std::vector<std::uint8_t>& b = out.emplace_back();
+    if (page.droppedLength) continue;
+    const std::size_t ibHnpm = align2(page.bytes.size());
     b.reserve(lengthOf(page));
     b.assign(page.bytes.begin(), page.bytes.end());
     b.resize(lengthOf(page));

@@ -48,13 +48,22 @@ class HeapBuilder {
   std::size_t allocatedBytes() const { return allocated_; }
 
   // The finished pages, one per data block of the node: headers, page maps
-  // and fill levels written into fresh vectors of their exact size.
+  // and fill levels written into fresh vectors of their exact size. A
+  // dropped page comes out empty.
   std::vector<std::vector<std::uint8_t>> finish() const;
+
+  // Frees the bytes of page index, whose finished block the caller has
+  // stored: a page that takes no more allocations (not the last) and holds
+  // no fill levels of pages that still change (page 0 and bitmap pages hold
+  // them). Its allocations can no longer be read.
+  void dropPage(std::size_t index);
+  bool isDropped(std::size_t index) const { return pages_[index]->droppedLength != 0; }
 
  private:
   struct Page {
     std::vector<std::uint8_t> bytes;   // header and allocations
     std::vector<std::uint16_t> ends;   // rgibAlloc: first start, then each allocation's end
+    std::uint16_t droppedLength = 0;   // set once dropped: the block's length
   };
   void openPage();
   Page& writable(std::size_t index);  // unshares a page a copy still shares

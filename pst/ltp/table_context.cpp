@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "pst/error.h"
@@ -64,6 +65,20 @@ struct TableContextBuilder::Impl {
   // RowId -> row number, sorted by RowId.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> index;
   std::uint32_t nextRowVer = 1;
+
+  // Blocks already stored (see dropWrittenBlocks).
+  bool appendOnly = false;
+  std::uint64_t changes = 0;  // rows replaced or removed, heap compactions
+  struct Built {
+    std::uint64_t changes = 0;
+    std::size_t heapPages = 0;
+    std::size_t matrixBlocks = 0;
+    bool matrixInSubnode = false;
+  };
+  std::optional<Built> lastBuild;
+  std::size_t droppedMatrixBlocks = 0;
+  std::vector<std::uint8_t> indexLeaves;  // per leaf in the heap: first RowId, HID
+  std::size_t rowsInLeaves = 0;
 
   void finishLayout();
   void resetHeap();
@@ -170,6 +185,7 @@ void TableContextBuilder::Impl::dropValues(const std::uint8_t* r) {
 }
 
 void TableContextBuilder::Impl::compact() {
+  ++changes;
   HeapBuilder old = std::move(heap);
   resetHeap();
   for (std::size_t r = 0; r < rowCount(); ++r) {
@@ -257,6 +273,10 @@ void TableContextBuilder::setRowFrom(std::uint32_t rowId, It begin, It end) {
     if (tag == kPidTagLtpRowVer) hasRowVer = true;
   }
 
+  if (impl_->appendOnly && !impl_->index.empty() && rowId <= impl_->index.back().first) {
+    throw Error("row " + hexTag(rowId) + ": a table whose blocks are written takes only new rows with higher RowIds");
+  }
+
   Impl& impl = mutableImpl();
   auto& index = impl.index;
   auto pos = index.end();
@@ -269,6 +289,7 @@ void TableContextBuilder::setRowFrom(std::uint32_t rowId, It begin, It end) {
 
   std::uint8_t* row;
   if (replace) {
+    ++impl.changes;
     row = impl.row(pos->second);
     impl.dropValues(row);
     std::memset(row, 0, impl.rowSize);
@@ -317,9 +338,11 @@ bool TableContextBuilder::removeRow(std::uint32_t rowId) {
   const auto found = std::lower_bound(view.begin(), view.end(), rowId,
                                       [](const auto& e, std::uint32_t id) { return e.first < id; });
   if (found == view.end() || found->first != rowId) return false;
+  if (impl_->appendOnly) throw Error("row " + hexTag(rowId) + ": a table whose blocks are written keeps its rows");
   const auto offset = found - view.begin();
 
   Impl& impl = mutableImpl();
+  ++impl.changes;
   auto& index = impl.index;
   const auto pos = index.begin() + offset;
   const std::uint32_t number = pos->second;
@@ -356,6 +379,7 @@ ndb::NodeData TableContextBuilder::build() const {
   const std::size_t rowSize = impl.rowSize;
 
   ndb::NodeData out;
+  impl.lastBuild = Impl::Built{impl.changes, impl.heap.pageCount(), impl.matrix.size(), n * rowSize > kMaxHeapAlloc};
   HeapBuilder heap = impl.heap;
 
   // The row matrix: one heap allocation when small, else a subnode whose
@@ -377,6 +401,7 @@ ndb::NodeData TableContextBuilder::build() const {
     for (std::size_t b = 0; b < impl.matrix.size(); ++b) {
       const bool last = b + 1 == impl.matrix.size();
       auto& block = sub.blocks.emplace_back();
+      if (b < impl.droppedMatrixBlocks) continue;  // stored already
       block.reserve(last ? impl.matrix[b].size() : ndb::kMaxBlockData);
       block.assign(impl.matrix[b].begin(), impl.matrix[b].end());
       block.resize(last ? impl.matrix[b].size() : ndb::kMaxBlockData);
@@ -384,13 +409,15 @@ ndb::NodeData TableContextBuilder::build() const {
   }
   for (const auto& [nid, value] : impl.bigValues) out.subnodes.emplace(nid, streamNode(value));
 
-  // Row index: RowId -> row number, sorted by RowId.
-  std::vector<std::uint8_t> records(n * 8);
-  for (std::size_t i = 0; i < n; ++i) {
-    le::put32(records.data() + 8 * i, impl.index[i].first);
-    le::put32(records.data() + 8 * i + 4, impl.index[i].second);
+  // Row index: RowId -> row number, sorted by RowId; the rows of the
+  // leaves already in the heap are not written again.
+  const std::size_t first = impl.rowsInLeaves;
+  std::vector<std::uint8_t> records((n - first) * 8);
+  for (std::size_t i = first; i < n; ++i) {
+    le::put32(records.data() + 8 * (i - first), impl.index[i].first);
+    le::put32(records.data() + 8 * (i - first) + 4, impl.index[i].second);
   }
-  writeBth(heap, kRowIndexHid, 4, 4, records);
+  writeBth(heap, kRowIndexHid, 4, 4, impl.indexLeaves, records);
 
   auto info = heap.at(kTcInfoHid);
   info[0] = kTcInfoType;
@@ -410,6 +437,44 @@ ndb::NodeData TableContextBuilder::build() const {
 
   out.blocks = std::move(heap).finish();
   return out;
+}
+
+void TableContextBuilder::dropWrittenBlocks() {
+  if (!impl_->lastBuild || impl_->lastBuild->changes != impl_->changes) {
+    throw Error("table changed in place since it was last built; its blocks cannot be dropped");
+  }
+  Impl& impl = mutableImpl();
+  const Impl::Built built = *impl.lastBuild;
+  impl.appendOnly = true;
+  // Every row-matrix block but the last is full, padded, and stays so.
+  if (built.matrixInSubnode) {
+    for (std::size_t b = impl.droppedMatrixBlocks; b + 1 < built.matrixBlocks; ++b) {
+      std::vector<std::uint8_t>().swap(impl.matrix[b]);
+      impl.droppedMatrixBlocks = b + 1;
+    }
+  }
+  // Heap pages but the last take no more allocations; page 0 and every
+  // bitmap page (8, 136, ...) hold fill levels of pages that may change.
+  const std::size_t lastPage = built.heapPages - 1;
+  for (std::size_t p = 1; p < lastPage; ++p) {
+    if (impl.heap.isDropped(p)) continue;
+    if (p % 128 == 8 && p + 127 >= lastPage) continue;
+    impl.heap.dropPage(p);
+  }
+  // Full leaves of the row index go into the heap now, where no later row
+  // changes them; build() then writes only the rows after them.
+  constexpr std::size_t perLeaf = kMaxHeapAlloc / 8;
+  std::vector<std::uint8_t> leaf(perLeaf * 8);
+  while (impl.index.size() - impl.rowsInLeaves >= perLeaf) {
+    for (std::size_t i = 0; i < perLeaf; ++i) {
+      le::put32(leaf.data() + 8 * i, impl.index[impl.rowsInLeaves + i].first);
+      le::put32(leaf.data() + 8 * i + 4, impl.index[impl.rowsInLeaves + i].second);
+    }
+    const Hid hid = impl.heap.allocate(leaf);
+    le::append32(impl.indexLeaves, impl.index[impl.rowsInLeaves].first);
+    le::append32(impl.indexLeaves, hid);
+    impl.rowsInLeaves += perLeaf;
+  }
 }
 
 }  // namespace pst::ltp

@@ -61,6 +61,15 @@ class TableContextBuilder {
   // Not to be called on one builder from two threads at once.
   ndb::NodeData build() const;
 
+  // Once the output of the last build() is stored, frees the bytes of the
+  // blocks in it that new rows cannot change: full row-matrix blocks, full
+  // heap pages, and the row index's full leaves (moved into the heap). Later
+  // builds leave those blocks empty, for the node database to keep (see
+  // ndb::NodeData), so a growing table costs memory and work in proportion
+  // to its new rows. From then on the table only takes new rows, each with a
+  // RowId above all it holds; anything else throws pst::Error.
+  void dropWrittenBlocks();
+
  private:
   struct Impl;
   Impl& mutableImpl();  // copy on write: copies of a builder never share changes

@@ -77,6 +77,7 @@ class StoreImpl final : public Store {
   MessageId add(FolderId folder, M&& message);
   void maybeCommit();
   void commitNow();
+  void writeChanges();  // the nodes of everything changed since the last commit
 
   Folder& addFolder(ndb::Nid nid, ndb::Nid parent, std::u16string name, std::u16string containerClass,
                     std::u16string comment = {});
@@ -348,6 +349,9 @@ void StoreImpl::writeFolderNodes(Folder& folder) {
   }
   if (folder.contentsDirty) {
     db_->putNode(contentsTableOf(folder.nid), 0, folder.contents ? folder.contents->build() : emptyContents_);
+    // Messages are only ever added, with ascending NIDs: the rows and values
+    // stored now stay as they are, on disk only.
+    if (folder.contents) folder.contents->dropWrittenBlocks();
     folder.contentsDirty = false;
   }
   if (folder.assocContentsDirty) {
@@ -357,6 +361,12 @@ void StoreImpl::writeFolderNodes(Folder& folder) {
 }
 
 void StoreImpl::commitNow() {
+  writeChanges();
+  db_->commit();
+  policy_.committed();
+}
+
+void StoreImpl::writeChanges() {
   // Rows first: a folder's row lives in its parent's hierarchy table.
   std::vector<FolderId> parents;
   for (FolderId nid : dirtyFolders_) {
@@ -377,8 +387,6 @@ void StoreImpl::commitNow() {
     db_->putNode(NID_NAME_TO_ID_MAP, 0, names_.build().build());
     namesDirty_ = false;
   }
-  db_->commit();
-  policy_.committed();
 }
 
 void StoreImpl::commit() {
@@ -395,8 +403,8 @@ void StoreImpl::close() {
     return;
   }
   writing([&] {
-    commitNow();
-    db_->close();
+    writeChanges();
+    db_->close();  // commits: the last commit, which leaves no spare room at the end
   });
   closed_ = true;
 }

@@ -26,6 +26,31 @@ void AllocationMap::addInterval(int mapPageCount) {
   committedFreeUnits_ += freeUnits;
 }
 
+std::uint64_t AllocationMap::freeTailIntervals() const {
+  std::uint64_t count = 0;
+  for (std::uint64_t i = intervals(); i-- > 1; ++count) {
+    PageType types[4];
+    const std::uint32_t mapUnits = 8u * static_cast<std::uint32_t>(mapPagesOfInterval(i, types));
+    if (avail_[i] != kUnitsPerInterval - mapUnits) break;  // avail_ counts units free in both
+  }
+  return count;
+}
+
+void AllocationMap::removeTailIntervals(std::uint64_t count) {
+  assert(count <= freeTailIntervals());
+  for (; count > 0; --count) {
+    currentFreeUnits_ -= free_.back();
+    committedFreeUnits_ -= avail_.back();
+    current_.resize(current_.size() - kMapBytes);
+    committed_.resize(committed_.size() - kMapBytes);
+    free_.pop_back();
+    avail_.pop_back();
+    dirty_.pop_back();
+  }
+  blockCursor_ = std::min<std::uint64_t>(blockCursor_, intervals() * kUnitsPerInterval);
+  pageCursor_ = std::min<std::uint64_t>(pageCursor_, intervals() * kMapBytes);
+}
+
 bool AllocationMap::usedEither(std::uint64_t unit) const {
   return ((current_[unit >> 3] | committed_[unit >> 3]) & bitOf(unit)) != 0;
 }

@@ -18,6 +18,10 @@ class AllocationMap {
   // Appends one interval; its map pages (mapPageCount of them, at its start)
   // count as used in both the current and the committed state.
   void addInterval(int mapPageCount);
+  // Intervals at the end (never the first) that neither state uses beyond
+  // their map pages, and dropping that many of them.
+  std::uint64_t freeTailIntervals() const;
+  void removeTailIntervals(std::uint64_t count);
 
   // Finds size bytes (a multiple of 64, at most one 8 KB block) that neither
   // the current nor the committed state uses, inside one interval; pages

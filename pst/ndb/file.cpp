@@ -70,6 +70,12 @@ class PosixFile final : public File {
     if (fd_ >= 0) ::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
   }
 
+  bool truncate(std::uint64_t size) override {
+    checkOpen();
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail("shorten");
+    return true;
+  }
+
   void close() override {
     if (fd_ < 0) return;
     int fd = fd_;

@@ -26,6 +26,12 @@ class File {
     (void)offset;
     (void)size;
   }
+  // Shortens the file to size bytes; throws pst::Error. Returns false,
+  // changing nothing, for a file that cannot be shortened.
+  virtual bool truncate(std::uint64_t size) {
+    (void)size;
+    return false;
+  }
 };
 
 // Creates a new file exclusively (O_CREAT|O_EXCL): an existing path is never

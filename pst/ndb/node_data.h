@@ -44,6 +44,10 @@ constexpr std::size_t kMaxBlockData = 8176;
 // bytes; a heap's pages map one to one onto blocks), and its subnodes.
 // No blocks means the node has no data (bidData 0). More than one block is
 // stored as an XBLOCK/XXBLOCK tree by the NDB layer.
+// In a stream of several blocks (a node's own or a direct subnode's), an
+// empty block stands for the block at the same position when that stream
+// was last put: the NDB layer keeps it, so a large node that changed only at
+// its end is put without holding its unchanged blocks in memory.
 struct NodeData {
   std::vector<std::vector<std::uint8_t>> blocks;
   std::map<Nid, NodeData> subnodes;

@@ -85,10 +85,19 @@ std::string hex(std::uint64_t v) {
 
 // Checks what a node asks for before anything is written, so bad input
 // leaves the database untouched.
-void validate(Nid nid, const NodeData& data, int depth) {
+// kept: the stream this node had when last put, for blocks it keeps (empty
+// ones); only the node's own stream and its direct subnodes' can keep blocks.
+template <typename Known>
+void validate(Nid nid, const NodeData& data, int depth, const Known& kept) {
   std::uint64_t total = 0;
-  for (const auto& b : data.blocks) {
-    if (b.empty()) throw Error("node " + hex(nid) + ": empty data block");
+  for (std::size_t i = 0; i < data.blocks.size(); ++i) {
+    const auto& b = data.blocks[i];
+    if (b.empty()) {
+      const auto* previous = depth <= 1 && data.blocks.size() > 1 ? kept(nid) : nullptr;
+      if (!previous || i >= previous->size()) throw Error("node " + hex(nid) + ": empty data block");
+      total += (*previous)[i].cb;
+      continue;
+    }
     if (b.size() > kMaxBlockData) throw Error("node " + hex(nid) + ": data block over 8176 bytes");
     total += b.size();
   }
@@ -100,7 +109,7 @@ void validate(Nid nid, const NodeData& data, int depth) {
   if (depth > 16) throw Error("node " + hex(nid) + ": subnodes nested too deep");
   for (const auto& [sub, sd] : data.subnodes) {
     if (sub == 0) throw Error("node " + hex(nid) + ": subnode NID 0");
-    validate(sub, sd, depth + 1);
+    validate(sub, sd, depth + 1, kept);
   }
 }
 
@@ -147,7 +156,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
   void putNode(Nid nid, Nid parent, const NodeData& data) override {
     checkUsable();
     if (nid == 0) throw Error("node NID 0");
-    validate(nid, data, 0);
+    validate(nid, data, 0, [&](Nid stream) { return previousStream(nid, stream == nid ? 0 : stream); });
     guard([&] {
       // Streams of several blocks are remembered by content, so that when the
       // node is put again the blocks it still has are kept, not rewritten.
@@ -198,6 +207,8 @@ class NodeDatabaseImpl final : public NodeDatabase {
       file_.reset();
       throw Error("node database not closed cleanly: an earlier write failed; the file holds the last commit");
     }
+    closing_ = true;  // the last commit leaves no room ahead, and gives back what is left
+    if (space_.freeTailIntervals() > 0) changed_ = true;
     commit();
     closed_ = true;
     guard([&] { file_->close(); });
@@ -234,10 +245,14 @@ class NodeDatabaseImpl final : public NodeDatabase {
   }
 
   std::uint64_t allocate(std::uint32_t size, bool page) {
+    allocatedSinceCommit_ += size;
     for (;;) {
       if (auto ib = space_.allocate(size, page)) return *ib;
-      std::uint64_t n = space_.intervals();
-      grow(std::clamp<std::uint64_t>(n / 8, 1, 32));
+      // Commits grow the file ahead of what comes next; when that was not
+      // enough, grow by as much again as has been written since (at least
+      // an eighth of the file), so a batch needs few growths of its own.
+      const std::uint64_t n = space_.intervals();
+      grow(std::clamp<std::uint64_t>(std::max(n / 8, allocatedSinceCommit_ / kIntervalSize), 1, 64));
     }
   }
 
@@ -347,6 +362,15 @@ class NodeDatabaseImpl final : public NodeDatabase {
     std::uint64_t total = 0;
     for (std::size_t i = 0; i < blocks.size(); ++i) {
       const auto& b = blocks[i];
+      if (b.empty() && known && previous && i < previous->size()) {
+        // Kept from the last put (checked by validate()).
+        const KnownBlock& k = (*previous)[i];
+        if (!shareBlock(k.bid)) throw Error("block " + hex(k.bid) + " to keep is gone or shared too often");
+        total += k.cb;
+        bids.push_back(k.bid);
+        known->push_back(k);
+        continue;
+      }
       total += b.size();
       if (!known) {
         bids.push_back(writeDataBlock(b));
@@ -368,7 +392,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
     for (std::size_t i = 0; i < bids.size(); i += kXBlockMaxEntries) {
       std::size_t n = std::min(kXBlockMaxEntries, bids.size() - i);
       std::uint64_t part = 0;
-      for (std::size_t j = i; j < i + n; ++j) part += blocks[j].size();
+      for (std::size_t j = i; j < i + n; ++j) part += blocks[j].empty() ? (*previous)[j].cb : blocks[j].size();
       xbids.push_back(writeXBlock(1, std::span(bids).subspan(i, n), part));
     }
     return writeXBlock(2, xbids, total);
@@ -495,6 +519,22 @@ class NodeDatabaseImpl final : public NodeDatabase {
   void grow(std::uint64_t count) {
     flushBuffer();
     invalidateDiskHeader();
+    appendIntervals(count);
+    // The map pages must be on disk before anything can make the file
+    // reach past them.
+    file_->sync();
+    endFileAtLastInterval();
+    if (!inCommit_) {
+      file_->sync();
+      writeHeader(committed_, kAMapValid2);
+      file_->sync();
+      diskHeaderValid_ = true;
+    }
+  }
+
+  // Writes the map pages of count new intervals past the current end; the
+  // header on disk must not claim valid maps while the file grows.
+  void appendIntervals(std::uint64_t count) {
     for (std::uint64_t k = 0; k < count; ++k) {
       const std::uint64_t i = space_.intervals();
       PageType types[4];
@@ -512,21 +552,27 @@ class NodeDatabaseImpl final : public NodeDatabase {
       file_->write(intervalOffset(i), maps);
       space_.clearDirty(i);
     }
-    // The map pages must be on disk before anything can make the file
-    // reach past them. Then the file is made to end with its last interval
-    // (free space there reads as zeros).
-    file_->sync();
+  }
+
+  // Makes the file end with its last interval (free space there reads as
+  // zeros) and the committed state's header fields say so.
+  void endFileAtLastInterval() {
     std::array<std::uint8_t, kUnitSize> tail{};
     file_->write(space_.fileEnd() - kUnitSize, tail);
     committed_.ibFileEof = space_.fileEnd();
     committed_.ibAMapLast = intervalOffset(space_.intervals() - 1);
     committed_.cbAMapFree = space_.committedFreeBytes();
-    if (!inCommit_) {
-      file_->sync();
-      writeHeader(committed_, kAMapValid2);
-      file_->sync();
-      diskHeaderValid_ = true;
-    }
+  }
+
+  // Intervals to add at a commit so that a batch like the last one finds its
+  // space without growing the file (each growth costs syncs of its own).
+  std::uint64_t intervalsAhead() const {
+    if (closing_) return 0;
+    const std::uint64_t want = allocatedSinceCommit_ + allocatedSinceCommit_ / 4;
+    const std::uint64_t have = space_.freeBytes();
+    if (have >= want) return 0;
+    const std::uint64_t usable = kIntervalSize - 4 * kPageSize;
+    return std::min<std::uint64_t>((want - have + usable - 1) / usable, 256);
   }
 
   void commitNow() {
@@ -549,10 +595,20 @@ class NodeDatabaseImpl final : public NodeDatabase {
     if (diskHeaderValid_) writeHeader(committed_, kAMapInvalid);
     diskHeaderValid_ = false;
     file_->sync();
+    // The header on disk says the maps are invalid: maps may now change in
+    // place and the file may grow, all made durable by the one sync below.
     for (std::uint64_t i = 0; i < space_.intervals(); ++i) {
       if (!space_.isDirty(i)) continue;
       file_->write(intervalOffset(i), makeMapPage(ptypeAMap, intervalOffset(i), space_.amapBits(i)));
       space_.clearDirty(i);
+    }
+    if (const std::uint64_t ahead = intervalsAhead()) {
+      appendIntervals(ahead);
+      endFileAtLastInterval();
+    } else if (closing_) {
+      // The last commit gives back the room grown ahead that nothing used.
+      const std::uint64_t spare = space_.freeTailIntervals();
+      if (spare > 0 && file_->truncate(intervalOffset(space_.intervals() - spare))) space_.removeTailIntervals(spare);
     }
     file_->sync();
     next.ibFileEof = space_.fileEnd();
@@ -566,6 +622,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
     space_.commitDone();
     changed_ = false;
     inCommit_ = false;
+    allocatedSinceCommit_ = 0;
   }
 
   std::unique_ptr<File> file_;
@@ -577,6 +634,8 @@ class NodeDatabaseImpl final : public NodeDatabase {
   HeaderFields committed_;        // what the last valid header says
   bool diskHeaderValid_ = false;  // the header on disk has fAMapValid = 2
   bool inCommit_ = false;
+  bool closing_ = false;
+  std::uint64_t allocatedSinceCommit_ = 0;  // bytes of blocks and pages
   bool changed_ = true;
   bool closed_ = false;
   bool failed_ = false;

@@ -1,4 +1,4 @@
-// Runs pstcheck and pststrict and parses pstcheck's JSON.
+// Runs pstcheck, pststrict and our own checker and parses pstcheck's JSON.
 #include "pst_check.h"
 
 #include <QJsonArray>
@@ -6,6 +6,8 @@
 #include <QProcess>
 
 #include <algorithm>
+
+#include "pst/verify/verify.h"
 
 namespace quillonet::testing {
 
@@ -90,11 +92,18 @@ PstReport CheckPst(const QString& pstPath) {
 }
 
 QString StrictProblems(const QString& pstPath) {
+  QString problems;
   QProcess process;
   process.start(Tool("pststrict"), {pstPath});
-  if (!process.waitForFinished(600000)) return QStringLiteral("pststrict did not finish");
-  if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) return QString();
-  return QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());
+  if (!process.waitForFinished(600000)) {
+    problems = QStringLiteral("pststrict did not finish\n");
+  } else if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    problems = QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());
+  }
+  // Our own checker, an independent reader, must find nothing either.
+  const auto own = pst::verify::checkFile(pstPath.toStdString());
+  if (!own.clean()) problems += QStringLiteral("quillonet-pstverify:\n") + QString::fromStdString(own.text());
+  return problems;
 }
 
 }  // namespace quillonet::testing

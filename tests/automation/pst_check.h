@@ -1,5 +1,5 @@
 // Reads a PST file back through the shared checkers (libpff and readpst via
-// pstcheck, the structure via pststrict) for assertions in tests.
+// pstcheck, the structure via pststrict and our own checker) for assertions in tests.
 #pragma once
 
 #include <QJsonObject>
@@ -41,8 +41,8 @@ struct PstReport {
 
 PstReport CheckPst(const QString& pstPath);
 
-// pststrict's verdict: empty when the file has no structural problem,
-// otherwise its report.
+// The verdict of pststrict and of our own checker: empty when neither finds
+// a structural problem, otherwise their reports.
 QString StrictProblems(const QString& pstPath);
 
 }  // namespace quillonet::testing

@@ -256,3 +256,64 @@ TEST(TableContext, ReplacedCellsLeaveNoGarbageInTheHeap) {
   for (const auto& b : fresh.blocks) freshBytes += b.size();
   EXPECT_EQ(bytes, freshBytes);
 }
+
+// A writer keeps what it stored of each build; the empty blocks of later
+// builds stand for those, and the table read back through them holds every
+// row, its row index spread over leaves written at different times.
+TEST(TableContext, DroppedBlocksComeOutEmptyAndTheStoredTableReadsWhole) {
+  auto tc = TableContextBuilder::withLayout(templates::contentsTable());
+  pst::ndb::NodeData stored;
+  auto keep = [&stored](pst::ndb::NodeData next) {
+    std::size_t empty = 0;
+    auto fill = [&empty](std::vector<Bytes>& blocks, const std::vector<Bytes>& old) {
+      for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (!blocks[i].empty()) continue;
+        ++empty;
+        EXPECT_LT(i + 1, blocks.size()) << "the last block is never left out";
+        if (i < old.size()) blocks[i] = old[i];
+      }
+    };
+    fill(next.blocks, stored.blocks);
+    for (auto& [nid, sub] : next.subnodes) {
+      auto old = stored.subnodes.find(nid);
+      fill(sub.blocks, old == stored.subnodes.end() ? std::vector<Bytes>{} : old->second.blocks);
+    }
+    stored = std::move(next);
+    return empty;
+  };
+  std::uint32_t rows = 0;
+  std::size_t empty = 0;
+  for (int batch = 0; batch < 6; ++batch) {
+    for (int i = 0; i < 3000; ++i, ++rows) tc.setRow((rows + 1) << 5 | 4, contactRow(rows));
+    empty = keep(tc.build());
+    tc.dropWrittenBlocks();
+    const auto t = ltptest::readTc(stored);
+    ASSERT_EQ(t.rows.size(), rows);
+    for (std::uint32_t r : {0u, rows / 2, rows - 1}) {
+      EXPECT_EQ(t.rowIds[r], (r + 1) << 5 | 4);
+      for (const auto& [tag, value] : contactRow(r)) EXPECT_EQ(t.rows[r].at(tag), value.data) << r;
+    }
+  }
+  std::size_t blocks = stored.blocks.size();
+  for (const auto& [nid, sub] : stored.subnodes) blocks += sub.blocks.size();
+  EXPECT_GT(empty, blocks * 3 / 4);  // most of the table is no longer in memory
+
+  // From now on only new rows with higher RowIds; a refused one changes nothing.
+  EXPECT_THROW(tc.setRow(1 << 5 | 4, contactRow(0)), pst::Error);
+  EXPECT_THROW(tc.setRow(2, contactRow(0)), pst::Error);
+  EXPECT_THROW(tc.removeRow(rows << 5 | 4), pst::Error);
+  tc.setRow((rows + 1) << 5 | 4, contactRow(rows));
+  keep(tc.build());
+  EXPECT_EQ(ltptest::readTc(stored).rows.size(), rows + 1);
+}
+
+TEST(TableContext, BlocksAreDroppedOnlyAsTheLastBuildHadThem) {
+  TableContextBuilder tc({kSubject});
+  EXPECT_THROW(tc.dropWrittenBlocks(), pst::Error);  // never built
+  tc.setRow(1, {{kSubject, PropertyValue::string(u"first")}});
+  (void)tc.build();
+  tc.setRow(1, {{kSubject, PropertyValue::string(u"changed in place")}});
+  EXPECT_THROW(tc.dropWrittenBlocks(), pst::Error);
+  (void)tc.build();
+  EXPECT_NO_THROW(tc.dropWrittenBlocks());
+}

@@ -1,6 +1,8 @@
 // Helpers for the messaging tests.
 #include "test_support.h"
 
+#include "pst/verify/verify.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -59,7 +61,10 @@ std::string samplePath(const std::string& name) { return std::string(QUILLONET_S
 
 std::string strictProblems(const std::filesystem::path& pst) {
   auto r = run({toolPath("pststrict"), pst.string()});
-  return r.exitCode == 0 ? "" : r.output;
+  std::string problems = r.exitCode == 0 ? "" : r.output;
+  const auto own = verify::checkFile(pst);
+  if (!own.clean()) problems += "quillonet-pstverify:\n" + own.text();
+  return problems;
 }
 
 std::string expectProblems(const std::filesystem::path& pst, const std::string& expectationJson) {
@@ -67,8 +72,14 @@ std::string expectProblems(const std::filesystem::path& pst, const std::string& 
   std::ofstream(file) << expectationJson;
   ::setenv("QUILLONET_SHARED_TOOLS", QUILLONET_SHARED_TOOLS, 1);
   auto r = run({"python3", (scriptDir() / "pst_expect.py").string(), "check", pst.string(), file});
-  if (r.exitCode == 0) return "";
-  return r.output.empty() ? "pst_expect.py failed without output" : r.output;
+  std::string problems;
+  if (r.exitCode != 0) problems = r.output.empty() ? "pst_expect.py failed without output" : r.output;
+  // Our own checker beside the readers; a killed writer leaves maps to rebuild.
+  verify::Options options;
+  options.allowInvalidMaps = expectationJson.find("\"crashed\": true") != std::string::npos;
+  const auto own = verify::checkFile(pst, options);
+  if (!own.clean()) problems += "quillonet-pstverify:\n" + own.text();
+  return problems;
 }
 
 std::string hex(std::span<const std::uint8_t> bytes) {

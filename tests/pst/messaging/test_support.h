@@ -35,9 +35,9 @@ CommandResult run(const std::vector<std::string>& argv);
 std::string toolPath(const std::string& name);  // a shared checker: pstcheck, pststrict
 std::string samplePath(const std::string& name);
 
-// Runs pststrict; "" when it finds no problem, its report otherwise.
+// Runs pststrict and our own checker; "" when neither finds a problem, their reports otherwise.
 std::string strictProblems(const std::filesystem::path& pst);
-// Runs pst_expect.py on the file; "" when everything matches.
+// Runs pst_expect.py and our own checker on the file; "" when everything matches.
 std::string expectProblems(const std::filesystem::path& pst, const std::string& expectationJson);
 
 std::string hex(std::span<const std::uint8_t> bytes);

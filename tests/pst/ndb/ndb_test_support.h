@@ -1,4 +1,4 @@
-// Helpers for the NDB tests: temporary folders, the pststrict checker, node data.
+// Helpers for the NDB tests: temporary folders, the two strict checkers, node data.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pst/ndb/node_data.h"
+#include "pst/verify/verify.h"
 
 namespace pst::ndb::test {
 
@@ -35,7 +36,8 @@ struct CheckResult {
   std::string output;
 };
 
-// Runs the shared strict checker (optionally with --dump) on a file.
+// Runs the shared strict checker (optionally with --dump) and our own
+// checker on a file; exitCode is 0 only when both find nothing.
 inline CheckResult runPstStrict(const std::filesystem::path& file, bool dump = false) {
   std::string cmd = std::string("'") + QUILLONET_SHARED_TOOLS + "/pststrict' " + (dump ? "--dump " : "") + "'" +
                     file.string() + "' 2>&1";
@@ -47,6 +49,12 @@ inline CheckResult runPstStrict(const std::filesystem::path& file, bool dump = f
   while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.output.append(buf.data(), n);
   int status = pclose(p);
   r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  // These tests store raw bytes under any NID, without a folder tree.
+  const auto own = pst::verify::checkFile(file, {.storeRules = false});
+  if (!own.clean()) {
+    if (r.exitCode == 0) r.exitCode = 1;
+    r.output += "quillonet-pstverify:\n" + own.text();
+  }
   return r;
 }
 
