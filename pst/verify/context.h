@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,6 +53,20 @@ struct Header {
   std::uint8_t cryptMethod = 0;
 };
 
+// What the LTP checks read from a heap node, for the checks across nodes.
+struct HeapSummary {
+  std::uint8_t clientSig = 0;
+  struct Value {
+    std::uint16_t type = 0;
+    std::uint32_t value = 0;  // inline value or HNID
+    std::uint64_t size = 0;   // bytes of a value stored by HNID
+  };
+  std::map<std::uint16_t, Value> properties;  // PC: by property ID
+  std::vector<std::uint32_t> rowIds;          // TC: in row-index order
+  // TC: the cells of up to four bytes present in each row, as (tag, value).
+  std::vector<std::vector<std::pair<std::uint32_t, std::uint32_t>>> rowCells;
+};
+
 class Context {
  public:
   Context(Bytes file, Report& report) : file(file), report(report) {}
@@ -72,7 +87,9 @@ class Context {
   std::vector<Extent> extents;
   std::map<std::uint64_t, std::uint32_t> references;  // BID -> references found from nodes
   std::uint64_t highestPageBid = 0;
-  bool mapsInvalid = false;  // fAMapValid 0 accepted: maps and EOF fields are not checked
+  bool mapsInvalid = false;
+  std::map<std::uint32_t, std::shared_ptr<const HeapSummary>> heaps;  // top-level heap nodes by NID
+  std::map<std::uint16_t, std::string> namedUse;  // property IDs >= 0x8000 -> first user  // fAMapValid 0 accepted: maps and EOF fields are not checked
 };
 
 inline std::uint64_t bidKey(std::uint64_t bid) { return bid & ~std::uint64_t(1); }
@@ -92,5 +109,6 @@ void checkBlocks(Context& c);                 // every BBT block's placement and
 void checkNodes(Context& c);                  // data trees, subnode trees, heaps, PCs, TCs
 void checkReferences(Context& c);             // cRef against the references found
 void checkAllocation(Context& c);             // AMap bits and free counters against the live extents
+void checkStore(Context& c);                  // folders, tables and named properties across nodes
 
 }  // namespace pst::verify

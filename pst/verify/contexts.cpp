@@ -58,24 +58,25 @@ Located locate(const Heap& heap, const Subnodes& subnodes, std::uint32_t hnid, c
 
 }  // namespace
 
-void checkValue(const Heap& heap, const Subnodes& subnodes, std::uint16_t type, std::uint32_t value,
-                const std::string& what) {
+std::uint64_t checkValue(const Heap& heap, const Subnodes& subnodes, std::uint16_t type, std::uint32_t value,
+                         const std::string& what) {
   Context& c = heap.context();
   const auto fixed = fixedSize(type);
-  if (fixed && fixed <= 4) return;  // stored inline
+  if (fixed && fixed <= 4) return 0;  // stored inline
   if (fixed) {
-    if (auto a = heap.alloc(value, what); a && a->size() != fixed)
+    auto a = heap.alloc(value, what);
+    if (a && a->size() != fixed)
       c.problem(heap.where() + ": " + what + " of type " + hex(type) + " has " + std::to_string(a->size()) +
                 " bytes, expected " + std::to_string(fixed));
-    return;
+    return a ? a->size() : 0;
   }
   if (!knownVariable(type)) {
     c.problem(heap.where() + ": " + what + " has unknown property type " + hex(type));
-    return;
+    return 0;
   }
-  if (value == 0) return;  // empty value
+  if (value == 0) return 0;  // empty value
   const auto l = locate(heap, subnodes, value, what);
-  if (!l.found) return;
+  if (!l.found) return 0;
   if (type == 0x001F && l.size % 2)
     c.problem(heap.where() + ": " + what + " is a UTF-16 string of odd length " + std::to_string(l.size));
   if ((type & 0x1000) && fixedSize(type & 0x0FFF) && l.size % fixedSize(type & 0x0FFF))
@@ -87,7 +88,7 @@ void checkValue(const Heap& heap, const Subnodes& subnodes, std::uint16_t type, 
     if (v.size() < 4 || 4 + 4 * count > v.size()) {
       c.problem(heap.where() + ": " + what + " multi-value count " + std::to_string(count) + " does not fit its " +
                 std::to_string(v.size()) + " bytes");
-      return;
+      return l.size;
     }
     std::uint64_t previous = 4 + 4 * count;
     for (std::uint64_t k = 0; k < count; ++k) {
@@ -95,23 +96,28 @@ void checkValue(const Heap& heap, const Subnodes& subnodes, std::uint16_t type, 
       if (off < previous || off > v.size()) {
         c.problem(heap.where() + ": " + what + " multi-value offset " + std::to_string(k) + " (" + std::to_string(off) +
                   ") is out of order or past the value");
-        return;
+        return l.size;
       }
       previous = off;
     }
   }
+  return l.size;
 }
 
-void checkPropertyContext(const Heap& heap, const Subnodes& subnodes) {
+void checkPropertyContext(const Heap& heap, const Subnodes& subnodes, HeapSummary& summary) {
   auto records = readBth(heap, heap.userRoot(), 2, 6, "PC");
   if (!records) return;
   for (const auto& r : *records) {
     const auto id = u16(r.key, 0), type = u16(r.data, 0);
-    checkValue(heap, subnodes, type, u32(r.data, 2), "property " + hex((std::uint32_t(id) << 16) | type));
+    const auto value = u32(r.data, 2);
+    const std::string what = "property " + hex((std::uint32_t(id) << 16) | type);
+    const auto size = checkValue(heap, subnodes, type, value, what);
+    summary.properties[id] = {type, value, size};
+    if (id >= 0x8000) heap.context().namedUse.emplace(id, heap.where() + " " + what);
   }
 }
 
-void checkTableContext(const Heap& heap, const Subnodes& subnodes) {
+void checkTableContext(const Heap& heap, const Subnodes& subnodes, HeapSummary& summary) {
   Context& c = heap.context();
   const std::string& where = heap.where();
   auto info = heap.alloc(heap.userRoot(), "TCINFO");
@@ -173,6 +179,7 @@ void checkTableContext(const Heap& heap, const Subnodes& subnodes) {
       bits[col.bit] = true;
     }
     cols.push_back(col);
+    if ((col.tag >> 16) >= 0x8000) c.namedUse.emplace(static_cast<std::uint16_t>(col.tag >> 16), where + " " + what);
   }
   auto fixedColumn = [&](std::uint32_t tag, std::size_t ib, std::size_t bit, const char* name) {
     for (const auto& col : cols)
@@ -243,6 +250,8 @@ void checkTableContext(const Heap& heap, const Subnodes& subnodes) {
   for (const auto& rec : *index) {
     const auto rowId = u32(rec.key, 0), rowIndex = u32(rec.data, 0);
     const std::string what = "row " + hex(rowId);
+    summary.rowIds.push_back(rowId);
+    auto& cells = summary.rowCells.emplace_back();
     if (rowIndex >= rows.size() || !seen.insert(rowIndex).second) {
       c.problem(where + ": row index maps " + what + " to row " + std::to_string(rowIndex) + ", out of range or taken");
       continue;
@@ -257,6 +266,8 @@ void checkTableContext(const Heap& heap, const Subnodes& subnodes) {
     for (const auto& col : cols) {
       if (!present(col.bit)) continue;
       const auto type = static_cast<std::uint16_t>(col.tag & 0xFFFF);
+      if (fixedSize(type) && fixedSize(type) <= 4)
+        cells.emplace_back(col.tag, col.cb == 1 ? u8(row, col.ib) : col.cb == 2 ? u16(row, col.ib) : u32(row, col.ib));
       if (fixedSize(type) && fixedSize(type) <= 8) continue;  // the cell holds the value
       checkValue(heap, subnodes, type, u32(row, col.ib), what + " cell " + hex(col.tag));
     }

@@ -203,15 +203,17 @@ std::optional<std::vector<BthRecord>> readBth(const Heap& heap, std::uint32_t hi
   return std::move(walk.records);
 }
 
-void checkHeap(Context& c, const std::string& where, const DataTree& data, const Subnodes& subnodes) {
+HeapSummary checkHeap(Context& c, const std::string& where, const DataTree& data, const Subnodes& subnodes) {
+  HeapSummary summary;
   Heap heap(c, where, data);
-  if (!heap.usable()) return;
+  if (!heap.usable()) return summary;
+  summary.clientSig = heap.clientSig();
   switch (heap.clientSig()) {
     case 0xBC:
-      checkPropertyContext(heap, subnodes);
+      checkPropertyContext(heap, subnodes, summary);
       break;
     case 0x7C:
-      checkTableContext(heap, subnodes);
+      checkTableContext(heap, subnodes, summary);
       break;
     case 0xB5:
       readBth(heap, heap.userRoot(), 0, 0, "BTH");
@@ -221,6 +223,7 @@ void checkHeap(Context& c, const std::string& where, const DataTree& data, const
     default:
       c.problem(where + ": heap has unknown bClientSig " + hex(heap.clientSig()));
   }
+  return summary;
 }
 
 }  // namespace pst::verify

@@ -49,10 +49,11 @@ struct BthRecord {
 std::optional<std::vector<BthRecord>> readBth(const Heap& heap, std::uint32_t hidHeader, int wantKey, int wantEnt,
                                               const std::string& what);
 
-void checkPropertyContext(const Heap& heap, const Subnodes& subnodes);
-void checkTableContext(const Heap& heap, const Subnodes& subnodes);
-// Checks a variable-size value's HNID (or inline/HID value for fixed types) of property type `type`.
-void checkValue(const Heap& heap, const Subnodes& subnodes, std::uint16_t type, std::uint32_t value,
+void checkPropertyContext(const Heap& heap, const Subnodes& subnodes, HeapSummary& summary);
+void checkTableContext(const Heap& heap, const Subnodes& subnodes, HeapSummary& summary);
+// Checks a value of property type `type` stored inline or by HNID; the bytes
+// it takes when stored by HNID.
+std::uint64_t checkValue(const Heap& heap, const Subnodes& subnodes, std::uint16_t type, std::uint32_t value,
                 const std::string& what);
 
 }  // namespace pst::verify

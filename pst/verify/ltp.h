@@ -21,6 +21,6 @@ struct DataTree {
 using Subnodes = std::map<std::uint32_t, std::shared_ptr<const DataTree>>;
 
 // Checks an HN (MS-PST 2.3.1) and, by its client signature, the BTH, PC or TC on it.
-void checkHeap(Context& c, const std::string& where, const DataTree& data, const Subnodes& subnodes);
+HeapSummary checkHeap(Context& c, const std::string& where, const DataTree& data, const Subnodes& subnodes);
 
 }  // namespace pst::verify

@@ -21,12 +21,14 @@ class NodeWalk {
  public:
   explicit NodeWalk(Context& c) : c_(c) {}
 
+  std::size_t junkNids() const { return junkNids_; }
+
   void node(std::uint32_t nid, std::uint64_t bidData, std::uint64_t bidSub, const std::string& where) {
     Subnodes subs;
     if (bidSub) subs = subnodeTree(bidSub, where);
     std::shared_ptr<const DataTree> data;
     if (bidData) data = dataTree(bidData, where);
-    content(nid, bidData, bidSub, data.get(), subs, where);
+    if (auto summary = content(nid, bidData, bidSub, data.get(), subs, where)) c_.heaps[nid] = summary;
   }
 
  private:
@@ -104,13 +106,14 @@ class NodeWalk {
     if (auto it = subtrees_.find(bidKey(bid)); it != subtrees_.end()) return it->second;
     Subnodes subs;
     std::set<std::uint64_t> seen;
-    slblock(bid, where, subs, std::nullopt, seen);
+    slblock(bid, where, subs, std::nullopt, std::nullopt, seen);
     subtrees_[bidKey(bid)] = subs;
     return subs;
   }
 
+  // An SLBLOCK or SIBLOCK; under an SIBLOCK its NIDs start at firstKey and stay below high.
   void slblock(std::uint64_t bid, const std::string& where, Subnodes& subs, std::optional<std::uint32_t> firstKey,
-               std::set<std::uint64_t>& seen) {
+               std::optional<std::uint32_t> high, std::set<std::uint64_t>& seen) {
     const std::string at = where + ": subnode block " + hex(bid);
     if (!isInternal(bid)) {
       c_.problem(at + " is not an internal block");
@@ -145,10 +148,15 @@ class NodeWalk {
       previous = nid;
       if (k == 0 && firstKey && nid != *firstKey)
         c_.problem(at + ": first NID " + hex(nid) + " differs from its SIBLOCK key " + hex(*firstKey));
+      if (high && nid >= *high)
+        c_.problem(at + ": NID " + hex(nid) + " is not below the next SIBLOCK key " + hex(*high));
+      if (u32(e, 4) != 0) ++junkNids_;
       if (level == 1) {
         const auto child = u64(e, 8);
         reference(child);
-        slblock(child, where, subs, nid, seen);
+        std::optional<std::uint32_t> next = high;
+        if (k + 1 < cEnt) next = u32(s, 8 + entSize * (k + 1));
+        slblock(child, where, subs, nid, next, seen);
         continue;
       }
       const auto bidData = u64(e, 8), bidSub = u64(e, 16);
@@ -163,32 +171,37 @@ class NodeWalk {
   }
 
   // The node's data: a heap for PCs and TCs, a plain stream otherwise.
-  void content(std::uint32_t nid, std::uint64_t bidData, std::uint64_t bidSub, const DataTree* data,
-               const Subnodes& subs, const std::string& where) {
-    if (!data || !data->ok || c_.header.cryptMethod == 2) return;
-    if (!checked_.insert({bidData, bidSub}).second) return;  // a shared node is checked once
+  // What a heap holds, or null.
+  std::shared_ptr<const HeapSummary> content(std::uint32_t nid, std::uint64_t bidData, std::uint64_t bidSub,
+                                             const DataTree* data, const Subnodes& subs, const std::string& where) {
+    if (!data || !data->ok || c_.header.cryptMethod == 2) return nullptr;
+    const auto key = std::make_pair(bidData, bidSub);
+    if (auto it = checked_.find(key); it != checked_.end()) return it->second;  // a shared node is checked once
+    auto& summary = checked_[key];
     const auto& b = data->blocks;
     const bool looksHeap = !b.empty() && b[0].size() >= 12 && b[0][2] == 0xEC;
     if (looksHeap && (nid & 0x1F) != 0x1F) {
-      checkHeap(c_, where, *data, subs);
-      return;
+      summary = std::make_shared<const HeapSummary>(checkHeap(c_, where, *data, subs));
+      return summary;
     }
     if (c_.options.storeRules && heapType(nid)) {
       c_.problem(where + ": data is not a heap (bSig " + hex(b.empty() || b[0].size() < 3 ? 0 : b[0][2]) +
                  ", expected 0xec)");
-      return;
+      return nullptr;
     }
     // A plain stream: readers find byte n in block n / 8176.
     for (std::size_t k = 0; k + 1 < b.size(); ++k)
       if (b[k].size() != kMaxBlockData)
         c_.problem(where + ": stream block " + std::to_string(k) + " holds " + std::to_string(b[k].size()) +
                    " bytes; every block but the last must hold 8176");
+    return nullptr;
   }
 
   Context& c_;
   std::map<std::uint64_t, std::shared_ptr<const DataTree>> trees_;
   std::map<std::uint64_t, Subnodes> subtrees_;
-  std::set<std::pair<std::uint64_t, std::uint64_t>> checked_;
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::shared_ptr<const HeapSummary>> checked_;
+  std::size_t junkNids_ = 0;  // subnode entries with non-zero upper NID bytes
 };
 
 }  // namespace
@@ -203,6 +216,9 @@ void checkNodes(Context& c) {
       c.problem(where + ": nidParent " + hex(n.nidParent) + " is not in the NBT");
     walk.node(n.nid, n.bidData, n.bidSub, where);
   }
+  // Outlook leaves junk there; readers use only the low 32 bits.
+  if (walk.junkNids())
+    c.note(std::to_string(walk.junkNids()) + " subnode entries carry non-zero upper NID bytes");
 }
 
 }  // namespace pst::verify

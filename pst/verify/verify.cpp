@@ -56,6 +56,7 @@ Report checkBytes(std::span<const std::uint8_t> file, const Options& options) {
   checkNodes(c);
   checkReferences(c);
   if (!c.mapsInvalid) checkAllocation(c);
+  checkStore(c);
   return report;
 }
 

@@ -10,10 +10,11 @@
 namespace pst::verify {
 
 struct Options {
-  // Rules of a message store on top of the node layer: folder, message,
-  // attachment and table NIDs hold a heap (PC or TC), and every nidParent is
-  // a node. Off for the node layer's own test files, which store raw bytes
-  // under any NID.
+  // Rules of a message store on top of the node and table layers: folder,
+  // message, attachment and table NIDs hold a heap (PC or TC), every
+  // nidParent is a node, folder tables list exactly the folder's children,
+  // folder counts agree, named property IDs are mapped. Off for the lower
+  // layers' own test files, which store raw bytes or loose tables.
   bool storeRules = true;
   // A writer killed during a commit leaves fAMapValid 0, and a reader then
   // rebuilds the allocation maps: accept that state and skip the map checks.

@@ -53,8 +53,9 @@ Checked runPstStrict(const std::filesystem::path& file, bool dump) {
   while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.output.append(buf.data(), n);
   const int status = pclose(p);
   r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  // Our own checker must agree that the file is sound.
-  const auto own = pst::verify::checkFile(file);
+  // Our own checker must agree that the file is sound; the tables here list
+  // rows for messages the file does not hold, so no store rules.
+  const auto own = pst::verify::checkFile(file, {.storeRules = false});
   if (!own.clean()) {
     if (r.exitCode == 0) r.exitCode = 1;
     r.output += "quillonet-pstverify:\n" + own.text();

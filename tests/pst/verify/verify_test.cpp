@@ -219,5 +219,21 @@ TEST(StrictChecker, NamesHeapPageMapFaults) {
   EXPECT_TRUE(mentions(r, "node 0x21: heap page 0")) << problemsOf(r);
 }
 
+TEST(StrictChecker, NamesFolderTableFaults) {
+  Image img;
+  // Move one message to the IPM subtree in the NBT only: the folder tables and
+  // counts of both folders now disagree with the tree.
+  std::uint64_t moved = 0;
+  for (auto e : img.leafEntries(0xD8))
+    if ((img.get(e, 4) & 0x1F) == 0x04 && !moved) moved = e;
+  ASSERT_NE(moved, 0u);
+  img.put(moved + 24, 4, 0x8022);
+  img.fixPage(moved - (moved - 0x4400) % 512);
+  const auto r = img.check();
+  EXPECT_TRUE(mentions(r, "folder 0x8022: contents table 0x802e has no row for")) << problemsOf(r);
+  EXPECT_TRUE(mentions(r, "which is not a child of the folder")) << problemsOf(r);
+  EXPECT_TRUE(mentions(r, "PidTagContentCount is 300 but it holds 299 messages")) << problemsOf(r);
+}
+
 }  // namespace
 }  // namespace pst::verify
