@@ -566,13 +566,15 @@ class NodeDatabaseImpl final : public NodeDatabase {
 
   // Intervals to add at a commit so that a batch like the last one finds its
   // space without growing the file (each growth costs syncs of its own).
+  // Growing costs a commit one sync more, so it grows for about three such
+  // batches at a time; closing gives back what is left unused.
   std::uint64_t intervalsAhead() const {
     if (closing_) return 0;
-    const std::uint64_t want = allocatedSinceCommit_ + allocatedSinceCommit_ / 4;
     const std::uint64_t have = space_.freeBytes();
-    if (have >= want) return 0;
+    if (have >= allocatedSinceCommit_ + allocatedSinceCommit_ / 4) return 0;
+    const std::uint64_t want = 3 * allocatedSinceCommit_;
     const std::uint64_t usable = kIntervalSize - 4 * kPageSize;
-    return std::min<std::uint64_t>((want - have + usable - 1) / usable, 256);
+    return std::min<std::uint64_t>((want - have + usable - 1) / usable, 512);
   }
 
   void commitNow() {
@@ -596,19 +598,27 @@ class NodeDatabaseImpl final : public NodeDatabase {
     diskHeaderValid_ = false;
     file_->sync();
     // The header on disk says the maps are invalid: maps may now change in
-    // place and the file may grow, all made durable by the one sync below.
+    // place and the file may grow, made durable by the syncs below.
     for (std::uint64_t i = 0; i < space_.intervals(); ++i) {
       if (!space_.isDirty(i)) continue;
       file_->write(intervalOffset(i), makeMapPage(ptypeAMap, intervalOffset(i), space_.amapBits(i)));
       space_.clearDirty(i);
     }
     if (const std::uint64_t ahead = intervalsAhead()) {
+      // The new map pages are on disk before the file reaches past them.
       appendIntervals(ahead);
+      file_->sync();
       endFileAtLastInterval();
-    } else if (closing_) {
+    } else if (const std::uint64_t spare = closing_ ? space_.freeTailIntervals() : 0) {
       // The last commit gives back the room grown ahead that nothing used.
-      const std::uint64_t spare = space_.freeTailIntervals();
-      if (spare > 0 && file_->truncate(intervalOffset(space_.intervals() - spare))) space_.removeTailIntervals(spare);
+      // Neither state uses it; the header on disk must stop reaching past
+      // the end before the end moves.
+      const std::uint64_t kept = space_.intervals() - spare;
+      committed_.ibFileEof = intervalOffset(kept);
+      committed_.ibAMapLast = intervalOffset(kept - 1);
+      writeHeader(committed_, kAMapInvalid);
+      file_->sync();
+      if (file_->truncate(intervalOffset(kept))) space_.removeTailIntervals(spare);
     }
     file_->sync();
     next.ibFileEof = space_.fileEnd();

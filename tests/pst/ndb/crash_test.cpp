@@ -2,6 +2,7 @@
 // checks that what is left on disk is the last commit, intact.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <numeric>
@@ -128,6 +129,12 @@ Outcome runUntilCrash(std::uint64_t budget, std::uint64_t syncBudget, bool power
   return {powerLoss ? disk->powerLossImage(rng) : disk->image(), w.committed.back(), w.inFlight};
 }
 
+std::uint64_t headerEof(const std::vector<std::uint8_t>& image) {
+  std::uint64_t eof = 0;
+  for (int i = 7; i >= 0; --i) eof = eof << 8 | image[0xB8 + static_cast<std::size_t>(i)];
+  return eof;
+}
+
 void checkRecovered(const Outcome& o, const std::filesystem::path& path, const std::string& what) {
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(o.image.data()), static_cast<std::streamsize>(o.image.size()));
@@ -143,7 +150,14 @@ void checkRecovered(const Outcome& o, const std::filesystem::path& path, const s
     bool mapLine = line.find("AMap") != std::string::npos || line.find("cbAMapFree") != std::string::npos ||
                    line.find("ibFileEof") != std::string::npos || line.find("ibAMapLast") != std::string::npos;
     bool emptyTree = o.expected.empty() && line.find("cEnt 0") != std::string::npos;
-    EXPECT_TRUE((!mapsValid && mapLine) || emptyTree) << what << ": " << line;
+    // A growth the power loss caught: map pages past the end the header
+    // gives, some of them never written, are no part of the store.
+    unsigned long long pageAt = 0;
+    const auto at = line.find(" page @0x");
+    if (at != std::string::npos && line.find("map0x") != std::string::npos)
+      pageAt = std::strtoull(line.c_str() + at + 7, nullptr, 16);
+    const bool pastEnd = pageAt != 0 && pageAt >= headerEof(o.image);
+    EXPECT_TRUE((!mapsValid && (mapLine || pastEnd)) || emptyTree) << what << ": " << line;
   }
   // Our own checker, with the same allowances.
   const auto own = pst::verify::checkFile(path, {.storeRules = false, .allowInvalidMaps = true});
@@ -196,6 +210,8 @@ TEST(CrashSafety, EveryCrashLeavesTheLastCommit) {
   std::iota(syncPoints.begin(), syncPoints.end(), 0);
   std::shuffle(syncPoints.begin(), syncPoints.end(), rng);
   syncPoints.resize(std::min<std::size_t>(syncPoints.size(), 10));
+  // The close's commit, which cuts the room grown ahead off the file's end.
+  for (std::uint64_t last = 1; last <= 3 && last <= disk->syncs; ++last) syncPoints.push_back(disk->syncs - last);
   for (std::uint64_t s : syncPoints) {
     auto o = runUntilCrash(UINT64_MAX, s, true, rng);
     if (o.image.size() < 0x4400 || o.image[0] != '!') continue;

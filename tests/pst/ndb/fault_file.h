@@ -19,6 +19,7 @@ struct MemoryDisk {
   struct Write {
     std::uint64_t offset;
     std::vector<std::uint8_t> data;
+    bool truncate = false;  // the file was cut to offset bytes
   };
   std::vector<std::uint8_t> durable;  // as of the last sync
   std::vector<Write> pending;         // since the last sync, in order
@@ -30,6 +31,10 @@ struct MemoryDisk {
   bool crashed = false;
 
   static void apply(std::vector<std::uint8_t>& image, const Write& w) {
+    if (w.truncate) {
+      image.resize(w.offset);
+      return;
+    }
     if (image.size() < w.offset + w.data.size()) image.resize(w.offset + w.data.size(), 0);
     std::memcpy(image.data() + w.offset, w.data.data(), w.data.size());
   }
@@ -45,6 +50,10 @@ struct MemoryDisk {
     auto img = durable;
     std::bernoulli_distribution keep(0.5);
     for (const auto& w : pending) {
+      if (w.truncate) {
+        if (keep(rng)) apply(img, w);
+        continue;
+      }
       std::uint64_t pos = w.offset;
       const std::uint64_t end = w.offset + w.data.size();
       while (pos < end) {
@@ -95,6 +104,10 @@ class FaultFile final : public File {
       std::memcpy(out.data(), d.durable.data() + offset, n);
     }
     for (const auto& w : d.pending) {
+      if (w.truncate) {
+        if (w.offset < end) std::fill(out.begin() + static_cast<std::ptrdiff_t>(std::max(offset, w.offset) - offset), out.end(), std::uint8_t{0});
+        continue;
+      }
       const std::uint64_t from = std::max(offset, w.offset);
       const std::uint64_t to = std::min(end, w.offset + w.data.size());
       if (from < to) std::memcpy(out.data() + (from - offset), w.data.data() + (from - w.offset), to - from);
@@ -115,12 +128,17 @@ class FaultFile final : public File {
     check();
     return currentSize();
   }
+  bool truncate(std::uint64_t size) override {
+    check();
+    disk_->pending.push_back({size, {}, true});
+    return true;
+  }
   void close() override { check(); }
 
  private:
   std::uint64_t currentSize() const {
     std::uint64_t size = disk_->durable.size();
-    for (const auto& w : disk_->pending) size = std::max<std::uint64_t>(size, w.offset + w.data.size());
+    for (const auto& w : disk_->pending) size = w.truncate ? w.offset : std::max<std::uint64_t>(size, w.offset + w.data.size());
     return size;
   }
   void check() const {
