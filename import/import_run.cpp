@@ -3,6 +3,8 @@
 
 #include <QFile>
 
+#include <utility>
+
 #include "import/card_splitter.h"
 #include "import/failures.h"
 #include "import/store_folders.h"
@@ -32,6 +34,9 @@ void OpenForReading(QFile& file) {
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
+  // A new file rather than a truncated old one: some file systems flush a
+  // file rewritten after truncation on its close, which costs a disk wait.
+  if (file.exists()) file.remove();
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
       !file.flush()) {
     throw FileError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
@@ -258,6 +263,8 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
   Yield();
   CardSplitter splitter;
   std::int64_t cardNumber = 1;
+  std::pair<std::int64_t, std::int64_t> shownFrame{-1, -1};
+  QString frameCaption;
   Yield();
   if (!readFailed) {
     LineReader reader(file, filePath);
@@ -288,9 +295,13 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
         ReportProgress(currentFile_, fileTotal_);
       }
       Yield();
-      view_.setCaption(Caption::FrameConversion, QStringLiteral("Details : Converting - (%1 of %2) file(s)")
-                                                     .arg(contactCount_ + 1)
-                                                     .arg(files_.Rows() + contactCount_));
+      // Set after every line, but only built anew when its numbers change.
+      const std::pair<std::int64_t, std::int64_t> frame{contactCount_ + 1, files_.Rows() + contactCount_};
+      if (frame != shownFrame) {
+        frameCaption = QStringLiteral("Details : Converting - (%1 of %2) file(s)").arg(frame.first).arg(frame.second);
+        shownFrame = frame;
+      }
+      view_.setCaption(Caption::FrameConversion, frameCaption);
       if (stopRequested_ && !splitter.inCard()) break;
     }
   }
@@ -320,6 +331,9 @@ bool ImportRun::ImportCard(automation::Session* session, const QString& folderPa
       written && Skip([&] { Require(item, "contact item").Import(TrimSpaces(cardFilePath), automation::olVCard); });
   const bool saved = Skip([&] { Require(item, "contact item").Save(); });
   item.reset();
+  // The card file has served its purpose; a folder of a million spent card
+  // files would slow every later one down.
+  if (written) QFile::remove(cardFilePath);
   return imported && saved;
 }
 

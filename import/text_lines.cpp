@@ -3,6 +3,8 @@
 
 #include "import/failures.h"
 
+#include <cstring>
+
 namespace quillonet {
 
 QString TrimSpaces(const QString& text) {
@@ -10,6 +12,7 @@ QString TrimSpaces(const QString& text) {
   qsizetype end = text.size();
   while (begin < end && text[begin] == QLatin1Char(' ')) ++begin;
   while (end > begin && text[end - 1] == QLatin1Char(' ')) --end;
+  if (begin == 0 && end == text.size()) return text;  // shared, not copied
   return text.mid(begin, end - begin);
 }
 
@@ -110,9 +113,21 @@ QString LineReader::readLine() {
     const qsizetype end = pos_ + available() / unit_ * unit_;
     qsizetype i = pos_;
     char16_t c = 0;
-    for (; i < end; i += unit_) {
-      c = unitAt(i);
-      if (c == u'\r' || c == u'\n') break;
+    if (unit_ == 1) {
+      // The nearer of the next CR and LF, found a block at a time.
+      const char* data = buffer_.constData();
+      const char* from = data + pos_;
+      const char* lf = static_cast<const char*>(std::memchr(from, '\n', static_cast<std::size_t>(end - pos_)));
+      const char* stop = lf ? lf : data + end;
+      const char* cr = static_cast<const char*>(std::memchr(from, '\r', static_cast<std::size_t>(stop - from)));
+      if (cr) stop = cr;
+      i = stop - data;
+      if (i < end) c = static_cast<char16_t>(*stop);
+    } else {
+      for (; i < end; i += unit_) {
+        c = unitAt(i);
+        if (c == u'\r' || c == u'\n') break;
+      }
     }
     appendUnits(line, pos_, i);
     if (i < end) {

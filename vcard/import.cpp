@@ -1,4 +1,5 @@
 // importFile: read a .vcf file and convert its first card.
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -16,7 +17,13 @@ ContactItem importFile(const std::filesystem::path& path) {
   if (!in) {
     throw Error("Cannot read the vCard file " + path.string() + ": " + std::strerror(errno));
   }
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::uint8_t> bytes;
+  if (const auto size = std::filesystem::file_size(path, ec); !ec) bytes.reserve(size);
+  std::array<char, 64 * 1024> chunk;
+  while (in) {
+    in.read(chunk.data(), chunk.size());
+    bytes.insert(bytes.end(), chunk.data(), chunk.data() + in.gcount());
+  }
   if (in.bad()) throw Error("Cannot read the vCard file " + path.string() + ": read error");
   std::vector<Card> cards = parseCards(bytes);
   if (cards.empty()) throw Error("The file " + path.string() + " holds no vCard (no BEGIN:VCARD line).");

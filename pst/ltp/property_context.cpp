@@ -1,6 +1,7 @@
 // Property context builder: values inline, in the heap or in subnodes by size.
 #include "pst/ltp/property_context.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -35,16 +36,35 @@ class SubnodeNids {
 
 }  // namespace
 
+namespace {
+template <typename V>
+auto lowerBound(V& props, PropId id) {
+  return std::lower_bound(props.begin(), props.end(), id, [](const auto& p, PropId key) { return p.first < key; });
+}
+}  // namespace
+
 void PropertyContextBuilder::set(PropId id, PropertyValue value) {
   value.validate();
-  props_.insert_or_assign(id, std::move(value));
+  if (!props_.empty() && props_.back().first < id) {
+    props_.emplace_back(id, std::move(value));
+    return;
+  }
+  const auto it = lowerBound(props_, id);
+  if (it != props_.end() && it->first == id) {
+    it->second = std::move(value);
+  } else {
+    props_.emplace(it, id, std::move(value));
+  }
 }
 
-void PropertyContextBuilder::remove(PropId id) { props_.erase(id); }
+void PropertyContextBuilder::remove(PropId id) {
+  const auto it = lowerBound(props_, id);
+  if (it != props_.end() && it->first == id) props_.erase(it);
+}
 
 const PropertyValue* PropertyContextBuilder::find(PropId id) const {
-  const auto it = props_.find(id);
-  return it == props_.end() ? nullptr : &it->second;
+  const auto it = lowerBound(props_, id);
+  return it != props_.end() && it->first == id ? &it->second : nullptr;
 }
 
 ndb::NodeData PropertyContextBuilder::build(const std::map<ndb::Nid, ndb::NodeData>& extraSubnodes) const {

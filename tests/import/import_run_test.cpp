@@ -29,9 +29,10 @@ QByteArray Card(const QByteArray& name, const QByteArray& end = "\r\n") {
   return "BEGIN:VCARD" + end + "VERSION:3.0" + end + "FN:" + name + end + "END:VCARD" + end;
 }
 
-QByteArray ReadFile(const QString& path) {
+void WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
 }
 
 class ImportRunTest : public ::testing::Test {
@@ -143,7 +144,8 @@ TEST_F(ImportRunTest, WholeRunInOrderWithCaptionsAndProgress) {
             (QStringList{"Item.Import(" + a + ", 6)", "Item.Import(" + temp + "vCard1.vcf, 6)",
                          "Item.Import(" + temp + "vCard2.vcf, 6)", "Item.Import(" + temp + "vCard3.vcf, 6)",
                          "Item.Import(" + c + ", 6)"}));
-  EXPECT_EQ(ReadFile(temp + "vCard2.vcf"), "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Cy\r\nEND:VCARD\r\n");
+  EXPECT_EQ(folderOf(store, b)->items[1]->importedContent, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Cy\r\nEND:VCARD\r\n");
+  EXPECT_TRUE(QDir(temp).entryList({"vCard*.vcf"}).isEmpty()) << "card files are removed after use";
 
   EXPECT_EQ(view.bar1Values, (std::vector<float>{100.0f / 3, 200.0f / 3, 100.0f}));
   EXPECT_EQ(view.events.mid(0, 4), (QStringList{"min 0 = 0", "max 0 = 100", "min 1 = 0", "max 1 = 100"}));
@@ -192,15 +194,19 @@ TEST_F(ImportRunTest, SplitFileCaptionCountsListedFilesPlusCards) {
 TEST_F(ImportRunTest, SecondSplitFileReusesCardFileNames) {
   const QString first = write("Cards/first.vcf", Card("A1") + Card("A2") + Card("A3"));
   const QString second = write("Cards/second.vcf", Card("B1") + Card("B2"));
+  const QString temp = GetTempFolderPath();
+  WriteFile(temp + "vCard1.vcf", "stale card file of an earlier run");
   files.set({first, second});
   view.destination = "/out";
   run();
-  const QString temp = GetTempFolderPath();
-  EXPECT_EQ(ReadFile(temp + "vCard1.vcf"), Card("B1"));
-  EXPECT_EQ(ReadFile(temp + "vCard2.vcf"), Card("B2"));
-  EXPECT_EQ(ReadFile(temp + "vCard3.vcf"), Card("A3"));
+  QStringList imported;
+  for (const char* n : {"1", "2", "3", "1", "2"}) imported << "Item.Import(" + temp + "vCard" + n + ".vcf, 6)";
+  EXPECT_EQ(world.callsStartingWith("Item.Import"), imported);
   // Each item took its card as the card file held it at the time.
-  EXPECT_EQ(namesIn(*folderOf(*world.removed[0], first)), (QStringList{"A1", "A2", "A3", "B1", "B2"}));
+  const auto folder = folderOf(*world.removed[0], first);
+  EXPECT_EQ(namesIn(*folder), (QStringList{"A1", "A2", "A3", "B1", "B2"}));
+  EXPECT_EQ(folder->items[3]->importedContent, Card("B1"));
+  EXPECT_TRUE(QDir(temp).entryList({"vCard*.vcf"}).isEmpty());
 }
 
 TEST_F(ImportRunTest, LfAndCrOnlyFilesAreSplitToo) {
