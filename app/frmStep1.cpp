@@ -240,7 +240,15 @@ void frmStep1::setProgressMin(Bar bar, float value) { BarFor(bar).SetMin(value);
 void frmStep1::setProgressMax(Bar bar, float value) { BarFor(bar).SetMax(value); }
 void frmStep1::setProgressValue(Bar bar, float value) { BarFor(bar).SetValue(value); }
 void frmStep1::setImportEnabled(bool enabled) { CmdExtractDBX.setEnabled(enabled); }
-void frmStep1::processEvents() { QCoreApplication::processEvents(); }
+// The run yields several times per line of a file; serving the event loop
+// (and repainting) at each would cost more than the import itself. It is
+// served when 10 ms have passed since it last was, which keeps the window
+// responsive and painting smoothly.
+void frmStep1::processEvents() {
+  if (sinceEvents_.isValid() && sinceEvents_.elapsed() < 10) return;
+  QCoreApplication::processEvents();
+  sinceEvents_.start();
+}
 
 void frmStep1::showMessage(const QString& caption, const QString& text, const QString& details) {
   dialogs_->MsgBox(text, MsgButtons::Ok, MsgIcon::Information, caption, details);

@@ -11,6 +11,7 @@
 #include "import/import_run.h"
 #include "import/import_view.h"
 
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -104,6 +105,7 @@ class frmStep1 : public QWidget, public ImportView {
   GridListSource gridSource_;
   ImportRun run_;
   bool closePending_ = false;
+  QElapsedTimer sinceEvents_;  // since the run last served the event loop
   double dpi_;
 };
 

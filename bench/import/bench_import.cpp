@@ -1,12 +1,16 @@
 // End-to-end figures for the import pipeline on generated cards: the vCard
-// reader, the PST writer and the headless import, each in its own process
-// so its peak RSS is its own, then readpst reading the result as reference.
+// reader, the PST writer, the headless import and the window's run of the
+// same import, each in its own process so its peak RSS is its own, then
+// readpst reading the result as reference. The window's run also reports
+// the longest wait of its event loop (a 5 ms timer's largest gap) and how
+// often it painted.
 //
 //   bench_import [--cards N] [--many-files] [--photos SHARE] [--keep DIR]
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +27,17 @@
 #include "pst/messaging/store.h"
 #include "vcard/contact.h"
 #include "vcard/reader.h"
+
+#ifdef QUILLONET_BENCH_WINDOW
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QTimer>
+
+#include "app/frmStep1.h"
+#include "automation/in_process.h"
+#include "filelist/dialogs.h"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -76,6 +91,79 @@ void row(const char* what, const Figures& f, double units, const char* unit, dou
               units / f.seconds, unit, mb / f.seconds, f.peakRssKb / 1024.0,
               f.status ? "  (FAILED)" : "");
 }
+
+
+#ifdef QUILLONET_BENCH_WINDOW
+// Answers the window's questions: the destination folder, OK to messages.
+class BenchDialogs : public quillonet::UserDialogs {
+ public:
+  explicit BenchDialogs(QString destination) : destination_(std::move(destination)) {}
+  quillonet::MsgAnswer MsgBox(const QString&, quillonet::MsgButtons, quillonet::MsgIcon, const QString&,
+                              const QString&) override {
+    return quillonet::MsgAnswer::Ok;
+  }
+  QStringList ShowOpen(const quillonet::OpenFileRequest&) override { return {}; }
+  QString BrowseForFolder(const QString&) override { return destination_; }
+
+ private:
+  QString destination_;
+};
+
+class PaintCounter : public QObject {
+ public:
+  long paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+struct WindowFigures {
+  double longestGapMs = 0;
+  long ticks = 0;
+  long paints = 0;
+  long gapsOver50Ms = 0;
+};
+
+// The import as the window runs it, clicked once with the files listed.
+int runWindow(const std::vector<fs::path>& files, const fs::path& outDir, const fs::path& statsFile) {
+  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  int argc = 1;
+  char name[] = "bench_import";
+  char* argv[] = {name, nullptr};
+  QApplication app(argc, argv);
+  BenchDialogs dialogs(QString::fromStdString(outDir.string()));
+  quillonet::automation::InProcessComponents components;
+  quillonet::frmStep1 window(components, &dialogs);
+  window.show();
+  for (const auto& file : files) window.Files().AddFileToList(QString::fromStdString(file.string()));
+  // The window's first layout and paint happen before the click, as for a user.
+  for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
+  PaintCounter counter;
+  app.installEventFilter(&counter);
+  QElapsedTimer clock;
+  clock.start();
+  qint64 last = 0;
+  WindowFigures figures;
+  QTimer timer;
+  timer.setInterval(5);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    const qint64 now = clock.nsecsElapsed();
+    figures.longestGapMs = std::max(figures.longestGapMs, (now - last) / 1e6);
+    figures.gapsOver50Ms += (now - last) > 50'000'000;
+    last = now;
+    ++figures.ticks;
+  });
+  timer.start();
+  last = clock.nsecsElapsed();
+  window.CmdExtractDBX_Click();
+  figures.longestGapMs = std::max(figures.longestGapMs, (clock.nsecsElapsed() - last) / 1e6);
+  figures.paints = counter.paints;
+  std::ofstream(statsFile) << figures.longestGapMs << ' ' << figures.ticks << ' ' << figures.paints << ' '
+                          << figures.gapsOver50Ms << '\n';
+  return window.Run().outcome().contactsSaved > 0 ? 0 : 1;
+}
+#endif
 
 }  // namespace
 
@@ -136,6 +224,14 @@ int main(int argc, char** argv) {
     for (std::string line; std::getline(out, line);) if (!line.empty()) pstFile = line;
   }
 
+#ifdef QUILLONET_BENCH_WINDOW
+  fs::create_directories(dir / "window");
+  const auto windowRun = measure([&] { return runWindow(vcfFiles(input), dir / "window", dir / "window.stats"); });
+  WindowFigures windowFigures;
+  std::ifstream(dir / "window.stats") >> windowFigures.longestGapMs >> windowFigures.ticks >> windowFigures.paints >>
+      windowFigures.gapsOver50Ms;
+#endif
+
   fs::create_directories(dir / "readpst");
   const auto readpst = measure([&] {
     return runQuiet({"readpst", "-q", "-cv", "-o", (dir / "readpst").string(), pstFile.string()});
@@ -145,10 +241,24 @@ int main(int argc, char** argv) {
   row("vCard reader", reader, tree.cards, "cards", mb);
   row("PST writer (+reader)", writer, tree.cards, "cards", mb);
   row("headless import", import, tree.cards, "cards", mb);
+#ifdef QUILLONET_BENCH_WINDOW
+  row("window import", windowRun, tree.cards, "cards", mb);
+#endif
   const double pstMb = fs::exists(pstFile) ? fs::file_size(pstFile) / 1e6 : 0;
   row("readpst -cv (ref.)", readpst, tree.cards, "cards", pstMb);
   std::printf("PST file: %.1f MB; writer/readpst time ratio %.2f; import/readpst %.2f\n", pstMb,
               writer.seconds / readpst.seconds, import.seconds / readpst.seconds);
+#ifdef QUILLONET_BENCH_WINDOW
+  std::printf(
+      "window/headless time ratio %.2f; event loop: longest wait %.1f ms, %ld waits over 50 ms, "
+      "%ld timer ticks, %ld paints\n",
+      windowRun.seconds / import.seconds, windowFigures.longestGapMs, windowFigures.gapsOver50Ms, windowFigures.ticks,
+      windowFigures.paints);
+#endif
   if (keep.empty()) fs::remove_all(dir);
-  return reader.status || writer.status || import.status || readpst.status;
+  int failed = reader.status || writer.status || import.status || readpst.status;
+#ifdef QUILLONET_BENCH_WINDOW
+  failed = failed || windowRun.status;
+#endif
+  return failed;
 }

@@ -1,5 +1,6 @@
 // State shared by the checker's passes: the file, what the B-trees hold, what is live, the report.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -61,7 +62,13 @@ struct HeapSummary {
     std::uint32_t value = 0;  // inline value or HNID
     std::uint64_t size = 0;   // bytes of a value stored by HNID
   };
-  std::map<std::uint16_t, Value> properties;  // PC: by property ID
+  // PC: the properties stored inline (up to four bytes) and PidTagNameidStreamEntry, by ID.
+  std::vector<std::pair<std::uint16_t, Value>> properties;
+  const Value* property(std::uint16_t id) const {
+    auto it = std::lower_bound(properties.begin(), properties.end(), id,
+                               [](const auto& p, std::uint16_t key) { return p.first < key; });
+    return it != properties.end() && it->first == id ? &it->second : nullptr;
+  }
   std::vector<std::uint32_t> rowIds;          // TC: in row-index order
   // TC: the cells of up to four bytes present in each row, as (tag, value).
   std::vector<std::vector<std::pair<std::uint32_t, std::uint32_t>>> rowCells;

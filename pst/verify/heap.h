@@ -49,6 +49,9 @@ struct BthRecord {
 std::optional<std::vector<BthRecord>> readBth(const Heap& heap, std::uint32_t hidHeader, int wantKey, int wantEnt,
                                               const std::string& what);
 
+// Size of a value of a fixed-size property type; 0 for variable-size types.
+std::size_t fixedSize(std::uint16_t type);
+
 void checkPropertyContext(const Heap& heap, const Subnodes& subnodes, HeapSummary& summary);
 void checkTableContext(const Heap& heap, const Subnodes& subnodes, HeapSummary& summary);
 // Checks a value of property type `type` stored inline or by HNID; the bytes

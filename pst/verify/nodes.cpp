@@ -25,18 +25,19 @@ class NodeWalk {
 
   void node(std::uint32_t nid, std::uint64_t bidData, std::uint64_t bidSub, const std::string& where) {
     Subnodes subs;
-    if (bidSub) subs = subnodeTree(bidSub, where);
+    if (bidSub) subs = subnodeTree(bidSub, where, true);
     std::shared_ptr<const DataTree> data;
-    if (bidData) data = dataTree(bidData, where);
-    if (auto summary = content(nid, bidData, bidSub, data.get(), subs, where)) c_.heaps[nid] = summary;
+    if (bidData) data = dataTree(bidData, where, true);
+    if (auto summary = content(nid, bidData, bidSub, data.get(), subs, where, true)) c_.heaps[nid] = summary;
   }
 
  private:
   void reference(std::uint64_t bid) { ++c_.references[bidKey(bid)]; }
 
-  std::shared_ptr<const DataTree> dataTree(std::uint64_t bid, const std::string& where) {
-    reference(bid);
-    if (auto it = trees_.find(bidKey(bid)); it != trees_.end()) return it->second;
+  // A node's data stream. Nothing is cached (a large store's data would not
+  // fit in memory twice): a shared tree is read again, its blocks counted once.
+  std::shared_ptr<const DataTree> dataTree(std::uint64_t bid, const std::string& where, bool count) {
+    if (count) reference(bid);
     auto tree = std::make_shared<DataTree>();
     if (!isInternal(bid)) {
       if (auto d = c_.blockData(bid, where)) {
@@ -46,14 +47,14 @@ class NodeWalk {
         tree->ok = false;
       }
     } else {
-      xblock(bid, 0, where, *tree);
+      const bool first = descended_.insert(bidKey(bid)).second;
+      xblock(bid, 0, where, *tree, count && first);
     }
-    trees_[bidKey(bid)] = tree;
     return tree;
   }
 
   // An XBLOCK (level 1) or XXBLOCK (level 2); wantLevel 0 accepts either.
-  void xblock(std::uint64_t bid, int wantLevel, const std::string& where, DataTree& tree) {
+  void xblock(std::uint64_t bid, int wantLevel, const std::string& where, DataTree& tree, bool count) {
     const std::string at = where + ": data tree block " + hex(bid);
     auto d = c_.blockData(bid, where);
     if (!d) {
@@ -78,14 +79,14 @@ class NodeWalk {
     const auto before = tree.size;
     for (std::size_t k = 0; k < cEnt; ++k) {
       const auto child = u64(x, 8 + 8 * k);
-      reference(child);
+      if (count) reference(child);
       if (level == 2) {
         if (!isInternal(child)) {
           c_.problem(at + ": XXBLOCK entry " + std::to_string(k) + " " + hex(child) + " is not an XBLOCK");
           tree.ok = false;
           continue;
         }
-        xblock(child, 1, where, tree);
+        xblock(child, 1, where, tree, count);
       } else if (isInternal(child)) {
         c_.problem(at + ": XBLOCK entry " + std::to_string(k) + " " + hex(child) + " is an internal block");
         tree.ok = false;
@@ -101,19 +102,19 @@ class NodeWalk {
                  std::to_string(tree.size - before) + " bytes");
   }
 
-  Subnodes subnodeTree(std::uint64_t bid, const std::string& where) {
-    reference(bid);
-    if (auto it = subtrees_.find(bidKey(bid)); it != subtrees_.end()) return it->second;
+  // A node's subnodes, each checked on the way; a shared tree's blocks are counted once.
+  Subnodes subnodeTree(std::uint64_t bid, const std::string& where, bool count) {
+    if (count) reference(bid);
+    const bool first = descendedSub_.insert(bidKey(bid)).second;
     Subnodes subs;
     std::set<std::uint64_t> seen;
-    slblock(bid, where, subs, std::nullopt, std::nullopt, seen);
-    subtrees_[bidKey(bid)] = subs;
+    slblock(bid, where, subs, std::nullopt, std::nullopt, seen, count && first);
     return subs;
   }
 
   // An SLBLOCK or SIBLOCK; under an SIBLOCK its NIDs start at firstKey and stay below high.
   void slblock(std::uint64_t bid, const std::string& where, Subnodes& subs, std::optional<std::uint32_t> firstKey,
-               std::optional<std::uint32_t> high, std::set<std::uint64_t>& seen) {
+               std::optional<std::uint32_t> high, std::set<std::uint64_t>& seen, bool count) {
     const std::string at = where + ": subnode block " + hex(bid);
     if (!isInternal(bid)) {
       c_.problem(at + " is not an internal block");
@@ -153,27 +154,28 @@ class NodeWalk {
       if (u32(e, 4) != 0) ++junkNids_;
       if (level == 1) {
         const auto child = u64(e, 8);
-        reference(child);
+        if (count) reference(child);
         std::optional<std::uint32_t> next = high;
         if (k + 1 < cEnt) next = u32(s, 8 + entSize * (k + 1));
-        slblock(child, where, subs, nid, next, seen);
+        slblock(child, where, subs, nid, next, seen, count);
         continue;
       }
       const auto bidData = u64(e, 8), bidSub = u64(e, 16);
       const std::string sub = where + " / subnode " + hex(nid);
       if (subs.count(nid)) c_.problem(at + ": subnode " + hex(nid) + " appears twice");
-      auto data = bidData ? dataTree(bidData, sub) : nullptr;
+      auto data = bidData ? dataTree(bidData, sub, count) : nullptr;
       subs[nid] = data;
       Subnodes inner;
-      if (bidSub) inner = subnodeTree(bidSub, sub);
-      content(nid, bidData, bidSub, data.get(), inner, sub);
+      if (bidSub) inner = subnodeTree(bidSub, sub, count);
+      content(nid, bidData, bidSub, data.get(), inner, sub, false);
     }
   }
 
-  // The node's data: a heap for PCs and TCs, a plain stream otherwise.
-  // What a heap holds, or null.
+  // The node's data: a heap for PCs and TCs, a plain stream otherwise. What
+  // a heap holds, kept only for top-level nodes, or null.
   std::shared_ptr<const HeapSummary> content(std::uint32_t nid, std::uint64_t bidData, std::uint64_t bidSub,
-                                             const DataTree* data, const Subnodes& subs, const std::string& where) {
+                                             const DataTree* data, const Subnodes& subs, const std::string& where,
+                                             bool keep) {
     if (!data || !data->ok || c_.header.cryptMethod == 2) return nullptr;
     const auto key = std::make_pair(bidData, bidSub);
     if (auto it = checked_.find(key); it != checked_.end()) return it->second;  // a shared node is checked once
@@ -181,8 +183,9 @@ class NodeWalk {
     const auto& b = data->blocks;
     const bool looksHeap = !b.empty() && b[0].size() >= 12 && b[0][2] == 0xEC;
     if (looksHeap && (nid & 0x1F) != 0x1F) {
-      summary = std::make_shared<const HeapSummary>(checkHeap(c_, where, *data, subs));
-      return summary;
+      auto found = std::make_shared<const HeapSummary>(checkHeap(c_, where, *data, subs));
+      if (keep) summary = found;
+      return found;
     }
     if (c_.options.storeRules && heapType(nid)) {
       c_.problem(where + ": data is not a heap (bSig " + hex(b.empty() || b[0].size() < 3 ? 0 : b[0][2]) +
@@ -198,8 +201,7 @@ class NodeWalk {
   }
 
   Context& c_;
-  std::map<std::uint64_t, std::shared_ptr<const DataTree>> trees_;
-  std::map<std::uint64_t, Subnodes> subtrees_;
+  std::set<std::uint64_t> descended_, descendedSub_;  // internal blocks whose children were counted
   std::map<std::pair<std::uint64_t, std::uint64_t>, std::shared_ptr<const HeapSummary>> checked_;
   std::size_t junkNids_ = 0;  // subnode entries with non-zero upper NID bytes
 };

@@ -29,8 +29,8 @@ void checkNamedProperties(Context& c) {
               " is a named property");
     return;
   }
-  auto entries = map->properties.find(0x0003);  // PidTagNameidStreamEntry: one 8-byte NAMEID per ID
-  const std::uint64_t count = entries == map->properties.end() ? 0 : entries->second.size / 8;
+  const auto* entries = map->property(0x0003);  // PidTagNameidStreamEntry: one 8-byte NAMEID per ID
+  const std::uint64_t count = entries ? entries->size / 8 : 0;
   for (const auto& [id, user] : c.namedUse)
     if (std::uint64_t(id - 0x8000) >= count)
       c.problem(user + ": property ID " + hex(id) + " has no NAMEID entry (the name-to-ID map has " +
@@ -46,12 +46,12 @@ void compareRows(Context& c, const std::string& folder, const char* table, const
     for (const auto& [tag, cell] : t.rowCells[r]) {
       const auto id = static_cast<std::uint16_t>(tag >> 16), type = static_cast<std::uint16_t>(tag);
       if (id == 0x67F2 || id == 0x67F3) continue;  // row ID and version live only in the table
-      auto p = pc->properties.find(id);
-      if (p == pc->properties.end() || p->second.type != type) continue;
+      const auto* p = pc->property(id);
+      if (!p || p->type != type) continue;
       const std::uint32_t mask = type == 0x000B ? 0xFF : type == 0x0002 ? 0xFFFF : 0xFFFFFFFF;
-      if ((p->second.value & mask) != (cell & mask))
+      if ((p->value & mask) != (cell & mask))
         c.problem(folder + ": " + table + " row for " + hex(t.rowIds[r]) + " has " + hex(tag) + " = " + hex(cell) +
-                  ", its PC has " + hex(p->second.value & mask));
+                  ", its PC has " + hex(p->value & mask));
     }
   }
 }
@@ -97,15 +97,15 @@ void checkStore(Context& c) {
     }
     const auto* pc = summary(c, n.nid, 0xBC);
     if (!pc) continue;
-    const auto count = pc->properties.find(0x3602);  // PidTagContentCount
+    const auto* count = pc->property(0x3602);  // PidTagContentCount
     const auto contents = want[(n.nid & ~kTypeMask) | kContentsTable].size();
-    if (count != pc->properties.end() && count->second.value != contents)
-      c.problem(folder + ": PidTagContentCount is " + std::to_string(count->second.value) + " but it holds " +
+    if (count && count->value != contents)
+      c.problem(folder + ": PidTagContentCount is " + std::to_string(count->value) + " but it holds " +
                 std::to_string(contents) + " messages");
-    const auto sub = pc->properties.find(0x360A);  // PidTagSubfolders
+    const auto* sub = pc->property(0x360A);  // PidTagSubfolders
     const bool children = !want[(n.nid & ~kTypeMask) | kHierarchyTable].empty();
-    if (sub != pc->properties.end() && ((sub->second.value & 0xFF) != 0) != children)
-      c.problem(folder + ": PidTagSubfolders is " + std::to_string(sub->second.value & 0xFF) + " but it has " +
+    if (sub && ((sub->value & 0xFF) != 0) != children)
+      c.problem(folder + ": PidTagSubfolders is " + std::to_string(sub->value & 0xFF) + " but it has " +
                 (children ? "subfolders" : "no subfolders"));
   }
   checkNamedProperties(c);

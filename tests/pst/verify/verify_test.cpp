@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "pst/messaging/store.h"
+#include "pst/verify/bytes.h"
 #include "pst/verify/codec.h"
 
 namespace pst::verify {
@@ -140,12 +141,7 @@ TEST(StrictChecker, NamesBlockAndReferenceFaults) {
   const auto e = bbt[5];
   img.b[img.get(e + 8, 8)] ^= 0x40;
   auto r = img.check();
-  const std::string bid = "block 0x" + [&] {
-    char s[20];
-    std::snprintf(s, sizeof s, "%llx", static_cast<unsigned long long>(img.get(e, 8)));
-    return std::string(s);
-  }();
-  EXPECT_TRUE(mentions(r, bid + " at")) << problemsOf(r);
+  EXPECT_TRUE(mentions(r, "block " + hex(img.get(e, 8)) + " at")) << problemsOf(r);
   EXPECT_TRUE(mentions(r, "block CRC")) << problemsOf(r);
 
   // Another block's cRef one too high (the BBT page CRC repaired).
