@@ -249,10 +249,12 @@ class NodeDatabaseImpl final : public NodeDatabase {
     for (;;) {
       if (auto ib = space_.allocate(size, page)) return *ib;
       // Commits grow the file ahead of what comes next; when that was not
-      // enough, grow by as much again as has been written since (at least
-      // an eighth of the file), so a batch needs few growths of its own.
+      // enough, grow by four times what has been written since (at least an
+      // eighth of the file), so a batch needs few growths of its own (each
+      // costs syncs); closing gives back what is left unused.
       const std::uint64_t n = space_.intervals();
-      grow(std::clamp<std::uint64_t>(std::max(n / 8, allocatedSinceCommit_ / kIntervalSize), 1, 64));
+      const std::uint64_t written = (4 * allocatedSinceCommit_ + kIntervalSize - 1) / kIntervalSize;
+      grow(std::clamp<std::uint64_t>(std::max(n / 8, written), 1, 128));
     }
   }
 
