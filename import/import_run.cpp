@@ -34,9 +34,6 @@ void OpenForReading(QFile& file) {
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
-  // A new file rather than a truncated old one: some file systems flush a
-  // file rewritten after truncation on its close, which costs a disk wait.
-  if (file.exists()) file.remove();
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
       !file.flush()) {
     throw FileError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
@@ -331,8 +328,9 @@ bool ImportRun::ImportCard(automation::Session* session, const QString& folderPa
       written && Skip([&] { Require(item, "contact item").Import(TrimSpaces(cardFilePath), automation::olVCard); });
   const bool saved = Skip([&] { Require(item, "contact item").Save(); });
   item.reset();
-  // The card file has served its purpose; a folder of a million spent card
-  // files would slow every later one down.
+  // The card file has served its purpose. Removed, it neither slows a folder
+  // of a million spent card files down nor is truncated when the next file's
+  // card takes its name (some file systems flush such a file on its close).
   if (written) QFile::remove(cardFilePath);
   return imported && saved;
 }
