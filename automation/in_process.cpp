@@ -71,8 +71,8 @@ class InProcessItem : public ContactItem {
                             QStringLiteral("The contact holds nothing to save: no vCard was imported into it"));
     }
     pst::Store& file = store_->open();
-    // The store takes the converted values over (a photo is not copied);
-    // contact_ keeps the contact should saving fail.
+    // The store takes the converted values over, so a photo is copied once
+    // (into the message), not twice; contact_ stays whole should saving fail.
     Writing(QStringLiteral("Cannot save the contact in %1").arg(store_->path),
             [&] { return file.addMessage(folder_, ToMessage(*contact_)); });
     saved_ = true;
