@@ -1,4 +1,6 @@
-// Runs pstcheck, pststrict and our own checker and parses pstcheck's JSON.
+// Runs pstcheck (through pst_expect.py, which recounts readpst's contacts
+// sequentially when its parallel run disagrees), pststrict and our own
+// checker, and parses the JSON report.
 #include "pst_check.h"
 
 #include <QJsonArray>
@@ -44,7 +46,10 @@ QStringList PstReport::displayNames(const QString& path) const {
 PstReport CheckPst(const QString& pstPath) {
   PstReport report;
   QProcess process;
-  process.start(Tool("pstcheck"), {pstPath});
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QUILLONET_SHARED_TOOLS"), QStringLiteral(QUILLONET_SHARED_TOOLS));
+  process.setProcessEnvironment(environment);
+  process.start(QStringLiteral("python3"), {QStringLiteral(QUILLONET_PST_EXPECT), QStringLiteral("report"), pstPath});
   if (!process.waitForFinished(600000)) {
     report.errors << QStringLiteral("pstcheck did not finish: ") + process.errorString();
     return report;

@@ -82,7 +82,7 @@ class RoundTrip : public ::testing::Test {
     }
     QDir(dir_.path()).mkdir("out");
     QProcess readpst;
-    readpst.start("readpst", {"-t", "c", "-cv", "-o", dir_.filePath("out"), pst});
+    readpst.start("readpst", {"-j", "0", "-t", "c", "-cv", "-o", dir_.filePath("out"), pst});
     ASSERT_TRUE(readpst.waitForFinished(120000));
     ASSERT_EQ(readpst.exitCode(), 0) << readpst.readAllStandardError().toStdString();
     QDirIterator it(dir_.filePath("out"), QDir::Files, QDirIterator::Subdirectories);
