@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Builds the .deb from a configured and built tree and checks it: contents,
 # dependencies, and that the installed command runs and reports its version.
-# Usage: packaging/check-deb.sh [BUILD_DIR]   (default: build)
+# With --clean-root (root, needs debootstrap and the Debian mirror) it also
+# installs the package into a fresh minimal Debian and runs both programs
+# there, which proves the Depends line is complete.
+# Usage: packaging/check-deb.sh [--clean-root] [BUILD_DIR]   (default: build)
 set -euo pipefail
+clean_root=0
+if [ "${1:-}" = "--clean-root" ]; then clean_root=1; shift; fi
 build=${1:-build}
+tools=$(cd "$(dirname "$0")/../../shared/tools" 2>/dev/null && pwd || true)
 cd "$build"
 rm -f quillonet_*.deb
 cpack -G DEB >/dev/null
@@ -34,5 +40,40 @@ version=$("$root/usr/bin/quillonet-import" --version)
 [ "$version" = "2.00" ] || { echo "quillonet-import --version printed '$version'" >&2; exit 1; }
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$root/usr/share/applications/quillonet.desktop"
+fi
+
+if [ "$clean_root" = 1 ]; then
+  suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  fresh=$(mktemp -d)
+  trap 'rm -rf "$root" "$fresh"' EXIT
+  echo "installing into a fresh minimal $suite"
+  # The mirror may hiccup: one retry.
+  debootstrap --variant=minbase "$suite" "$fresh" http://deb.debian.org/debian >"$fresh.log" 2>&1 ||
+    { rm -rf "$fresh" && mkdir "$fresh" &&
+      debootstrap --variant=minbase "$suite" "$fresh" http://deb.debian.org/debian >"$fresh.log" 2>&1; } ||
+    { tail -20 "$fresh.log" >&2; echo "debootstrap failed" >&2; exit 1; }
+  rm -f "$fresh.log"
+  cp "$deb" "$fresh/tmp/"
+  chroot "$fresh" bash -ec "
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends /tmp/$deb >/tmp/install.log 2>&1 ||
+      { tail -20 /tmp/install.log; exit 1; }
+    [ \"\$(quillonet-import --version)\" = 2.00 ]
+    mkdir -p /tmp/in /tmp/out
+    printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nN:Lee;Ann;;;\r\nEMAIL:ann@example.com\r\nEND:VCARD\r\n' >/tmp/in/ann.vcf
+    quillonet-import --dest /tmp/out /tmp/in/ann.vcf 2>/dev/null | tail -1 >/tmp/pst-path
+    # The window program starts and keeps running (a missing library ends it at once).
+    set +e
+    QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=/tmp timeout 5 quillonet 2>/tmp/window.log
+    status=\$?
+    set -e
+    [ \$status = 124 ] || { cat /tmp/window.log; echo \"the window program ended with status \$status\"; exit 1; }
+  "
+  pst="$fresh$(cat "$fresh/tmp/pst-path")"
+  [ -f "$pst" ] || { echo "the installed quillonet-import wrote no store" >&2; exit 1; }
+  if [ -n "$tools" ] && [ -x "$tools/pstcheck" ]; then
+    "$tools/pstcheck" --summary "$pst" | grep -q '"ok": true' || { "$tools/pstcheck" "$pst" >&2; exit 1; }
+  fi
+  echo "installed and ran in a fresh $suite"
 fi
 echo "package OK"
