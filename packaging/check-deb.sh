@@ -42,6 +42,10 @@ if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$root/usr/share/applications/quillonet.desktop"
 fi
 
+if [ "$clean_root" = 1 ] && ! chroot / /bin/true 2>/dev/null; then
+  echo "chroot is not permitted here: the fresh-root install is left out" >&2
+  clean_root=0
+fi
 if [ "$clean_root" = 1 ]; then
   suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
   fresh=$(mktemp -d)
