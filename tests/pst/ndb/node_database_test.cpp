@@ -71,12 +71,6 @@ TEST(NodeDatabase, ManyNodesAcrossIntervalsAndCommits) {
   EXPECT_NE(r.output.find(": 2003 nodes,"), std::string::npos) << r.output;
 }
 
-}  // namespace
-}  // namespace pst::ndb
-
-namespace pst::ndb {
-namespace {
-
 // Past 128 intervals (about 31 MB) the file needs its first FMap page.
 TEST(NodeDatabase, GrowsPastTheFirstFMap) {
   TempDir dir;
@@ -89,12 +83,6 @@ TEST(NodeDatabase, GrowsPastTheFirstFMap) {
   auto r = runPstStrict(path);
   EXPECT_EQ(r.exitCode, 0) << r.output;
 }
-
-}  // namespace
-}  // namespace pst::ndb
-
-namespace pst::ndb {
-namespace {
 
 // A node's data stream as the file holds it (no encoding; XBLOCK or one block).
 std::vector<std::uint8_t> readStream(const std::vector<std::uint8_t>& f, const test::ParsedFile& p, std::uint64_t bid) {
@@ -164,12 +152,6 @@ TEST(NodeDatabase, EmptyBlocksKeepTheBlocksOfTheLastPut) {
   ASSERT_EQ(getU64(slBytes, 8), matrix);
   EXPECT_EQ(readStream(f, parsed, getU64(slBytes, 16)), joined(expected.subnodes[matrix]));
 }
-
-}  // namespace
-}  // namespace pst::ndb
-
-namespace pst::ndb {
-namespace {
 
 // Commits grow the file ahead of the next batch; closing gives back what no
 // batch used, and the file still ends with a whole interval its maps describe.
