@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -23,6 +24,7 @@ using quillonet::RunOutcome;
 constexpr int kExitOk = 0;
 constexpr int kExitIncomplete = 1;
 constexpr int kExitOutlookError = 2;
+constexpr int kExitNotAllImported = 3;
 constexpr int kExitUsage = 64;
 constexpr int kExitInterrupted = 130;
 
@@ -46,9 +48,10 @@ const char kUsage[] =
     "Progress goes to stderr; the new file's full path is the last line on stdout.\n"
     "Ctrl+C stops after the current card and still leaves a complete file.\n"
     "\n"
-    "Exit status: 0 done (the summary says what could not be imported),\n"
-    "1 the .pst file could not be completed, 2 the store could not be set up,\n"
-    "64 usage error, 130 stopped by a signal.\n";
+    "Exit status: 0 every card of every file imported, 1 the .pst file could\n"
+    "not be completed, 2 the store could not be set up, 3 done, but files or\n"
+    "cards could not be imported (each such file is named on stderr with the\n"
+    "reason), 64 usage error, 130 stopped by a signal.\n";
 
 void Print(std::FILE* out, const QString& text) {
   std::fputs(text.toLocal8Bit().constData(), out);
@@ -155,9 +158,13 @@ int main(int argc, char** argv) {
       Print(stderr, QStringLiteral("quillonet-import: stopped; %1 contacts saved").arg(outcome.contactsSaved));
       if (outcome.storeRemoved) Print(stdout, outcome.pstPath);
       return kExitInterrupted;
-    case RunOutcome::Status::Completed:
+    case RunOutcome::Status::Completed: {
       Print(stdout, outcome.pstPath);
-      return outcome.storeRemoved ? kExitOk : kExitIncomplete;
+      if (!outcome.storeRemoved) return kExitIncomplete;
+      const bool allImported = std::all_of(outcome.files.begin(), outcome.files.end(),
+                                           [](const quillonet::FileResult& file) { return file.complete(); });
+      return allImported ? kExitOk : kExitNotAllImported;
+    }
     case RunOutcome::Status::NotRun:
     case RunOutcome::Status::Cancelled:
       break;

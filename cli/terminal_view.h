@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <limits>
 
 #include "import/import_run.h"
 #include "import/import_view.h"
@@ -31,6 +32,8 @@ class TerminalView : public ImportView {
   void processEvents() override;
   void showMessage(const QString& caption, const QString& text, const QString& details) override;
   void progress(const RunProgress& where) override;
+  // Every file that was not imported in full is named on stderr.
+  int filesNamedInMessage() const override { return std::numeric_limits<int>::max(); }
 
  private:
   void print(const QString& text);

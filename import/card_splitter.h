@@ -3,31 +3,47 @@
 
 #include <QString>
 
+#include "vcard/card_bounds.h"
+
 namespace quillonet {
 
-// Takes a file's lines one by one. A card runs from a line reading
-// "BEGIN:VCARD" to the next line reading "END:VCARD" (both compared with
-// surrounding spaces removed, case-sensitive); lines outside cards are
-// ignored, and a "BEGIN:VCARD" inside a card starts nothing new. The card's
-// lines are joined by CR LF with trailing spaces removed, except that a
-// folded continuation line (one that begins with a space or a tab) keeps its
-// leading white space, and the line it continues keeps its trailing spaces:
-// both are part of the unfolded value. The marker lines are written as the
-// bare markers.
+// Takes a file's lines one by one and finds its cards where the vCard reader
+// finds them (vcard::CardBounds): a card runs from a BEGIN:VCARD line to its
+// END:VCARD line, both recognised in any case with spaces and tabs around
+// them; an agent's card nested in a card stays in it; a BEGIN:VCARD inside a
+// card ends the open card as it stands (its END line is missing); a card
+// still open at the end of the file is a card too. Lines outside cards, and
+// cards with nothing between their markers, are ignored.
+//
+// The card's lines are joined by CR LF with trailing spaces removed, except
+// that a folded continuation line (one that begins with a space or a tab)
+// keeps its leading white space, and the line it continues keeps its
+// trailing spaces: both are part of the unfolded value. Marker lines are
+// written as the bare upper-case markers.
 class CardSplitter {
  public:
-  // Returns true when this line ended a card; card() then holds its text,
-  // which is empty for an "END:VCARD" line outside any card.
+  // collect false: only finds the cards (the card count), keeps no text.
+  explicit CardSplitter(bool collect = true) : collect_(collect) {}
+
+  // Returns true when a card is complete: this line ended it, or this line
+  // began the next card while it was still open. card() then holds its text.
   bool addLine(const QString& line);
+  // The end of the file: returns true when a card was still open, which is
+  // then complete in card().
+  bool finish();
   const QString& card() const { return card_; }
   // A card has begun and not yet ended.
-  bool inCard() const { return inCard_; }
+  bool inCard() const { return bounds_.inCard(); }
 
  private:
+  void append(const QString& line, vcard::CardBounds::Role role);
+  void complete();
+
+  bool collect_;
+  vcard::CardBounds bounds_;
   QString cardText_;
   QString pendingSpaces_;  // trailing spaces cut from the last line added
   QString card_;
-  bool inCard_ = false;
 };
 
 }  // namespace quillonet

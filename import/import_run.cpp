@@ -3,6 +3,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <utility>
 
 #include "import/card_splitter.h"
@@ -28,7 +29,7 @@ QChar SeparatorOf(const QString& folder) {
 
 void OpenForReading(QFile& file) {
   if (!file.open(QIODevice::ReadOnly)) {
-    throw FileError(QStringLiteral("Cannot open %1: %2").arg(file.fileName(), file.errorString()));
+    throw FileError(QStringLiteral("Cannot open %1: %2").arg(file.fileName(), file.errorString()), file.errorString());
   }
 }
 
@@ -36,13 +37,29 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
       !file.flush()) {
-    throw FileError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    throw FileError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()), file.errorString());
   }
   file.close();
 }
 
 QString Counted(std::int64_t n, const char* one, const char* many) {
   return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
+// Keeps the first failure of a file: a few words, with the system's cause
+// when there is one, and the full text.
+void NoteFailure(FileResult& result, const QString& reason, const QString& detail, const QString& cause = QString()) {
+  if (!result.reason.isEmpty()) return;
+  result.reason = cause.isEmpty() ? reason : reason + QStringLiteral(": ") + cause;
+  result.detail = detail;
+}
+
+// One line of the completion message for a file not imported in full.
+QString DescribeResult(const FileResult& result) {
+  const QString what = result.saved == 0 && result.found <= 1
+                           ? QStringLiteral("not imported")
+                           : QStringLiteral("%1 of %2 cards not imported").arg(result.notImported).arg(result.found);
+  return QStringLiteral("%1: %2 (%3)").arg(result.path, what, result.reason);
 }
 
 // Marks the run as in progress for as long as it lives.
@@ -160,7 +177,13 @@ void ImportRun::ImportFiles() {
     const bool haveFolder = Skip([&] { folder = GetRelativeFolder(text); });
     if (haveFolder) relFolder_ = folder;
     const QString path = TrimSpaces(text);
-    Skip([&] { CheckvCardType(path); });
+    CurrentFile(path, /*fresh=*/true);
+    QString why, cause;
+    if (Skip([&] { CheckvCardType(path); }, &why, &cause)) {
+      outcome_.files.back().found = vCardCount_;
+    } else {
+      NoteFailure(outcome_.files.back(), QStringLiteral("cannot be opened"), why, cause);
+    }
     if (haveFolder) {
       ImportVCardFile(rdoSession_.get(), path,
                       QStringLiteral("\\\\") + storeDisplayName_ + QLatin1Char('\\') + relFolder_);
@@ -168,6 +191,10 @@ void ImportRun::ImportFiles() {
       // A row added during the run whose folder the store does not have:
       // importing it into the previous file's folder would misfile it.
       ++outcome_.filesFailed;
+      FileResult& result = outcome_.files.back();
+      result.failed = true;
+      result.notImported = result.found;
+      NoteFailure(result, QStringLiteral("its folder is not in the store"), QString());
     }
     view_.setImportEnabled(false);
     view_.setCaption(Caption::FrameConversion, QStringLiteral("Details : Converting - (%1 of %2) file(s)")
@@ -198,6 +225,20 @@ QString ImportRun::CompletionText() const {
     if (outcome_.cardsFailed > 0) missing << Counted(outcome_.cardsFailed, "card", "cards");
     text += QStringLiteral("\n\nCould not be imported: %1.").arg(missing.join(QStringLiteral(" and ")));
   }
+  // Every file that did not go in whole, by name and why.
+  const std::int64_t shown = std::max(0, view_.filesNamedInMessage());
+  std::int64_t named = 0;
+  std::int64_t rest = 0;
+  for (const FileResult& result : outcome_.files) {
+    if (result.complete()) continue;
+    if (named < shown) {
+      text += QStringLiteral("\n") + DescribeResult(result);
+      ++named;
+    } else {
+      ++rest;
+    }
+  }
+  if (rest > 0) text += QStringLiteral("\n... and %1 more.").arg(Counted(rest, "file", "files"));
   if (!outcome_.storeRemoved) {
     text += QStringLiteral("\n\nThe file could not be completed: %1").arg(outcome_.removeFailure);
   }
@@ -219,12 +260,23 @@ void ImportRun::CheckvCardType(const QString& vCardFileName) {
   Yield();
   vCardCount_ = 0;
   LineReader reader(file, file.fileName());
+  CardSplitter cards(/*collect=*/false);
   for (;;) {
     Yield();
     if (reader.atEnd()) break;
-    if (TrimSpaces(reader.readLine()) == QLatin1String("END:VCARD")) ++vCardCount_;
+    if (cards.addLine(reader.readLine())) ++vCardCount_;
   }
+  if (cards.finish()) ++vCardCount_;
   Yield();
+}
+
+FileResult& ImportRun::CurrentFile(const QString& path, bool fresh) {
+  // A file imported on its own, outside a run's file loop, gets its result here.
+  if (fresh || outcome_.files.empty() || outcome_.files.back().path != path) {
+    outcome_.files.emplace_back();
+    outcome_.files.back().path = path;
+  }
+  return outcome_.files.back();
 }
 
 void ImportRun::ImportVCardFile(automation::Session* session, const QString& filePath,
@@ -238,58 +290,99 @@ void ImportRun::ImportVCardFile(automation::Session* session, const QString& fil
 
 void ImportRun::ImportWhole(automation::Session* session, const QString& filePath,
                             const QString& folderPath) {
+  FileResult& result = CurrentFile(filePath);
   std::unique_ptr<automation::Folder> folder;
   std::unique_ptr<automation::ContactItem> item;
-  Skip([&] { folder = Require(session, "store session").GetFolderFromPath(folderPath); });
-  Skip([&] { item = Require(Require(folder, "folder").Items(), "item list").Add(automation::olContactItem); });
-  const bool imported = Skip([&] { Require(item, "contact item").Import(filePath, automation::olVCard); });
-  const bool saved = Skip([&] { Require(item, "contact item").Save(); });
+  QString why;
+  const bool haveItem =
+      Skip([&] { folder = Require(session, "store session").GetFolderFromPath(folderPath); }, &why) &&
+      Skip([&] { item = Require(Require(folder, "folder").Items(), "item list").Add(automation::olContactItem); },
+           &why);
+  const bool imported = Skip([&] { Require(item, "contact item").Import(filePath, automation::olVCard); }, &why);
+  if (!imported && haveItem) {
+    // A contact takes one card. A file the count saw as one card or none that
+    // holds several after all (it changed, or could not be counted) is split.
+    const std::int64_t counted = vCardCount_;
+    if (Skip([&] { CheckvCardType(filePath); }) && vCardCount_ >= 2) {
+      item.reset();
+      result.found = vCardCount_;
+      ImportSplit(session, filePath, folderPath);
+      return;
+    }
+    vCardCount_ = counted;
+  }
+  QString saveWhy;
+  const bool saved = Skip([&] { Require(item, "contact item").Save(); }, &saveWhy);
   item.reset();
   if (imported && saved) {
     ++outcome_.contactsSaved;
+    ++result.saved;
+    result.found = std::max<std::int64_t>(result.found, 1);
+    return;
+  }
+  ++outcome_.filesFailed;
+  result.failed = true;
+  result.notImported = result.found - result.saved;
+  if (!haveItem) {
+    NoteFailure(result, QStringLiteral("its folder in the store could not be opened"), why);
+  } else if (!imported) {
+    NoteFailure(result, result.found == 0 ? QStringLiteral("holds no vCard") : QStringLiteral("could not be read"),
+                why);
   } else {
-    ++outcome_.filesFailed;
+    NoteFailure(result, QStringLiteral("could not be saved"), saveWhy);
   }
 }
 
 void ImportRun::ImportSplit(automation::Session* session, const QString& filePath,
                             const QString& folderPath) {
+  FileResult& result = CurrentFile(filePath);
   Yield();
   QFile file(filePath);
-  bool readFailed = !Skip([&] { OpenForReading(file); });
+  QString readWhy, readCause;
+  const bool opened = Skip([&] { OpenForReading(file); }, &readWhy, &readCause);
+  bool readFailed = !opened;
   Yield();
   CardSplitter splitter;
   std::int64_t cardNumber = 1;
   std::pair<std::int64_t, std::int64_t> shownFrame{-1, -1};
   QString frameCaption;
+  std::int64_t cardsCut = 0;
+  const auto importCard = [&](TextEncoding encoding) {
+    Yield();
+    ++cardsCut;
+    QString reason, detail;
+    if (ImportCard(session, folderPath, splitter.card(), cardNumber, encoding, &reason, &detail)) {
+      ++outcome_.contactsSaved;
+      ++result.saved;
+    } else {
+      ++outcome_.cardsFailed;
+      ++result.notImported;
+      NoteFailure(result, reason, detail);
+    }
+    ++cardNumber;
+    ++contactCount_;
+    view_.setCaption(Caption::LblProgessCurrent,
+                     QStringLiteral("Contact %1 (of %2)").arg(contactCount_).arg(vCardCount_));
+    ReportProgress(currentFile_, fileTotal_);
+  };
   Yield();
   if (!readFailed) {
     LineReader reader(file, filePath);
+    TextEncoding encoding = TextEncoding::Bytes;
     for (;;) {
       bool atEnd = true;
       QString line;
       // A read that fails ends the file: what was read so far stays imported.
-      if (!Skip([&] { atEnd = reader.atEnd(); })) readFailed = true;
+      if (!Skip([&] { atEnd = reader.atEnd(); }, &readWhy, &readCause)) readFailed = true;
       if (atEnd) break;
-      if (!Skip([&] { line = reader.readLine(); })) {
+      if (!Skip([&] { line = reader.readLine(); }, &readWhy, &readCause)) {
         readFailed = true;
         break;
       }
       Yield();
       if (splitter.addLine(line)) {
-        Yield();
-        TextEncoding encoding = TextEncoding::Bytes;
         Skip([&] { encoding = reader.encoding(); });
-        if (ImportCard(session, folderPath, splitter.card(), cardNumber, encoding)) {
-          ++outcome_.contactsSaved;
-        } else {
-          ++outcome_.cardsFailed;
-        }
-        ++cardNumber;
-        ++contactCount_;
-        view_.setCaption(Caption::LblProgessCurrent,
-                         QStringLiteral("Contact %1 (of %2)").arg(contactCount_).arg(vCardCount_));
-        ReportProgress(currentFile_, fileTotal_);
+        importCard(encoding);
       }
       Yield();
       // Set after every line, but only built anew when its numbers change.
@@ -301,32 +394,75 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
       view_.setCaption(Caption::FrameConversion, frameCaption);
       if (stopRequested_ && !splitter.inCard()) break;
     }
+    // A card still open at the end of the file (or where reading failed) is
+    // imported as it stands.
+    if (splitter.finish()) {
+      Skip([&] { encoding = reader.encoding(); });
+      importCard(encoding);
+    }
   }
-  if (readFailed) ++outcome_.filesFailed;
+  // Cards the count found that were never reached are named too.
+  result.found = std::max(result.found, cardsCut);
+  if (readFailed) {
+    ++outcome_.filesFailed;
+    result.failed = true;
+    NoteFailure(result, opened ? QStringLiteral("reading stopped") : QStringLiteral("cannot be opened"), readWhy,
+                readCause);
+  }
+  if (const std::int64_t unreached = result.found - result.saved - result.notImported; unreached > 0) {
+    result.notImported += unreached;
+    NoteFailure(result, stopRequested_ ? QStringLiteral("the import was stopped")
+                                       : QStringLiteral("the file changed while it was imported"),
+                QString());
+  }
   vCardCount_ = 0;
   Yield();
   file.close();
 }
 
 bool ImportRun::ImportCard(automation::Session* session, const QString& folderPath, const QString& cardText,
-                           std::int64_t cardNumber, TextEncoding encoding) {
+                           std::int64_t cardNumber, TextEncoding encoding, QString* reason, QString* detail) {
   QString cardFilePath;
+  QString why, cause;
   // The card file keeps the source's encoding and byte-order mark, so the
   // card reads exactly as it would in the whole file.
-  const bool written = Skip([&] {
-    cardFilePath = GetTempFolderPath() + QStringLiteral("vCard") + QString::number(cardNumber) + QStringLiteral(".vcf");
-    WriteFile(cardFilePath, EncodeText(cardText + QLatin1String("\r\n"), encoding));
-  });
+  const bool written = Skip(
+      [&] {
+        cardFilePath =
+            GetTempFolderPath() + QStringLiteral("vCard") + QString::number(cardNumber) + QStringLiteral(".vcf");
+        WriteFile(cardFilePath, EncodeText(cardText + QLatin1String("\r\n"), encoding));
+      },
+      &why, &cause);
+  if (!written) {
+    *reason = cause.isEmpty() ? QStringLiteral("its card file could not be written")
+                              : QStringLiteral("its card file could not be written: ") + cause;
+    *detail = why;
+  }
   Yield();
   std::unique_ptr<automation::Folder> folder;
   std::unique_ptr<automation::ContactItem> item;
-  Skip([&] { folder = Require(session, "store session").GetFolderFromPath(folderPath); });
-  Skip([&] { item = Require(Require(folder, "folder").Items(), "item list").Add(automation::olContactItem); });
+  const bool haveItem =
+      Skip([&] { folder = Require(session, "store session").GetFolderFromPath(folderPath); }, &why) &&
+      Skip([&] { item = Require(Require(folder, "folder").Items(), "item list").Add(automation::olContactItem); },
+           &why);
+  if (written && !haveItem) {
+    *reason = QStringLiteral("its folder in the store could not be opened");
+    *detail = why;
+  }
   // A card file that could not be written would import a stale card left
   // by an earlier file under the same name: that import is not made.
   const bool imported =
-      written && Skip([&] { Require(item, "contact item").Import(TrimSpaces(cardFilePath), automation::olVCard); });
-  const bool saved = Skip([&] { Require(item, "contact item").Save(); });
+      written && Skip([&] { Require(item, "contact item").Import(TrimSpaces(cardFilePath), automation::olVCard); },
+                      &why);
+  if (written && haveItem && !imported) {
+    *reason = QStringLiteral("a card could not be read");
+    *detail = why;
+  }
+  const bool saved = Skip([&] { Require(item, "contact item").Save(); }, &why);
+  if (imported && !saved) {
+    *reason = QStringLiteral("a card could not be saved");
+    *detail = why;
+  }
   item.reset();
   // The card file has served its purpose. Removed, it neither slows a folder
   // of a million spent card files down nor is truncated when the next file's

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "automation/objects.h"
 #include "import/import_view.h"
@@ -21,6 +22,19 @@ inline constexpr char kOutlookErrorCaption[] = "Outlook Error";
 
 // The text of the message shown when the session or the store cannot be set up.
 QString OutlookErrorText();
+
+// What became of one listed file. Its cards are accounted for in full:
+// saved + notImported = found.
+struct FileResult {
+  QString path;
+  std::int64_t found = 0;        // cards found in it
+  std::int64_t saved = 0;        // contacts saved from them
+  std::int64_t notImported = 0;  // its cards that could not be imported
+  bool failed = false;           // the file itself could not be imported, or read to its end
+  QString reason;                // why not all of it went in, in a few words (the first failure)
+  QString detail;                // that failure's full text
+  bool complete() const { return !failed && notImported == 0; }
+};
 
 // How the last run ended and what it did.
 struct RunOutcome {
@@ -37,6 +51,7 @@ struct RunOutcome {
   std::int64_t contactsSaved = 0;
   std::int64_t filesFailed = 0;  // files of which nothing (or not all) could be imported
   std::int64_t cardsFailed = 0;  // single cards of split files that could not be imported
+  std::vector<FileResult> files;  // one per listed file the run came to, in order
   bool storeRemoved = false;     // the store left the profile: its file is complete
   QString removeFailure;
 };
@@ -62,12 +77,14 @@ class ImportRun {
 
   // Steps of the run, usable on their own.
 
-  // Counts the lines of the file that read "END:VCARD" into vCardCount.
-  // A file that cannot be opened throws FileError and leaves the count as it was.
+  // Counts the file's cards into vCardCount, finding them as the splitter
+  // and the vCard reader do. A file that cannot be opened throws FileError
+  // and leaves the count as it was.
   void CheckvCardType(const QString& vCardFileName);
   // Imports one file into the folder at folderPath ("\\" + store display
   // name + "\" + folder): whole when vCardCount is below 2, otherwise card by
-  // card through temporary files. Failing steps are skipped and counted.
+  // card through temporary files. Failing steps are skipped, and counted and
+  // named in the file's result (the last of outcome().files).
   void ImportVCardFile(automation::Session* session, const QString& filePath, const QString& folderPath);
 
   // The fields kept between runs.
@@ -82,8 +99,11 @@ class ImportRun {
   void ImportFiles();
   void ImportWhole(automation::Session* session, const QString& filePath, const QString& folderPath);
   void ImportSplit(automation::Session* session, const QString& filePath, const QString& folderPath);
+  // Returns whether the card was saved; if not, why goes to *reason and *detail.
   bool ImportCard(automation::Session* session, const QString& folderPath, const QString& cardText,
-                  std::int64_t cardNumber, TextEncoding encoding);
+                  std::int64_t cardNumber, TextEncoding encoding, QString* reason, QString* detail);
+  // The result of the file at hand; fresh: a new file of the run.
+  FileResult& CurrentFile(const QString& path, bool fresh = false);
   void TearDown(std::unique_ptr<automation::Store>& store);
   QString CompletionText() const;
   void ReportProgress(int file, int files);

@@ -42,6 +42,9 @@ class ImportView {
   virtual void showMessage(const QString& caption, const QString& text, const QString& details) = 0;
   // Called after every card and every file; a window may ignore it.
   virtual void progress(const RunProgress& where) { (void)where; }
+  // How many of the files that were not imported in full the completion
+  // message names (the rest are counted): a few for a message box.
+  virtual int filesNamedInMessage() const { return 5; }
 };
 
 // The file list: one full path per row in column 0; the empty list is one

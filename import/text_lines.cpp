@@ -3,6 +3,7 @@
 
 #include "import/failures.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quillonet {
@@ -27,21 +28,14 @@ TextEncoding LineReader::encoding() {
 void LineReader::start() {
   if (started_) return;
   started_ = true;
-  while (available() < 3 && fill()) {
+  while (available() < static_cast<qsizetype>(vcard::kTextFormProbe) && fill()) {
   }
-  const auto byte = [this](qsizetype i) { return static_cast<unsigned char>(buffer_[pos_ + i]); };
-  if (available() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) {
-    encoding_ = TextEncoding::Utf8Bom;
-    pos_ += 3;
-  } else if (available() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE) {
-    encoding_ = TextEncoding::Utf16LE;
-    pos_ += 2;
-    unit_ = 2;
-  } else if (available() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF) {
-    encoding_ = TextEncoding::Utf16BE;
-    pos_ += 2;
-    unit_ = 2;
-  }
+  const auto* head = reinterpret_cast<const std::uint8_t*>(buffer_.constData() + pos_);
+  const vcard::TextForm form = vcard::detectTextForm(
+      {head, static_cast<std::size_t>(std::min(available(), static_cast<qsizetype>(vcard::kTextFormProbe)))});
+  encoding_ = form.encoding;
+  pos_ += static_cast<qsizetype>(form.markSize);
+  if (encoding_ == TextEncoding::Utf16LE || encoding_ == TextEncoding::Utf16BE) unit_ = 2;
   // A UTF-16 file cut after an odd number of bytes: its last byte is kept
   // as a character of its own rather than lost.
   if (deviceEnded_ && available() % unit_ != 0) buffer_.append('\0');
@@ -56,7 +50,7 @@ bool LineReader::fill() {
   const qint64 got = device_.read(buffer_.data() + old, chunkSize_);
   if (got < 0) {
     buffer_.resize(old);
-    throw FileError(QStringLiteral("Cannot read %1: %2").arg(name_, device_.errorString()));
+    throw FileError(QStringLiteral("Cannot read %1: %2").arg(name_, device_.errorString()), device_.errorString());
   }
   buffer_.resize(old + got);
   if (got == 0) {
@@ -106,6 +100,12 @@ bool LineReader::atEnd() {
 }
 
 QString LineReader::readLine() {
+  QString line = readRawLine();
+  if (const std::size_t mark = vcard::lineMarkSize(Units(line), encoding_); mark > 0) line.remove(0, static_cast<qsizetype>(mark));
+  return line;
+}
+
+QString LineReader::readRawLine() {
   QString line;
   if (atEnd()) return line;
   for (;;) {

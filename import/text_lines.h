@@ -6,24 +6,29 @@
 #include <QIODevice>
 #include <QString>
 
+#include <string_view>
+
+#include "vcard/text_form.h"
+
 namespace quillonet {
 
 // Removes leading and trailing space characters (code 32) only.
 QString TrimSpaces(const QString& text);
 
-// How a file's text is stored. Files without a byte-order mark are taken as
-// single bytes, each byte one character, so no byte is ever changed.
-enum class TextEncoding {
-  Bytes,    // no byte-order mark
-  Utf8Bom,  // UTF-8 byte-order mark, then single bytes as above
-  Utf16LE,  // UTF-16 with the little-endian mark
-  Utf16BE,  // UTF-16 with the big-endian mark
-};
+// The text's UTF-16 code units, for the vCard library's line rules.
+inline std::u16string_view Units(const QString& text) {
+  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+// How a file's text is stored: the decision the vCard reader makes too.
+using TextEncoding = vcard::TextEncoding;
 
 // The lines of an open device. A line ends at a carriage return, a carriage
 // return and line feed, or a line feed; the end is not part of the line and
-// the last line needs none. A byte-order mark at the start is not part of the
-// first line. Characters of a file without a UTF-16 mark are its bytes
+// the last line needs none. The encoding is decided from the first bytes as
+// the vCard reader decides it (UTF-16 with or without a byte-order mark, else
+// 8-bit). A byte-order mark at the start of any line is not part of it
+// (joined exports carry one per part). Characters of 8-bit text are its bytes
 // (Latin-1 code points), so EncodeText gives the same bytes back.
 class LineReader {
  public:
@@ -37,6 +42,7 @@ class LineReader {
 
  private:
   void start();
+  QString readRawLine();
   bool fill();  // more data in the buffer; false at the end of the device
   bool ensureUnit();  // a whole character in the buffer; false at the end
   qsizetype available() const { return buffer_.size() - pos_; }

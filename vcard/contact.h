@@ -70,9 +70,9 @@ extern const Guid PS_PUBLIC_STRINGS;
 ContactItem toContact(const Card& card);
 ContactItem toContact(Card&& card);
 
-// Reads a .vcf file (any supported version or encoding) and converts its
-// first card. Throws Error naming the file when it cannot be read or holds no
-// vCard.
+// Reads a .vcf file of one card (any supported version or encoding) and
+// converts it. Throws Error naming the file when it cannot be read, holds no
+// vCard, or holds several (an agent's card nested in a card is part of it).
 ContactItem importFile(const std::filesystem::path& path);
 
 }  // namespace vcard

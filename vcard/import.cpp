@@ -1,10 +1,11 @@
-// importFile: read a .vcf file and convert its first card.
+// importFile: read a .vcf file of one card and convert it.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "vcard/contact.h"
 #include "vcard/reader.h"
@@ -57,6 +58,11 @@ ContactItem importFile(const std::filesystem::path& path) {
   const std::vector<std::uint8_t> bytes = readWhole(path);
   std::vector<Card> cards = parseCards(bytes);
   if (cards.empty()) throw Error("The file " + path.string() + " holds no vCard (no BEGIN:VCARD line).");
+  // Taking the first card would drop the others without a word.
+  if (cards.size() > 1) {
+    throw Error("The file " + path.string() + " holds " + std::to_string(cards.size()) +
+                " cards; a contact takes one, so the file must be imported card by card.");
+  }
   return toContact(std::move(cards.front()));
 }
 

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <functional>
 
+#include "vcard/card_bounds.h"
 #include "vcard/text.h"
+#include "vcard/text_form.h"
 
 namespace vcard {
 
@@ -15,7 +17,7 @@ using detail::equalsNoCase;
 using detail::startsWithNoCase;
 
 // Deeper AGENT nesting than this is read as flat lines; no real card needs it.
-constexpr int kMaxDepth = 8;
+constexpr int kMaxDepth = kMaxCardDepth;
 
 struct RawCard;
 
@@ -74,6 +76,9 @@ class PhysicalLines {
     std::size_t end = pos_;
     while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
     current_ = std::string_view(begin, end - pos_);
+    // Exports joined into one file keep each part's byte-order mark (UTF-8
+    // here: a UTF-16 file has been turned into UTF-8).
+    current_.remove_prefix(lineMarkSize(current_, TextEncoding::Bytes));
     pos_ = end;
     if (pos_ < text_.size() && text_[pos_] == '\r') {
       ++pos_;
@@ -112,10 +117,8 @@ std::string_view valueOf(std::string_view line) {
   return colon == std::string_view::npos ? std::string_view() : line.substr(colon + 1);
 }
 
-bool isMarker(std::string_view line, std::string_view name) {
-  return equalsNoCase(nameOf(line), name) && line.find(':') != std::string_view::npos &&
-         equalsNoCase(trim(valueOf(line)), "VCARD");
-}
+// A marker line ends every fold and soft break: it is a card boundary.
+bool isMarker(std::string_view line) { return markerOf(line) != Marker::None; }
 
 bool isBase64Header(std::string_view header) {
   return containsNoCase(header, "BASE64") || containsNoCase(header, "ENCODING=B");
@@ -140,6 +143,7 @@ class LogicalLines {
       if (isSpace(first.front())) first = trim(first);  // a stray continuation: read as a line
       line = RawLine{};
       line.view = first;
+      if (isMarker(first)) return true;
       bool headerDone = false, qp = false, b64 = false;
       // Looks for the end of the header in text appended from `from` on, so
       // that a huge line without a colon is still scanned once.
@@ -153,7 +157,8 @@ class LogicalLines {
       findHeader(0);
       while (!phys_.done()) {
         const std::string_view next = phys_.current();
-        if (qp && endsWithSoftBreak(line.text()) && !isMarker(next, "END")) {
+        if (isMarker(next)) break;
+        if (qp && endsWithSoftBreak(line.text())) {
           std::string& text = line.own();
           while (text.back() != '=') text.pop_back();  // whitespace after the '=' does not count
           text.pop_back();
@@ -178,9 +183,9 @@ class LogicalLines {
   PhysicalLines phys_;
 };
 
-// Groups logical lines into cards. BEGIN/END pairs nest only below an AGENT
-// property; a BEGIN:VCARD anywhere else ends the open card, and a card left
-// open at the end of the input is kept.
+// Groups logical lines into cards where CardBounds puts their boundaries:
+// BEGIN/END pairs nest only below an AGENT property; a BEGIN:VCARD anywhere
+// else ends the open card, and a card left open at the end of the input is kept.
 class CardCollector {
  public:
   using Sink = std::function<void(RawCard&&)>;
@@ -190,46 +195,40 @@ class CardCollector {
     LogicalLines lines(text);
     RawLine line;
     while (lines.next(line)) take(std::move(line));
+    bounds_.finish();
     closeAll();
   }
 
  private:
   void take(RawLine line) {
-    if (isMarker(line.text(), "BEGIN")) {
-      if (!open_.empty() && expectsNestedCard() && static_cast<int>(open_.size()) < kMaxDepth) {
+    switch (bounds_.take(line.text()).role) {
+      case CardBounds::Role::Outside:
+        return;
+      case CardBounds::Role::Begin:
+        closeAll();  // the open card, if any, lacks its END line
         open_.emplace_back();
-      } else {
-        closeAll();
+        return;
+      case CardBounds::Role::AgentBegin:
         open_.emplace_back();
+        return;
+      case CardBounds::Role::AgentEnd:
+      case CardBounds::Role::End:
+        close(/*explicitEnd=*/true);
+        return;
+      case CardBounds::Role::InlineAgent: {
+        const std::size_t keep = line.text().size() - valueOf(line.text()).size();
+        if (line.joined) line.owned.resize(keep);
+        else line.view = line.view.substr(0, keep);
+        line.folds.clear();
+        line.inlineAgent = true;
+        open_.back().lines.push_back(std::move(line));
+        open_.emplace_back();
+        return;
       }
-      return;
+      case CardBounds::Role::Line:
+        open_.back().lines.push_back(std::move(line));
+        return;
     }
-    if (isMarker(line.text(), "END")) {
-      if (!open_.empty()) close(/*explicitEnd=*/true);
-      return;
-    }
-    if (open_.empty()) return;  // text between cards
-    if (equalsNoCase(nameOf(line.text()), "AGENT") && equalsNoCase(trim(valueOf(line.text())), "BEGIN:VCARD") &&
-        static_cast<int>(open_.size()) < kMaxDepth) {
-      const std::size_t keep = line.text().size() - valueOf(line.text()).size();
-      if (line.joined) line.owned.resize(keep);
-      else line.view = line.view.substr(0, keep);
-      line.folds.clear();
-      line.inlineAgent = true;
-      open_.back().lines.push_back(std::move(line));
-      open_.emplace_back();
-      return;
-    }
-    open_.back().lines.push_back(std::move(line));
-  }
-
-  // The last line is an AGENT with no value yet: the card follows on the next line.
-  bool expectsNestedCard() const {
-    const auto& lines = open_.back().lines;
-    if (lines.empty()) return false;
-    const RawLine& last = lines.back();
-    return last.nested.empty() && equalsNoCase(nameOf(last.text()), "AGENT") &&
-           trim(valueOf(last.text())).empty();
   }
 
   void close(bool explicitEnd) {
@@ -279,6 +278,7 @@ class CardCollector {
   }
 
   Sink sink_;
+  CardBounds bounds_;
   std::vector<RawCard> open_;
 };
 
@@ -514,34 +514,18 @@ class PropertyReader {
   bool unicodeInput_;
 };
 
-// Detects UTF-16 by BOM, or without one by the pattern of zero bytes.
-int utf16Kind(std::span<const std::uint8_t> bytes) {  // 0 none, 1 LE, 2 BE
-  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return 1;
-  if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) return 2;
-  const std::size_t n = std::min<std::size_t>(bytes.size(), 1024) & ~std::size_t{1};
-  if (n < 8) return 0;
-  std::size_t zeroEven = 0, zeroOdd = 0;
-  for (std::size_t i = 0; i < n; ++i)
-    if (bytes[i] == 0) (i % 2 ? zeroOdd : zeroEven)++;
-  const std::size_t pairs = n / 2;
-  if (zeroOdd * 10 >= pairs * 3 && zeroEven * 20 <= pairs) return 1;
-  if (zeroEven * 10 >= pairs * 3 && zeroOdd * 20 <= pairs) return 2;
-  return 0;
-}
-
 }  // namespace
 
 std::vector<Card> parseCards(std::span<const std::uint8_t> bytes) {
   std::string transcoded;
   std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  const int utf16 = utf16Kind(bytes);
-  if (utf16 != 0) {
-    const bool bom = bytes.size() >= 2 && (bytes[0] == 0xFF || bytes[0] == 0xFE) &&
-                     (bytes[1] == 0xFE || bytes[1] == 0xFF);
-    transcoded = detail::utf16ToUtf8(bytes.subspan(bom ? 2 : 0), utf16 == 2);
+  const TextForm form = detectTextForm(bytes.first(std::min(bytes.size(), kTextFormProbe)));
+  const bool utf16 = form.encoding == TextEncoding::Utf16LE || form.encoding == TextEncoding::Utf16BE;
+  if (utf16) {
+    transcoded = detail::utf16ToUtf8(bytes.subspan(form.markSize), form.encoding == TextEncoding::Utf16BE);
     text = transcoded;
   }
-  if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  // A UTF-8 mark, leading the file or a joined part, is dropped from its line.
   // NUL characters cannot stand in a stored string (readers cut it there);
   // a damaged file's stray NULs are dropped rather than kept.
   std::string withoutNuls;
@@ -553,7 +537,7 @@ std::vector<Card> parseCards(std::span<const std::uint8_t> bytes) {
   }
 
   detail::TextDecoder decoder;
-  PropertyReader reader(decoder, utf16 != 0);
+  PropertyReader reader(decoder, utf16);
   std::vector<Card> cards;
   CardCollector([&](RawCard&& raw) { cards.push_back(reader.build(raw, 0)); }).collect(text);
   return cards;

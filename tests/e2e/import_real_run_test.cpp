@@ -185,11 +185,17 @@ TEST(ImportRealRun, TwoHundredBadFilesAmongGoodOnesLoseNoGoodCard) {
   ExpectContacts(report, tree);
   const QStringList fromBad = report.displayNames(CardTree::StoreFolderOf(bad + "/x.vcf"));
   for (const QString& name : rescued) EXPECT_TRUE(fromBad.contains(name)) << name.toStdString();
-  // The card after a stray BEGIN, the card with NULs without them, and the
-  // UTF-16 card; never an empty contact.
+  // The card after a stray BEGIN, the card with NULs without them, the
+  // UTF-16 card, and the cut cards as they stand (4 of them were cut after
+  // their N line); never an empty contact.
   EXPECT_EQ(fromBad.count("Nested"), 20);
   EXPECT_EQ(fromBad.count("First"), 10);
-  EXPECT_EQ(fromBad.count("First Last"), 20);
+  EXPECT_EQ(fromBad.count("First Last"), 20 + 4);
+  // Every file's cards are accounted for: saved, or named as not imported.
+  for (const FileResult& file : outcome.files) {
+    EXPECT_EQ(file.saved + file.notImported, file.found) << file.path.toStdString();
+    EXPECT_EQ(file.complete(), file.reason.isEmpty()) << file.path.toStdString();
+  }
   EXPECT_FALSE(fromBad.contains(QString())) << fromBad.join(", ").toStdString();
   qint64 stored = 0;
   for (const ReadFolder& folder : report.folders) stored += static_cast<qint64>(folder.contacts.size());

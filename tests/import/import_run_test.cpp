@@ -346,13 +346,17 @@ TEST_F(ImportRunTest, CardCount) {
   };
   EXPECT_EQ(count(Card("A") + Card("B") + Card("C")), 3);
   EXPECT_EQ(count(""), 0);
+  // Cards as the reader finds them: markers in any case with spaces and tabs
+  // around, a card without END ending at the next or at the end of the file;
+  // markers with nothing between them, or END lines alone, make no card.
   EXPECT_EQ(count("BEGIN:VCARD\r\nBEGIN:VCARD\r\n"), 0);
-  EXPECT_EQ(count("  END:VCARD  \r\nend:vcard\r\nEND:VCARD;\r\n\tEND:VCARD\r\nEND:VCARD"), 2);
-  EXPECT_EQ(count("END:VCARD\nEND:VCARD\n"), 2);  // line feeds alone end lines too
-  QByteArray utf16("\xFF\xFE", 2);
-  for (char ch : QByteArray("END:VCARD\r\nEND:VCARD\r\n")) utf16.append(ch).append('\0');
-  EXPECT_EQ(count(utf16), 2);
-  EXPECT_EQ(count(QByteArray("END:VCARD\r\n").repeated(40000)), 40000);  // no 16-bit cap
+  EXPECT_EQ(count("  END:VCARD  \r\nend:vcard\r\nEND:VCARD;\r\n\tEND:VCARD\r\nEND:VCARD"), 0);
+  EXPECT_EQ(count("\tbegin:vCard\r\nFN:A\r\nBEGIN:VCARD\r\nFN:B\r\nEnd:VCard \t\r\nBEGIN:VCARD\nFN:C"), 3);
+  EXPECT_EQ(count(Card("A", "\n") + Card("B", "\n")), 2);  // line feeds alone end lines too
+  QByteArray utf16;
+  for (char ch : Card("A") + Card("B")) utf16.append(ch).append('\0');
+  EXPECT_EQ(count(utf16), 2);  // UTF-16 without its mark
+  EXPECT_EQ(count(Card("X").repeated(40000)), 40000);  // no 16-bit cap
   // A file that cannot be opened leaves the count as it was.
   EXPECT_THROW(importRun.CheckvCardType(dir.path() + "/missing.vcf"), FileError);
   EXPECT_EQ(importRun.vCardCount(), 40000);

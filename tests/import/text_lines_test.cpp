@@ -1,10 +1,12 @@
-// Line reading (line ends, byte-order marks, chunk edges) and card cutting.
+// Line reading (line ends, encodings, byte-order marks, chunk edges) and card
+// cutting, which must find the cards the vCard reader finds.
 #include <gtest/gtest.h>
 
 #include <QBuffer>
 
 #include "import/card_splitter.h"
 #include "import/text_lines.h"
+#include "vcard/reader.h"
 
 namespace quillonet {
 namespace {
@@ -69,6 +71,30 @@ TEST(ImportLineReader, ByteOrderMarks) {
   EXPECT_EQ(ReadAll(le + "A", 4).last(), "zA");
 }
 
+QByteArray Utf16LE(const QByteArray& latin1, bool mark) {
+  QByteArray bytes = mark ? QByteArray("\xFF\xFE", 2) : QByteArray();
+  for (const char c : latin1) bytes.append(c).append('\0');
+  return bytes;
+}
+
+TEST(ImportLineReader, EncodingAsTheReaderDecidesItAndAMarkOnAnyLine) {
+  TextEncoding encoding{};
+  const QByteArray text = "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n";
+  const QStringList lines{"BEGIN:VCARD", "FN:A", "END:VCARD"};
+  EXPECT_EQ(ReadAll(Utf16LE(text, false), 3, &encoding), lines);
+  EXPECT_EQ(encoding, TextEncoding::Utf16LE);
+  QByteArray be;
+  for (const char c : text) be.append('\0').append(c);
+  EXPECT_EQ(ReadAll(be, 5, &encoding), lines);
+  EXPECT_EQ(encoding, TextEncoding::Utf16BE);
+  // Parts joined into one file, each with its mark.
+  EXPECT_EQ(ReadAll(Utf16LE(text, true) + Utf16LE(text, true), 7, &encoding), lines + lines);
+  EXPECT_EQ(ReadAll("\xEF\xBB\xBF" + text + "\xEF\xBB\xBF" + text, 4, &encoding), lines + lines);
+  EXPECT_EQ(encoding, TextEncoding::Utf8Bom);
+  EXPECT_EQ(ReadAll(text + "\xEF\xBB\xBF" + text, 4, &encoding), lines + lines);
+  EXPECT_EQ(encoding, TextEncoding::Bytes);
+}
+
 TEST(ImportTrimSpaces, OnlySpaces) {
   EXPECT_EQ(TrimSpaces("  END:VCARD  "), "END:VCARD");
   EXPECT_EQ(TrimSpaces("\tEND:VCARD\t"), "\tEND:VCARD\t");
@@ -78,26 +104,82 @@ TEST(ImportTrimSpaces, OnlySpaces) {
 // Feeds lines and returns the cards cut from them.
 QStringList Split(const QStringList& lines) {
   CardSplitter splitter;
+  CardSplitter counter(/*collect=*/false);
   QStringList cards;
+  qsizetype counted = 0;
   for (const QString& line : lines) {
     if (splitter.addLine(line)) cards << splitter.card();
+    if (counter.addLine(line)) ++counted;
   }
+  if (splitter.finish()) cards << splitter.card();
+  if (counter.finish()) ++counted;
+  EXPECT_EQ(counted, cards.size()) << "the count and the splitter disagree";
   return cards;
 }
 
 TEST(ImportCardSplitter, CutsCardsAndIgnoresLinesOutside) {
   const QStringList cards = Split({"junk", "BEGIN:VCARD", "FN:A", "END:VCARD", "between", "  BEGIN:VCARD  ",
-                                   "FN:B  ", "", "  END:VCARD", "BEGIN:VCARD", "FN:dropped"});
-  EXPECT_EQ(cards, (QStringList{"BEGIN:VCARD\r\nFN:A\r\nEND:VCARD", "BEGIN:VCARD\r\nFN:B\r\n\r\nEND:VCARD"}));
+                                   "FN:B  ", "", "  END:VCARD", "END:VCARD", "BEGIN:VCARD", "FN:open at the end"});
+  EXPECT_EQ(cards, (QStringList{"BEGIN:VCARD\r\nFN:A\r\nEND:VCARD", "BEGIN:VCARD\r\nFN:B\r\n\r\nEND:VCARD",
+                                "BEGIN:VCARD\r\nFN:open at the end"}));
 }
 
-TEST(ImportCardSplitter, MarkersAreCaseSensitiveAndMissingEndRunsOn) {
-  // A lower-case begin starts nothing; its end closes an empty card.
-  EXPECT_EQ(Split({"begin:vcard", "FN:A", "END:VCARD"}), QStringList{""});
-  EXPECT_EQ(Split({"\tBEGIN:VCARD", "END:VCARD;"}), QStringList{});
-  // Without its end a card runs into the next one, second begin included.
+TEST(ImportCardSplitter, BoundariesInAnyCaseWithTabsAndWithoutEnd) {
+  EXPECT_EQ(Split({"\tbegin:vCard ", "FN:A", "End:VCard\t"}), QStringList{"BEGIN:VCARD\r\nFN:A\r\nEND:VCARD"});
+  EXPECT_EQ(Split({"BEGIN:VCARD", "FN:A", "END:VCARD;"}), QStringList{"BEGIN:VCARD\r\nFN:A\r\nEND:VCARD;"});
+  // A card whose END is missing ends where the next begins.
   EXPECT_EQ(Split({"BEGIN:VCARD", "FN:A", "BEGIN:VCARD", "FN:B", "END:VCARD"}),
-            QStringList{"BEGIN:VCARD\r\nFN:A\r\nBEGIN:VCARD\r\nFN:B\r\nEND:VCARD"});
+            (QStringList{"BEGIN:VCARD\r\nFN:A", "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD"}));
+  // Markers with nothing between them make no card.
+  EXPECT_EQ(Split({"BEGIN:VCARD", "END:VCARD", "BEGIN:VCARD", " ", "BEGIN:VCARD", "FN:C", "END:VCARD", "BEGIN:VCARD"}),
+            QStringList{"BEGIN:VCARD\r\nFN:C\r\nEND:VCARD"});
+}
+
+TEST(ImportCardSplitter, AgentCardStaysInItsCard) {
+  EXPECT_EQ(Split({"BEGIN:VCARD", "VERSION:2.1", "AGENT:", "begin:vcard", "FN:Fred", "end:vcard", "EMAIL:b@x",
+                   "END:VCARD", "BEGIN:VCARD", "FN:Next", "END:VCARD"}),
+            (QStringList{"BEGIN:VCARD\r\nVERSION:2.1\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Fred\r\nEND:VCARD\r\n"
+                         "EMAIL:b@x\r\nEND:VCARD",
+                         "BEGIN:VCARD\r\nFN:Next\r\nEND:VCARD"}));
+  // An AGENT line with a value, folded or not, opens no card: the next
+  // BEGIN:VCARD is the next card.
+  EXPECT_EQ(Split({"BEGIN:VCARD", "AGENT:", " CID:x", "BEGIN:VCARD", "FN:B", "END:VCARD"}).size(), 2);
+  EXPECT_EQ(Split({"BEGIN:VCARD", "AGENT;VALUE=uri:x", "BEGIN:VCARD", "FN:B", "END:VCARD"}).size(), 2);
+}
+
+// The splitter and the vCard reader find the same cards, and the reader
+// finds exactly one card in each card the splitter cuts.
+TEST(ImportCardSplitter, FindsTheCardsTheReaderFinds) {
+  const std::vector<QByteArray> files = {
+      "BEGIN:vCard\r\nFN:A\r\nEND:vCard\r\nbegin:vcard\r\nFN:B\r\nend:vcard\r\n",
+      "BEGIN:VCARD\nFN:A\nEND:VCARD\t\n\tBEGIN:VCARD\nFN:B\n  END:VCARD\n",
+      "BEGIN:VCARD\nFN:A\nBEGIN:VCARD\nFN:B\nEND:VCARD\nBEGIN:VCARD\nFN:C\n",
+      "BEGIN:VCARD\nVERSION:2.1\nAGENT:\n\nBEGIN:VCARD\nFN:F\nEND:VCARD\nEMAIL:e\nEND:VCARD\nBEGIN:VCARD\nFN:N\nEND:VCARD\n",
+      "BEGIN:VCARD\nFN:A\nAGENT:BEGIN:VCARD\nFN:S\nEND:VCARD\nBEGIN:VCARD\nFN:N\nEND:VCARD\n",
+      "BEGIN:VCARD\nNOTE:x\n AGENT:\nBEGIN:VCARD\nFN:B\nEND:VCARD\n",
+      "BEGIN:VCARD\nNOTE:x\n \n\n AGENT:\nBEGIN:VCARD\nFN:B\nEND:VCARD\n",
+      "BEGIN:VCARD\nNOTE;ENCODING=QUOTED-PRINTABLE:a=\nEND:VCARD\nBEGIN:VCARD\nFN:B\nEND:VCARD\n",
+      "\xEF\xBB\xBF" "BEGIN:VCARD\nFN:A\nEND:VCARD\n\xEF\xBB\xBF" "BEGIN:VCARD\nFN:B\nEND:VCARD\n",
+      "BEGIN:VCARD\r\nEND:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\n\r\nBEGIN:VCARD\r\nFN:B\r\n",
+  };
+  for (const QByteArray& file : files) {
+    SCOPED_TRACE(file.toStdString());
+    for (const QByteArray& bytes : {file, Utf16LE(file, false)}) {
+      const std::vector<vcard::Card> read =
+          vcard::parseCards({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+      TextEncoding encoding{};
+      const QStringList cards = Split(ReadAll(bytes, 64 * 1024, &encoding));
+      ASSERT_EQ(static_cast<std::size_t>(cards.size()), read.size());
+      for (const QString& card : cards) {
+        const QByteArray cardFile = EncodeText(card + "\r\n", encoding);
+        EXPECT_EQ(vcard::parseCards({reinterpret_cast<const std::uint8_t*>(cardFile.constData()),
+                                     static_cast<std::size_t>(cardFile.size())})
+                      .size(),
+                  1u)
+            << card.toStdString();
+      }
+    }
+  }
 }
 
 TEST(ImportCardSplitter, FoldedLinesKeepTheirWhiteSpace) {

@@ -28,9 +28,18 @@ class ImportFile : public ::testing::Test {
   std::filesystem::path dir_;
 };
 
-TEST_F(ImportFile, TakesTheFirstCard) {
-  const auto c = importFile(write("two.vcf", "BEGIN:VCARD\nFN:One\nEND:VCARD\nBEGIN:VCARD\nFN:Two\nEND:VCARD\n"));
+TEST_F(ImportFile, OneCardOnlyWithItsAgent) {
+  const auto c = importFile(write("agent.vcf", "BEGIN:VCARD\nVERSION:2.1\nFN:One\nAGENT:\nBEGIN:VCARD\nFN:Aide\n"
+                                              "END:VCARD\nEMAIL:one@example.com\nEND:VCARD\n"));
   EXPECT_EQ(str(c, tag::DisplayName), "One");
+  EXPECT_EQ(str(c, tag::Assistant), "Aide");
+  // Two cards would leave one of them behind: the import refuses.
+  try {
+    importFile(write("two.vcf", "BEGIN:VCARD\nFN:One\nEND:VCARD\nbegin:vcard\nFN:Two\nend:vcard\n"));
+    ADD_FAILURE() << "two cards imported as one";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("holds 2 cards"), std::string::npos) << e.what();
+  }
 }
 
 TEST_F(ImportFile, FileWithoutCardIsAnErrorSayingSo) {
