@@ -182,7 +182,7 @@ void ImportRun::ImportFiles() {
     if (Skip([&] { CheckvCardType(path); }, &why, &cause)) {
       outcome_.files.back().found = vCardCount_;
     } else {
-      NoteFailure(outcome_.files.back(), QStringLiteral("cannot be opened"), why, cause);
+      NoteFailure(outcome_.files.back(), QStringLiteral("cannot be read"), why, cause);
     }
     if (haveFolder) {
       ImportVCardFile(rdoSession_.get(), path,

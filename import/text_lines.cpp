@@ -71,28 +71,44 @@ char16_t LineReader::unitAt(qsizetype offset) const {
 
 void LineReader::appendUnits(QString& line, qsizetype from, qsizetype to) const {
   if (from == to) return;
+  // NUL characters are dropped, as the vCard reader drops them.
   if (unit_ == 1) {
-    line.append(QLatin1StringView(buffer_.constData() + from, to - from));
+    const char* data = buffer_.constData() + from;
+    if (!std::memchr(data, '\0', static_cast<std::size_t>(to - from))) {
+      line.append(QLatin1StringView(data, to - from));
+      return;
+    }
+    for (qsizetype i = 0; i < to - from; ++i) {
+      if (data[i] != '\0') line.append(QLatin1Char(data[i]));
+    }
     return;
   }
   line.reserve(line.size() + (to - from) / 2);
-  for (qsizetype i = from; i < to; i += 2) line.append(QChar(unitAt(i)));
+  for (qsizetype i = from; i < to; i += 2) {
+    if (const char16_t c = unitAt(i)) line.append(QChar(c));
+  }
 }
 
-bool LineReader::ensureUnit() {
-  while (available() < unit_) {
-    if (!fill()) return available() >= unit_;
+bool LineReader::ensureUnits(qsizetype count) {
+  while (available() < count * unit_) {
+    if (!fill()) return available() >= count * unit_;
   }
   return true;
 }
 
 bool LineReader::atEnd() {
   start();
-  if (!ensureUnit()) return true;
+  if (!ensureUnits(1)) return true;
   if (skipLineFeed_) {
     skipLineFeed_ = false;
     if (unitAt(pos_) == u'\n') {
       pos_ += unit_;
+      return atEnd();
+    }
+    // CR CR LF is a CR LF written twice in text mode: one line end, as the
+    // vCard reader reads it.
+    if (unitAt(pos_) == u'\r' && ensureUnits(2) && unitAt(pos_ + unit_) == u'\n') {
+      pos_ += 2 * unit_;
       return atEnd();
     }
   }
@@ -109,7 +125,7 @@ QString LineReader::readRawLine() {
   QString line;
   if (atEnd()) return line;
   for (;;) {
-    if (!ensureUnit()) return line;
+    if (!ensureUnits(1)) return line;
     const qsizetype end = pos_ + available() / unit_ * unit_;
     qsizetype i = pos_;
     char16_t c = 0;

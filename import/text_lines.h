@@ -24,12 +24,13 @@ inline std::u16string_view Units(const QString& text) {
 using TextEncoding = vcard::TextEncoding;
 
 // The lines of an open device. A line ends at a carriage return, a carriage
-// return and line feed, or a line feed; the end is not part of the line and
-// the last line needs none. The encoding is decided from the first bytes as
+// return and line feed, or a line feed (CR CR LF is one end, as the vCard
+// reader takes it); the end is not part of the line and the last line needs
+// none. NUL characters are dropped, as the reader drops them. The encoding is decided from the first bytes as
 // the vCard reader decides it (UTF-16 with or without a byte-order mark, else
 // 8-bit). A byte-order mark at the start of any line is not part of it
 // (joined exports carry one per part). Characters of 8-bit text are its bytes
-// (Latin-1 code points), so EncodeText gives the same bytes back.
+// (Latin-1 code points), so EncodeText gives the same bytes back (but NULs).
 class LineReader {
  public:
   // name is used in error messages. Throws FileError when reading fails.
@@ -44,7 +45,7 @@ class LineReader {
   void start();
   QString readRawLine();
   bool fill();  // more data in the buffer; false at the end of the device
-  bool ensureUnit();  // a whole character in the buffer; false at the end
+  bool ensureUnits(qsizetype count);  // whole characters in the buffer; false at the end
   qsizetype available() const { return buffer_.size() - pos_; }
   char16_t unitAt(qsizetype offset) const;
   void appendUnits(QString& line, qsizetype from, qsizetype to) const;

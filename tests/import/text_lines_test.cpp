@@ -23,8 +23,9 @@ QStringList ReadAll(const QByteArray& bytes, qsizetype chunk = 64 * 1024, TextEn
 }
 
 TEST(ImportLineReader, EndsLinesAtCrCrLfAndLf) {
-  const QByteArray text("a\r\nb\rc\nd\r\n\r\ne");
-  const QStringList expected{"a", "b", "c", "d", "", "e"};
+  // CR CR LF is one end, as the vCard reader takes it.
+  const QByteArray text("a\r\nb\rc\nd\r\n\r\ne\r\r\nf");
+  const QStringList expected{"a", "b", "c", "d", "", "e", "f"};
   EXPECT_EQ(ReadAll(text), expected);
   // The same with every chunk boundary, including one between CR and LF.
   for (qsizetype chunk = 1; chunk <= text.size(); ++chunk) EXPECT_EQ(ReadAll(text, chunk), expected) << chunk;
@@ -40,7 +41,7 @@ TEST(ImportLineReader, LastLineEndIsNotAnEmptyLine) {
 
 TEST(ImportLineReader, BytesRoundTripUnchanged) {
   QByteArray all;
-  for (int b = 0; b < 256; ++b) {
+  for (int b = 1; b < 256; ++b) {
     if (b != '\r' && b != '\n') all.append(static_cast<char>(b));
   }
   TextEncoding encoding{};
@@ -48,6 +49,8 @@ TEST(ImportLineReader, BytesRoundTripUnchanged) {
   ASSERT_EQ(lines.size(), 2);
   EXPECT_EQ(encoding, TextEncoding::Bytes);
   EXPECT_EQ(EncodeText(lines[0], encoding), all);
+  // NULs are dropped, as the vCard reader drops them.
+  EXPECT_EQ(ReadAll(QByteArray("BEG\0IN:VCARD\0\r\nx", 16), 3), (QStringList{"BEGIN:VCARD", "x"}));
 }
 
 TEST(ImportLineReader, ByteOrderMarks) {
@@ -161,6 +164,8 @@ TEST(ImportCardSplitter, FindsTheCardsTheReaderFinds) {
       "BEGIN:VCARD\nNOTE;ENCODING=QUOTED-PRINTABLE:a=\nEND:VCARD\nBEGIN:VCARD\nFN:B\nEND:VCARD\n",
       "\xEF\xBB\xBF" "BEGIN:VCARD\nFN:A\nEND:VCARD\n\xEF\xBB\xBF" "BEGIN:VCARD\nFN:B\nEND:VCARD\n",
       "BEGIN:VCARD\r\nEND:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\n\r\nBEGIN:VCARD\r\nFN:B\r\n",
+      "BEGIN:VCARD\r\r\nNOTE:x\r\r\n AGENT:\r\r\nBEGIN:VCARD\r\r\nFN:B\r\r\nEND:VCARD\r\r\n",
+      QByteArray("BEGIN:VCARD\nFN:A\nEND:VC\0ARD\nBEGIN:VCARD\nFN:B\nEND:VCARD\n", 55),
   };
   for (const QByteArray& file : files) {
     SCOPED_TRACE(file.toStdString());
