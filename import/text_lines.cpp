@@ -53,6 +53,7 @@ bool LineReader::fill() {
     throw FileError(QStringLiteral("Cannot read %1: %2").arg(name_, device_.errorString()), device_.errorString());
   }
   buffer_.resize(old + got);
+  if (!nulSeen_ && std::memchr(buffer_.constData() + old, '\0', static_cast<std::size_t>(got))) nulSeen_ = true;
   if (got == 0) {
     deviceEnded_ = true;
     if (started_ && available() % unit_ != 0) buffer_.append('\0');
@@ -74,7 +75,7 @@ void LineReader::appendUnits(QString& line, qsizetype from, qsizetype to) const 
   // NUL characters are dropped, as the vCard reader drops them.
   if (unit_ == 1) {
     const char* data = buffer_.constData() + from;
-    if (!std::memchr(data, '\0', static_cast<std::size_t>(to - from))) {
+    if (!nulSeen_ || !std::memchr(data, '\0', static_cast<std::size_t>(to - from))) {
       line.append(QLatin1StringView(data, to - from));
       return;
     }

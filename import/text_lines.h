@@ -59,6 +59,7 @@ class LineReader {
   bool started_ = false;
   bool deviceEnded_ = false;
   bool skipLineFeed_ = false;
+  bool nulSeen_ = false;  // a NUL byte has been read: lines are checked for them
   TextEncoding encoding_ = TextEncoding::Bytes;
 };
 

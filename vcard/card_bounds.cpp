@@ -38,14 +38,22 @@ std::basic_string_view<Unit> nameOf(std::basic_string_view<Unit> header) {
   return trimmed(header);
 }
 
-enum class LineKind { Blank, EmptyAgent, InlineAgent, Other };
+enum class LineKind { EmptyAgent, InlineAgent, Other };
 
+// An AGENT property without a value, an AGENT whose value opens its card, or
+// any other line. line starts with its first character that is not blank.
 template <class Unit>
 LineKind kindOf(std::basic_string_view<Unit> line) {
-  line = trimmed(line);
-  if (line.empty()) return LineKind::Blank;
-  const std::size_t colon = line.find(Unit(':'));
-  if (colon == line.npos || !isWord(nameOf(line.substr(0, colon)), "AGENT")) return LineKind::Other;
+  // The name (after a group) runs to the first ';' or ':'; most names are
+  // short and not "AGENT", so most lines are told apart right there.
+  std::size_t end = 0;
+  while (end < line.size() && line[end] != Unit(';') && line[end] != Unit(':')) ++end;
+  if (end == line.size()) return LineKind::Other;
+  std::basic_string_view<Unit> name = line.substr(0, end);
+  if (const std::size_t dot = name.rfind(Unit('.')); dot != name.npos) name.remove_prefix(dot + 1);
+  if (!isWord(trimmed(name), "AGENT")) return LineKind::Other;
+  const std::size_t colon = line.find(Unit(':'), end);
+  if (colon == line.npos) return LineKind::Other;
   const std::basic_string_view<Unit> value = trimmed(line.substr(colon + 1));
   if (value.empty()) return LineKind::EmptyAgent;
   return isWord(value, "BEGIN:VCARD") ? LineKind::InlineAgent : LineKind::Other;
@@ -110,8 +118,9 @@ void CardBounds::takeLine(std::basic_string_view<Unit> line, Step& step) {
   // A line led by white space continues the line before it when that one
   // can be continued: the reader joins the two into one line.
   const bool joined = continuable_ && !line.empty() && (line.front() == Unit(' ') || line.front() == Unit('\t'));
-  const LineKind kind = kindOf(line);
-  if (kind == LineKind::Blank) {
+  std::size_t first = 0;
+  while (first < line.size() && isBlank(line[first])) ++first;
+  if (first == line.size()) {
     continuable_ = joined || (continuable_ && !line.empty());
     return;
   }
@@ -121,10 +130,10 @@ void CardBounds::takeLine(std::basic_string_view<Unit> line, Step& step) {
     agentPending_ = false;  // an AGENT it continues has a value now
     return;
   }
+  const LineKind kind = kindOf(line.substr(first));
   agentPending_ = kind == LineKind::EmptyAgent;
   if (kind == LineKind::InlineAgent && depth_ < kMaxCardDepth) {
     ++depth_;
-    agentPending_ = false;
     step.role = Role::InlineAgent;
   }
 }

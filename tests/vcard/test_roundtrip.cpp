@@ -56,6 +56,19 @@ std::uint16_t phoneTag(const CardProperty& tel) {
   return 0;  // work,voice and home,voice come twice; checked by value below
 }
 
+// The sample as one card: a contact takes one, so a sample of several gives
+// its first, cut off where the second begins (as the import's splitter would).
+std::filesystem::path firstCard(const char* name, const QString& dir) {
+  const std::filesystem::path path = std::filesystem::path(QUILLONET_TEST_DATA) / name;
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t second = bytes.find("BEGIN:VCARD", bytes.find("BEGIN:VCARD") + 1);
+  if (second == std::string::npos) return path;
+  const std::filesystem::path cut = std::filesystem::path(dir.toStdString()) / name;
+  std::ofstream(cut, std::ios::binary) << bytes.substr(0, second);
+  return cut;
+}
+
 class RoundTrip : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -74,7 +87,7 @@ class RoundTrip : public ::testing::Test {
       auto folder = store->IPMRootFolder()->Folders()->Add("Cards", 10);
       for (const char* name : kSamples) {
         auto item = folder->Items()->Add(2);
-        item->Import(QString::fromStdString((std::filesystem::path(QUILLONET_TEST_DATA) / name).string()), 6);
+        item->Import(QString::fromStdString(firstCard(name, dir_.path()).string()), 6);
         item->Save();
       }
       store->Remove();
@@ -115,7 +128,7 @@ TEST_F(RoundTrip, ReadpstSeesTheSameFields) {
   EXPECT_EQ(readBack_.size(), std::size(kSamples));
   for (const char* name : kSamples) {
     SCOPED_TRACE(name);
-    const ContactItem c = importFile(std::filesystem::path(QUILLONET_TEST_DATA) / name);
+    const ContactItem c = importFile(firstCard(name, dir_.path()));
     const Card* card = cardFor(c);
     ASSERT_NE(card, nullptr);
     // Names: FN is readpst's view of the file-as name.
