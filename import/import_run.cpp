@@ -238,7 +238,9 @@ QString ImportRun::CompletionText() const {
       ++rest;
     }
   }
-  if (rest > 0) text += QStringLiteral("\n... and %1 more.").arg(Counted(rest, "file", "files"));
+  if (rest > 0) {
+    text += QStringLiteral("\n... and %1 more %2.").arg(rest).arg(QLatin1String(rest == 1 ? "file" : "files"));
+  }
   if (!outcome_.storeRemoved) {
     text += QStringLiteral("\n\nThe file could not be completed: %1").arg(outcome_.removeFailure);
   }

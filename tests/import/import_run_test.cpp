@@ -291,8 +291,36 @@ TEST_F(ImportRunTest, LaterFailuresAreSkippedAndCounted) {
   EXPECT_EQ(world.profile.size(), 1u);  // Remove failed: the store stays
   EXPECT_TRUE(world.calls.contains("Session.Logoff"));
   ASSERT_EQ(view.messages.size(), 1u);
-  EXPECT_TRUE(view.messages[0].text.contains("2 files and 1 card")) << view.messages[0].text.toStdString();
-  EXPECT_TRUE(view.messages[0].text.contains("could not be completed"));
+  const QString& text = view.messages[0].text;
+  EXPECT_TRUE(text.contains("2 files and 1 card")) << text.toStdString();
+  EXPECT_TRUE(text.contains("could not be completed"));
+  // Each file that did not go in whole is named with the reason, and its
+  // cards are accounted for: saved + not imported = found.
+  EXPECT_TRUE(text.contains(split + ": 1 of 2 cards not imported (a card could not be read)")) << text.toStdString();
+  EXPECT_TRUE(text.contains(gone + ": not imported (cannot be read: No such file or directory)")) << text.toStdString();
+  EXPECT_TRUE(text.contains(blank + ": not imported (its folder in the store could not be opened)")) << text.toStdString();
+  ASSERT_EQ(outcome.files.size(), 3u);
+  for (const FileResult& file : outcome.files) EXPECT_EQ(file.saved + file.notImported, file.found);
+  EXPECT_EQ(outcome.files[0].found, 2);
+}
+
+TEST_F(ImportRunTest, MessageNamesTheFirstFewFilesAndCountsTheRest) {
+  QStringList paths;
+  for (int i = 0; i < 8; ++i) {
+    paths << write(QString("Cards/%1.vcf").arg(i), Card("A"));
+    if (i % 4 != 0) world.failCalls("Item.Import(" + paths.last());  // six files fail
+  }
+  files.set(paths);
+  view.destination = "/out";
+  run();
+  ASSERT_EQ(view.messages.size(), 1u);
+  const QString& text = view.messages[0].text;
+  QStringList named;
+  for (const QString& path : paths) {
+    if (text.contains(path + ": not imported")) named << path;
+  }
+  EXPECT_EQ(named.size(), 5) << text.toStdString();
+  EXPECT_TRUE(text.endsWith("... and 1 more file.")) << text.toStdString();
 }
 
 TEST_F(ImportRunTest, UnwritableCardFileIsNotImportedFromAStaleCopy) {
