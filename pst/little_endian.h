@@ -52,9 +52,9 @@ inline T get(std::span<const std::uint8_t> bytes, std::size_t offset) {
 // Appends the value's bytes to a stream.
 template <std::integral T>
 inline void append(std::vector<std::uint8_t>& out, std::type_identity_t<T> value) {
-  const std::size_t at = out.size();
-  out.resize(at + sizeof(T));
-  put<T>(out.data() + at, value);
+  std::uint8_t bytes[sizeof(T)];
+  put<T>(bytes, value);
+  out.insert(out.end(), bytes, bytes + sizeof(T));
 }
 
 }  // namespace pst::le

@@ -51,7 +51,9 @@ PropertyValue fixedArray(PropType type, std::span<const T> v) {
 }
 
 void appendUtf16(std::vector<std::uint8_t>& out, std::u16string_view s) {
-  for (char16_t c : s) le::append<std::uint16_t>(out, static_cast<std::uint16_t>(c));
+  const std::size_t at = out.size();
+  out.resize(at + 2 * s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) le::put<std::uint16_t>(out.data() + at + 2 * i, s[i]);
 }
 
 // ulCount, rgulDataOffsets (from the start of the value), then the elements.
