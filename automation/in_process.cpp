@@ -174,8 +174,8 @@ class InProcessFolders : public FolderCollection {
       return std::make_unique<InProcessFolder>(store_, id);
     } catch (const pst::Error& e) {
       // A second subfolder of one name is a collision the store reports.
-      throw WriterError(QStringLiteral("Folders.Add: cannot create the folder \"%1\" in \"%2\"").arg(name, parentName()),
-                        e);
+      throw WriterError(
+          QStringLiteral("Folders.Add: cannot create the folder \"%1\" in \"%2\"").arg(name, parentName()), e);
     }
   }
 

@@ -26,7 +26,8 @@ std::int32_t ErrorNumber(pst::ErrorKind kind) {
 }
 
 AutomationError WriterError(const QString& what, const pst::Error& error) {
-  return AutomationError(ErrorNumber(error.kind()), QStringLiteral("%1: %2").arg(what, QString::fromStdString(error.what())));
+  return AutomationError(ErrorNumber(error.kind()),
+                         QStringLiteral("%1: %2").arg(what, QString::fromStdString(error.what())));
 }
 
 }  // namespace quillonet::automation

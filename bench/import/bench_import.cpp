@@ -118,7 +118,6 @@ void row(const char* what, const Figures& f, double units, const char* unit, dou
               f.status ? "  (FAILED)" : "");
 }
 
-
 // Answers the window's questions: the destination folder, OK to messages.
 class BenchDialogs : public quillonet::UserDialogs {
  public:

@@ -31,12 +31,15 @@ void writeBth(HeapBuilder& heap, Hid header, std::uint8_t cbKey, std::uint8_t cb
 void writeBth(HeapBuilder& heap, Hid header, std::uint8_t cbKey, std::uint8_t cbEnt,
               std::span<const std::uint8_t> leaves, std::span<const std::uint8_t> records) {
   if ((cbKey != 2 && cbKey != 4 && cbKey != 8 && cbKey != 16) || cbEnt == 0 || cbEnt > 32) {
-    throw Error(ErrorKind::BadRequest, "BTH with key size " + std::to_string(cbKey) + " and data size " + std::to_string(cbEnt));
+    throw Error(ErrorKind::BadRequest,
+                "BTH with key size " + std::to_string(cbKey) + " and data size " + std::to_string(cbEnt));
   }
   const std::size_t recordSize = cbKey + cbEnt;
   const std::size_t entrySize = cbKey + 4u;  // a key and the HID of the allocation it starts
-  if (records.size() % recordSize != 0) throw Error(ErrorKind::BadRequest, "BTH records are not a whole number of records");
-  if (leaves.size() % entrySize != 0) throw Error(ErrorKind::BadRequest, "BTH leaves are not a whole number of entries");
+  if (records.size() % recordSize != 0)
+    throw Error(ErrorKind::BadRequest, "BTH records are not a whole number of records");
+  if (leaves.size() % entrySize != 0)
+    throw Error(ErrorKind::BadRequest, "BTH leaves are not a whole number of entries");
   const std::size_t count = records.size() / recordSize;
   for (std::size_t i = 1; i < count; ++i) {
     if (compareKeys(records.data() + (i - 1) * recordSize, records.data() + i * recordSize, cbKey) >= 0) {

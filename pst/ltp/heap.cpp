@@ -62,8 +62,8 @@ HeapBuilder::Page& HeapBuilder::writable(std::size_t index) {
 
 Hid HeapBuilder::allocate(std::size_t size) {
   if (size > kMaxHeapAlloc) {
-    throw Error(ErrorKind::BadRequest, "heap allocation of " + std::to_string(size) + " bytes exceeds " +
-                std::to_string(kMaxHeapAlloc));
+    throw Error(ErrorKind::BadRequest,
+                "heap allocation of " + std::to_string(size) + " bytes exceeds " + std::to_string(kMaxHeapAlloc));
   }
   const Page& current = *pages_.back();
   const std::size_t allocs = current.ends.size();  // after this allocation
@@ -104,7 +104,8 @@ std::span<const std::uint8_t> HeapBuilder::at(Hid hid) const {
 }
 
 void HeapBuilder::dropPage(std::size_t index) {
-  if (index == 0 || index + 1 >= pages_.size()) throw Error(ErrorKind::BadRequest, "heap page " + std::to_string(index) + " cannot be dropped");
+  if (index == 0 || index + 1 >= pages_.size())
+    throw Error(ErrorKind::BadRequest, "heap page " + std::to_string(index) + " cannot be dropped");
   if (isDropped(index)) return;
   auto page = std::make_shared<Page>();
   page->droppedLength = static_cast<std::uint16_t>(align2(pages_[index]->bytes.size()) + 4 + 2 * pages_[index]->ends.size());
@@ -147,7 +148,7 @@ std::vector<std::vector<std::uint8_t>> HeapBuilder::build() const {
     }
     std::uint8_t* map = b.data() + ibHnpm;
     le::put<std::uint16_t>(map, static_cast<std::uint16_t>(page.ends.size() - 1));  // cAlloc
-    le::put<std::uint16_t>(map + 2, 0);                                               // cFree
+    le::put<std::uint16_t>(map + 2, 0);                                             // cFree
     for (std::size_t k = 0; k < page.ends.size(); ++k) le::put<std::uint16_t>(map + 4 + 2 * k, page.ends[k]);
   }
   return out;

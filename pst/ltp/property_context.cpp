@@ -70,7 +70,8 @@ const PropertyValue* PropertyContextBuilder::find(PropId id) const {
 ndb::NodeData PropertyContextBuilder::build(const std::map<ndb::Nid, ndb::NodeData>& extraSubnodes) const {
   for (const auto& [nid, data] : extraSubnodes) {
     (void)data;
-    if (ndb::nidType(nid) == ndb::NID_TYPE_HID) throw Error(ErrorKind::BadRequest, "subnode NID " + std::to_string(nid) + " has type HID");
+    if (ndb::nidType(nid) == ndb::NID_TYPE_HID)
+      throw Error(ErrorKind::BadRequest, "subnode NID " + std::to_string(nid) + " has type HID");
   }
   ndb::NodeData out;
   out.subnodes = extraSubnodes;

@@ -177,7 +177,8 @@ PropertyValue PropertyValue::stringFromUtf8(std::string_view s) {
     }
     if (i + len > n) throw Error(ErrorKind::BadRequest, "truncated UTF-8 sequence at byte " + std::to_string(i));
     for (std::size_t k = 1; k < len; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80) throw Error(ErrorKind::BadRequest, "invalid UTF-8 at byte " + std::to_string(i + k));
+      if ((p[i + k] & 0xC0) != 0x80)
+        throw Error(ErrorKind::BadRequest, "invalid UTF-8 at byte " + std::to_string(i + k));
       cp = (cp << 6) | (p[i + k] & 0x3F);
     }
     static constexpr std::uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
@@ -253,8 +254,8 @@ void PropertyValue::validate() const {
   if (!isKnownType(type)) throw Error(ErrorKind::BadRequest, "unsupported property type " + typeName(type));
   if (const std::size_t size = fixedSize(type)) {
     if (data.size() != size) {
-      throw Error(ErrorKind::BadRequest, "property of type " + typeName(type) + " holds " + std::to_string(data.size()) +
-                  " bytes, want " + std::to_string(size));
+      throw Error(ErrorKind::BadRequest, "property of type " + typeName(type) + " holds " +
+                                             std::to_string(data.size()) + " bytes, want " + std::to_string(size));
     }
     return;
   }
@@ -276,8 +277,8 @@ std::vector<std::span<const std::uint8_t>> PropertyValue::elements() const {
   const std::span<const std::uint8_t> all(data);
   if (const std::size_t size = elementSize(type)) {
     if (data.size() % size != 0) {
-      throw Error(ErrorKind::BadRequest, "multi-valued property of type " + typeName(type) + ": " + std::to_string(data.size()) +
-                  " bytes is not a whole number of elements");
+      throw Error(ErrorKind::BadRequest, "multi-valued property of type " + typeName(type) + ": " +
+                                             std::to_string(data.size()) + " bytes is not a whole number of elements");
     }
     for (std::size_t i = 0; i < data.size(); i += size) out.push_back(all.subspan(i, size));
     return out;
@@ -286,7 +287,8 @@ std::vector<std::span<const std::uint8_t>> PropertyValue::elements() const {
   if (data.empty()) return out;
   if (data.size() < 4) throw Error(ErrorKind::BadRequest, "multi-valued property shorter than its count");
   const std::uint32_t count = le::get<std::uint32_t>(data.data());
-  if (count > (data.size() - 4) / 4) throw Error(ErrorKind::BadRequest, "multi-valued property: offset table past the value");
+  if (count > (data.size() - 4) / 4)
+    throw Error(ErrorKind::BadRequest, "multi-valued property: offset table past the value");
   const std::size_t tableEnd = 4 + 4 * static_cast<std::size_t>(count);
   std::size_t prev = tableEnd;
   for (std::uint32_t i = 0; i < count; ++i) {
@@ -301,7 +303,8 @@ std::vector<std::span<const std::uint8_t>> PropertyValue::elements() const {
     out.push_back(all.subspan(start, end - start));
     prev = end;
   }
-  if (count == 0 && data.size() != 4) throw Error(ErrorKind::BadRequest, "multi-valued property: bytes after an empty offset table");
+  if (count == 0 && data.size() != 4)
+    throw Error(ErrorKind::BadRequest, "multi-valued property: bytes after an empty offset table");
   return out;
 }
 

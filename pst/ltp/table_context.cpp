@@ -37,7 +37,8 @@ bool holdsHnid(PropType type) { return fixedSize(type) == 0; }
 }  // namespace
 
 std::uint8_t tableCellSize(PropType type) {
-  if (!isKnownType(type)) throw Error(ErrorKind::BadRequest, "unsupported column type " + hexTag(static_cast<PropTag>(type)));
+  if (!isKnownType(type))
+    throw Error(ErrorKind::BadRequest, "unsupported column type " + hexTag(static_cast<PropTag>(type)));
   const std::size_t size = fixedSize(type);
   return static_cast<std::uint8_t>(size == 0 ? 4 : size);
 }
@@ -96,7 +97,8 @@ void TableContextBuilder::Impl::finishLayout() {
   std::sort(columns.begin(), columns.end(), [](const ColumnDesc& a, const ColumnDesc& b) { return a.tag < b.tag; });
   if (columns.size() > kMaxColumns) throw Error(ErrorKind::BadRequest, "table with more than 255 columns");
   for (std::size_t i = 1; i < columns.size(); ++i) {
-    if (columns[i].tag == columns[i - 1].tag) throw Error(ErrorKind::BadRequest, "column " + hexTag(columns[i].tag) + " given twice");
+    if (columns[i].tag == columns[i - 1].tag)
+      throw Error(ErrorKind::BadRequest, "column " + hexTag(columns[i].tag) + " given twice");
   }
   const std::size_t cebSize = (columns.size() + 7) / 8;
   // Regions of 8/4-byte, 2-byte and 1-byte cells, in that order.
@@ -104,8 +106,8 @@ void TableContextBuilder::Impl::finishLayout() {
   for (const ColumnDesc& c : columns) {
     const std::uint8_t want = tableCellSize(tagType(c.tag));
     if (c.cbData != want) {
-      throw Error(ErrorKind::BadRequest, "column " + hexTag(c.tag) + " has cbData " + std::to_string(c.cbData) + ", want " +
-                  std::to_string(want));
+      throw Error(ErrorKind::BadRequest, "column " + hexTag(c.tag) + " has cbData " + std::to_string(c.cbData) +
+                                             ", want " + std::to_string(want));
     }
     std::size_t& end = c.cbData >= 4 ? end4 : c.cbData == 2 ? end2 : end1;
     end = std::max<std::size_t>(end, c.ibData + c.cbData);
@@ -113,7 +115,8 @@ void TableContextBuilder::Impl::finishLayout() {
   end2 = std::max(end2, end4);
   end1 = std::max(end1, end2);
   rowSize = end1 + cebSize;
-  if (rowSize > ndb::kMaxBlockData) throw Error(ErrorKind::BadRequest, "table row of " + std::to_string(rowSize) + " bytes");
+  if (rowSize > ndb::kMaxBlockData)
+    throw Error(ErrorKind::BadRequest, "table row of " + std::to_string(rowSize) + " bytes");
   rgib[0] = static_cast<std::uint16_t>(end4);
   rgib[1] = static_cast<std::uint16_t>(end2);
   rgib[2] = static_cast<std::uint16_t>(end1);
@@ -123,13 +126,15 @@ void TableContextBuilder::Impl::finishLayout() {
   std::vector<bool> bits(columns.size(), false);
   for (const ColumnDesc& c : columns) {
     const std::size_t regionStart = c.cbData >= 4 ? 0 : c.cbData == 2 ? end4 : end2;
-    if (c.ibData < regionStart) throw Error(ErrorKind::BadRequest, "column " + hexTag(c.tag) + " lies outside its cell-size region");
+    if (c.ibData < regionStart)
+      throw Error(ErrorKind::BadRequest, "column " + hexTag(c.tag) + " lies outside its cell-size region");
     for (std::size_t b = c.ibData; b < c.ibData + c.cbData; ++b) {
       if (used[b]) throw Error(ErrorKind::BadRequest, "column " + hexTag(c.tag) + " overlaps another column");
       used[b] = 1;
     }
     if (c.iBit >= columns.size() || bits[c.iBit]) {
-      throw Error(ErrorKind::BadRequest, "column " + hexTag(c.tag) + " has a bad or repeated iBit " + std::to_string(c.iBit));
+      throw Error(ErrorKind::BadRequest,
+                  "column " + hexTag(c.tag) + " has a bad or repeated iBit " + std::to_string(c.iBit));
     }
     bits[c.iBit] = true;
   }
@@ -138,8 +143,10 @@ void TableContextBuilder::Impl::finishLayout() {
   };
   const auto rowId = findColumn(kPidTagLtpRowId);
   const auto rowVer = findColumn(kPidTagLtpRowVer);
-  if (rowId == columns.end() || rowId->ibData != 0) throw Error(ErrorKind::BadRequest, "table without PidTagLtpRowId at offset 0");
-  if (rowVer == columns.end() || rowVer->ibData != 4) throw Error(ErrorKind::BadRequest, "table without PidTagLtpRowVer at offset 4");
+  if (rowId == columns.end() || rowId->ibData != 0)
+    throw Error(ErrorKind::BadRequest, "table without PidTagLtpRowId at offset 0");
+  if (rowVer == columns.end() || rowVer->ibData != 4)
+    throw Error(ErrorKind::BadRequest, "table without PidTagLtpRowVer at offset 4");
 
   std::vector<const ColumnDesc*> byOffset;
   for (const ColumnDesc& c : columns) {
@@ -193,7 +200,8 @@ void TableContextBuilder::Impl::compact() {
     for (std::size_t k = 0; k < varCells.size(); ++k) {
       if (!cellExists(p, varBits[k])) continue;
       const std::uint32_t hnid = le::get<std::uint32_t>(p + varCells[k]);
-      if (hnid != 0 && (hnid & 0x1F) == 0) le::put<std::uint32_t>(p + varCells[k], heap.allocate(std::as_const(old).at(hnid)));
+      if (hnid != 0 && (hnid & 0x1F) == 0)
+        le::put<std::uint32_t>(p + varCells[k], heap.allocate(std::as_const(old).at(hnid)));
     }
   }
   garbage = 0;
@@ -204,7 +212,8 @@ TableContextBuilder::TableContextBuilder(std::vector<PropTag> tags) : impl_(std:
   if (std::find(tags.begin(), tags.end(), kPidTagLtpRowVer) == tags.end()) tags.push_back(kPidTagLtpRowVer);
   std::sort(tags.begin(), tags.end());
   if (std::adjacent_find(tags.begin(), tags.end()) != tags.end()) {
-    throw Error(ErrorKind::BadRequest, "column " + hexTag(*std::adjacent_find(tags.begin(), tags.end())) + " given twice");
+    throw Error(ErrorKind::BadRequest,
+                "column " + hexTag(*std::adjacent_find(tags.begin(), tags.end())) + " given twice");
   }
   if (tags.size() > kMaxColumns) throw Error(ErrorKind::BadRequest, "table with more than 255 columns");
   // RowId and RowVer first, then cells by size (8, 4, 2, 1), each size by tag.
@@ -267,14 +276,16 @@ void TableContextBuilder::setRowFrom(std::uint32_t rowId, It begin, It end) {
     const auto& [tag, value] = *it;
     if (findColumn(tag) == none) continue;
     if (value.type != tagType(tag)) {
-      throw Error(ErrorKind::BadRequest, "cell " + hexTag(tag) + " holds a value of type " + hexTag(static_cast<PropTag>(value.type)));
+      throw Error(ErrorKind::BadRequest,
+                  "cell " + hexTag(tag) + " holds a value of type " + hexTag(static_cast<PropTag>(value.type)));
     }
     value.validate();
     if (tag == kPidTagLtpRowVer) hasRowVer = true;
   }
 
   if (impl_->appendOnly && !impl_->index.empty() && rowId <= impl_->index.back().first) {
-    throw Error(ErrorKind::BadRequest, "row " + hexTag(rowId) + ": a table whose blocks are written takes only new rows with higher RowIds");
+    throw Error(ErrorKind::BadRequest,
+                "row " + hexTag(rowId) + ": a table whose blocks are written takes only new rows with higher RowIds");
   }
 
   Impl& impl = mutableImpl();
@@ -285,7 +296,8 @@ void TableContextBuilder::setRowFrom(std::uint32_t rowId, It begin, It end) {
                            [](const auto& e, std::uint32_t id) { return e.first < id; });
   }
   const bool replace = pos != index.end() && pos->first == rowId;
-  if (!replace && index.size() >= UINT32_MAX) throw Error(ErrorKind::BadRequest, "table with more than 4,294,967,295 rows");
+  if (!replace && index.size() >= UINT32_MAX)
+    throw Error(ErrorKind::BadRequest, "table with more than 4,294,967,295 rows");
 
   std::uint8_t* row;
   if (replace) {
@@ -338,7 +350,8 @@ bool TableContextBuilder::removeRow(std::uint32_t rowId) {
   const auto found = std::lower_bound(view.begin(), view.end(), rowId,
                                       [](const auto& e, std::uint32_t id) { return e.first < id; });
   if (found == view.end() || found->first != rowId) return false;
-  if (impl_->appendOnly) throw Error(ErrorKind::BadRequest, "row " + hexTag(rowId) + ": a table whose blocks are written keeps its rows");
+  if (impl_->appendOnly)
+    throw Error(ErrorKind::BadRequest, "row " + hexTag(rowId) + ": a table whose blocks are written keeps its rows");
   const auto offset = found - view.begin();
 
   Impl& impl = mutableImpl();

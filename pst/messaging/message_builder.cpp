@@ -27,8 +27,8 @@ std::string hex(std::uint32_t v, int width) {
 }
 
 [[noreturn]] void badValue(PropId id, const PropertyValue& v, const std::string& why) {
-  throw Error(ErrorKind::BadRequest, "property 0x" + hex(id, 4) + " of type 0x" + hex(static_cast<std::uint16_t>(v.type), 4) +
-              ": " + why);
+  throw Error(ErrorKind::BadRequest,
+              "property 0x" + hex(id, 4) + " of type 0x" + hex(static_cast<std::uint16_t>(v.type), 4) + ": " + why);
 }
 
 // Bytes a value occupies, for PidTagMessageSize and PidTagAttachSize.
@@ -83,9 +83,11 @@ PropId resolvePropertyKey(const PropertyKey& key, NameToIdMap& names) {
   if (const auto* named = std::get_if<NamedId>(&key)) return names.idFor(*named);
   if (const auto* named = std::get_if<NamedString>(&key)) return names.idFor(*named);
   const PropId id = std::get<PropId>(key);
-  if (id == 0 || id == 0xFFFF) throw Error(ErrorKind::BadRequest, "property id 0x" + hex(id, 4) + " is not a valid property id");
+  if (id == 0 || id == 0xFFFF)
+    throw Error(ErrorKind::BadRequest, "property id 0x" + hex(id, 4) + " is not a valid property id");
   if (id >= NameToIdMap::kFirstId && std::size_t{id} - NameToIdMap::kFirstId >= names.size())
-    throw Error(ErrorKind::BadRequest, "property id 0x" + hex(id, 4) + " is a named-property id this store never assigned");
+    throw Error(ErrorKind::BadRequest,
+                "property id 0x" + hex(id, 4) + " is a named-property id this store never assigned");
   return id;
 }
 

@@ -170,7 +170,8 @@ Folder& StoreImpl::normalFolder(FolderId nid, const char* what) {
 
 void StoreImpl::checkWritable() const {
   if (closed_) throw Error(ErrorKind::Closed, "the store is closed");
-  if (!failure_.empty()) throw Error(ErrorKind::Closed, "the store stopped accepting changes after a write failed: " + failure_);
+  if (!failure_.empty())
+    throw Error(ErrorKind::Closed, "the store stopped accepting changes after a write failed: " + failure_);
 }
 
 Folder& StoreImpl::addFolder(ndb::Nid nid, ndb::Nid parent, std::u16string name, std::u16string containerClass,

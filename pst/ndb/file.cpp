@@ -74,7 +74,8 @@ class PosixFile final : public File {
         if (errno == EINTR) continue;
         fail("read");
       }
-      if (n == 0) throw Error(ErrorKind::Corrupt, "short read in " + path_.string() + " at offset " + std::to_string(offset));
+      if (n == 0)
+        throw Error(ErrorKind::Corrupt, "short read in " + path_.string() + " at offset " + std::to_string(offset));
       p += n;
       left -= static_cast<std::size_t>(n);
       offset += static_cast<std::uint64_t>(n);
@@ -114,7 +115,9 @@ class PosixFile final : public File {
   void checkOpen() const {
     if (fd_ < 0) throw Error(ErrorKind::Closed, "file " + path_.string() + " is closed");
   }
-  [[noreturn]] void fail(const char* what) const { ndb::fail(errno, std::string("cannot ") + what + " " + path_.string()); }
+  [[noreturn]] void fail(const char* what) const {
+    ndb::fail(errno, std::string("cannot ") + what + " " + path_.string());
+  }
 
   int fd_;
   std::filesystem::path path_;

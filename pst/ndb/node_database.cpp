@@ -48,11 +48,13 @@ void validate(Nid nid, const NodeData& data, int depth, const Known& kept) {
     const auto& b = data.blocks[i];
     if (b.empty()) {
       const auto* previous = depth <= 1 && data.blocks.size() > 1 ? kept(nid) : nullptr;
-      if (!previous || i >= previous->size()) throw Error(ErrorKind::BadRequest, "node " + hex(nid) + ": empty data block");
+      if (!previous || i >= previous->size())
+        throw Error(ErrorKind::BadRequest, "node " + hex(nid) + ": empty data block");
       total += (*previous)[i].cb;
       continue;
     }
-    if (b.size() > kMaxBlockData) throw Error(ErrorKind::BadRequest, "node " + hex(nid) + ": data block over 8176 bytes");
+    if (b.size() > kMaxBlockData)
+      throw Error(ErrorKind::BadRequest, "node " + hex(nid) + ": data block over 8176 bytes");
     total += b.size();
   }
   if (total > 0xFFFFFFFFu) throw Error(ErrorKind::BadRequest, "node " + hex(nid) + ": data over 4 GB");
@@ -159,7 +161,8 @@ class NodeDatabaseImpl final : public NodeDatabase {
     if (failed_) {
       closed_ = true;
       file_.reset();
-      throw Error(ErrorKind::Closed, "node database not closed cleanly: an earlier write failed; the file holds the last commit");
+      throw Error(ErrorKind::Closed,
+                  "node database not closed cleanly: an earlier write failed; the file holds the last commit");
     }
     closing_ = true;  // the last commit leaves no room ahead, and gives back what is left
     if (space_.freeTailIntervals() > 0) changed_ = true;
@@ -174,7 +177,8 @@ class NodeDatabaseImpl final : public NodeDatabase {
 
   void checkUsable() const {
     if (closed_) throw Error(ErrorKind::Closed, "node database is closed");
-    if (failed_) throw Error(ErrorKind::Closed, "node database unusable after a failed write; the file holds the last commit");
+    if (failed_)
+      throw Error(ErrorKind::Closed, "node database unusable after a failed write; the file holds the last commit");
   }
 
   // Runs an operation that writes; a failure leaves memory and disk apart, so
@@ -310,7 +314,8 @@ class NodeDatabaseImpl final : public NodeDatabase {
       if (b.empty() && known && previous && i < previous->size()) {
         // Kept from the last put (checked by validate()).
         const KnownBlock& k = (*previous)[i];
-        if (!shareBlock(k.bid)) throw Error(ErrorKind::Corrupt, "block " + hex(k.bid) + " to keep is gone or shared too often");
+        if (!shareBlock(k.bid))
+          throw Error(ErrorKind::Corrupt, "block " + hex(k.bid) + " to keep is gone or shared too often");
         total += k.cb;
         bids.push_back(k.bid);
         known->push_back(k);
@@ -389,7 +394,9 @@ class NodeDatabaseImpl final : public NodeDatabase {
     }
     if (bid & 2) {
       const auto children = internalBlockReferences(readBlock(e));
-      if (!children) throw Error(ErrorKind::Corrupt, "internal block " + hex(bid) + " is not an XBLOCK, XXBLOCK, SLBLOCK or SIBLOCK");
+      if (!children)
+        throw Error(ErrorKind::Corrupt,
+                    "internal block " + hex(bid) + " is not an XBLOCK, XXBLOCK, SLBLOCK or SIBLOCK");
       for (std::uint64_t c : *children) freeTree(c);
     }
     bbt_.erase(bid);

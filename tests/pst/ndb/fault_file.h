@@ -157,13 +157,13 @@ class FaultFile final : public File {
 class FaultFileSystem final : public FileSystem {
  public:
   using Names = std::map<std::filesystem::path, std::shared_ptr<MemoryDisk>>;
-  Names names;         // as the running process sees them
-  Names durableNames;  // as of the last syncFolder()
-  std::uint64_t syncBudget = UINT64_MAX;     // given to each new file's disk
-  std::uint64_t renameBudget = UINT64_MAX;   // renames that may still happen
-  std::optional<ErrorKind> renameFails;      // renames fail with this kind
-  std::function<void()> beforeRename;        // another process at work meanwhile
-  std::vector<std::string> steps;            // "create P", "rename P Q", "sync folder P", "remove P"
+  Names names;                              // as the running process sees them
+  Names durableNames;                       // as of the last syncFolder()
+  std::uint64_t syncBudget = UINT64_MAX;    // given to each new file's disk
+  std::uint64_t renameBudget = UINT64_MAX;  // renames that may still happen
+  std::optional<ErrorKind> renameFails;     // renames fail with this kind
+  std::function<void()> beforeRename;       // another process at work meanwhile
+  std::vector<std::string> steps;           // "create P", "rename P Q", "sync folder P", "remove P"
 
   std::unique_ptr<File> createNew(const std::filesystem::path& path) override {
     check();

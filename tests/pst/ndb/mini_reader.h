@@ -39,9 +39,11 @@ inline void walkTree(const std::vector<std::uint8_t>& f, std::uint64_t ib, bool 
     if (level > 0) {
       walkTree(f, le::get<std::uint64_t>(p, at + 16), nbt, out, levels);
     } else if (nbt) {
-      out.nodes[static_cast<std::uint32_t>(le::get<std::uint64_t>(p, at))] = {le::get<std::uint64_t>(p, at + 8), le::get<std::uint64_t>(p, at + 16), le::get<std::uint32_t>(p, at + 24)};
+      out.nodes[static_cast<std::uint32_t>(le::get<std::uint64_t>(p, at))] = {
+          le::get<std::uint64_t>(p, at + 8), le::get<std::uint64_t>(p, at + 16), le::get<std::uint32_t>(p, at + 24)};
     } else {
-      out.blocks[le::get<std::uint64_t>(p, at)] = {le::get<std::uint64_t>(p, at + 8), le::get<std::uint16_t>(p, at + 16), le::get<std::uint16_t>(p, at + 18)};
+      out.blocks[le::get<std::uint64_t>(p, at)] = {
+          le::get<std::uint64_t>(p, at + 8), le::get<std::uint16_t>(p, at + 16), le::get<std::uint16_t>(p, at + 18)};
     }
   }
 }
