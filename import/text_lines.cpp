@@ -118,7 +118,9 @@ bool LineReader::atEnd() {
 
 QString LineReader::readLine() {
   QString line = readRawLine();
-  if (const std::size_t mark = vcard::lineMarkSize(Units(line), encoding_); mark > 0) line.remove(0, static_cast<qsizetype>(mark));
+  if (const std::size_t mark = vcard::lineMarkSize(Units(line), encoding_); mark > 0) {
+    line.remove(0, static_cast<qsizetype>(mark));
+  }
   return line;
 }
 

@@ -35,7 +35,9 @@ TextForm detectTextForm(std::span<const std::uint8_t> head);
 // Latin-1 characters that stand for them).
 template <class Unit>
 std::size_t lineMarkSize(std::basic_string_view<Unit> line, TextEncoding encoding) {
-  const auto at = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<Unit>>(line[i])); };
+  const auto at = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<Unit>>(line[i]));
+  };
   if (encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE)
     return !line.empty() && at(0) == 0xFEFF ? 1 : 0;
   return line.size() >= 3 && at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF ? 3 : 0;

@@ -298,7 +298,8 @@ TEST_F(ImportRunTest, LaterFailuresAreSkippedAndCounted) {
   // cards are accounted for: saved + not imported = found.
   EXPECT_TRUE(text.contains(split + ": 1 of 2 cards not imported (a card could not be read)")) << text.toStdString();
   EXPECT_TRUE(text.contains(gone + ": not imported (cannot be read: No such file or directory)")) << text.toStdString();
-  EXPECT_TRUE(text.contains(blank + ": not imported (its folder in the store could not be opened)")) << text.toStdString();
+  EXPECT_TRUE(text.contains(blank + ": not imported (its folder in the store could not be opened)"))
+      << text.toStdString();
   ASSERT_EQ(outcome.files.size(), 3u);
   for (const FileResult& file : outcome.files) EXPECT_EQ(file.saved + file.notImported, file.found);
   EXPECT_EQ(outcome.files[0].found, 2);

@@ -157,7 +157,8 @@ TEST(ImportCardSplitter, FindsTheCardsTheReaderFinds) {
       "BEGIN:vCard\r\nFN:A\r\nEND:vCard\r\nbegin:vcard\r\nFN:B\r\nend:vcard\r\n",
       "BEGIN:VCARD\nFN:A\nEND:VCARD\t\n\tBEGIN:VCARD\nFN:B\n  END:VCARD\n",
       "BEGIN:VCARD\nFN:A\nBEGIN:VCARD\nFN:B\nEND:VCARD\nBEGIN:VCARD\nFN:C\n",
-      "BEGIN:VCARD\nVERSION:2.1\nAGENT:\n\nBEGIN:VCARD\nFN:F\nEND:VCARD\nEMAIL:e\nEND:VCARD\nBEGIN:VCARD\nFN:N\nEND:VCARD\n",
+      "BEGIN:VCARD\nVERSION:2.1\nAGENT:\n\nBEGIN:VCARD\nFN:F\nEND:VCARD\nEMAIL:e\nEND:VCARD\n"
+      "BEGIN:VCARD\nFN:N\nEND:VCARD\n",
       "BEGIN:VCARD\nFN:A\nAGENT:BEGIN:VCARD\nFN:S\nEND:VCARD\nBEGIN:VCARD\nFN:N\nEND:VCARD\n",
       "BEGIN:VCARD\nNOTE:x\n AGENT:\nBEGIN:VCARD\nFN:B\nEND:VCARD\n",
       "BEGIN:VCARD\nNOTE:x\n \n\n AGENT:\nBEGIN:VCARD\nFN:B\nEND:VCARD\n",
@@ -170,8 +171,8 @@ TEST(ImportCardSplitter, FindsTheCardsTheReaderFinds) {
   for (const QByteArray& file : files) {
     SCOPED_TRACE(file.toStdString());
     for (const QByteArray& bytes : {file, Utf16LE(file, false)}) {
-      const std::vector<vcard::Card> read =
-          vcard::parseCards({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+      const std::vector<vcard::Card> read = vcard::parseCards(
+          {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
       TextEncoding encoding{};
       const QStringList cards = Split(ReadAll(bytes, 64 * 1024, &encoding));
       ASSERT_EQ(static_cast<std::size_t>(cards.size()), read.size());
