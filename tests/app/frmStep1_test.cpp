@@ -304,10 +304,11 @@ TEST_F(WindowFixture, DetailsCaptionSitsOnTheBorderAndTheControlsBelowIt) {
   EXPECT_GT(border.top(), caption.top());
   EXPECT_LT(border.top(), caption.bottom());
   EXPECT_LT(caption.right(), frame.width() / 2);
-  for (const QWidget* c : {static_cast<const QWidget*>(&w.LblCurrentDBX), static_cast<const QWidget*>(&w.LblProgessCurrent),
-                           static_cast<const QWidget*>(&w.Label1), static_cast<const QWidget*>(&w.Label2),
-                           static_cast<const QWidget*>(&w.ProgressBar1), static_cast<const QWidget*>(&w.ProgressBar2)}) {
-    EXPECT_GT(c->geometry().top(), caption.bottom()) << c->objectName().toStdString();
+  const QList<const QWidget*> inside = {&w.LblCurrentDBX, &w.LblProgessCurrent, &w.Label1,
+                                        &w.Label2,        &w.ProgressBar1,      &w.ProgressBar2};
+  for (const QWidget* c : inside) {
+    SCOPED_TRACE(inside.indexOf(c));
+    EXPECT_GT(c->geometry().top(), caption.bottom());
     EXPECT_GT(c->geometry().top(), border.top() + 1);
     EXPECT_TRUE(border.adjusted(2, 2, -2, -2).contains(c->geometry()));
   }
@@ -361,7 +362,8 @@ TEST_F(WindowFixture, DroppedFilesAndFoldersAreAddedAsTheAddButtonsAddThem) {
             "2 dropped item(s) not added: only vCard files (.vcf) and folders are taken.");
 
   // Neither the grid nor any other control takes a drop for itself.
-  for (const QWidget* child : w.findChildren<QWidget*>()) EXPECT_FALSE(child->acceptDrops()) << child->metaObject()->className();
+  for (const QWidget* child : w.findChildren<QWidget*>())
+    EXPECT_FALSE(child->acceptDrops()) << child->metaObject()->className();
   // A drag of nothing local is refused.
   EXPECT_EQ(DragAndDrop({QUrl("https://example.com/x.vcf")}), std::make_pair(false, false));
 }
@@ -384,7 +386,8 @@ TEST_F(WindowFixture, DropsAreRefusedWhileAnImportRuns) {
   QCoreApplication::processEvents();
   EXPECT_EQ(w.Files().Entries().size(), 1);
   // Once the run is over, the same drop is taken.
-  EXPECT_EQ(DragAndDrop({QUrl::fromLocalFile(QString::fromStdString(source.Path("b.vcf")))}), std::make_pair(true, true));
+  const QUrl b = QUrl::fromLocalFile(QString::fromStdString(source.Path("b.vcf")));
+  EXPECT_EQ(DragAndDrop({b}), std::make_pair(true, true));
   ASSERT_TRUE(WaitFor([&] { return w.Files().Entries().size() == 2; }));
 }
 

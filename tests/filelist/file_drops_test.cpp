@@ -26,9 +26,10 @@ struct DropFixture : ::testing::Test, test_support::WithApp {
 }  // namespace
 
 TEST_F(DropFixture, LocalPathsAreTakenAsTheFileSystemNamesThem) {
-  const DroppedItems items = LocalItems({QUrl("file:///home/ann/My%20Cards/a%23b.vcf"), QUrl("file:///home/ann/x/../y/"),
-                                         QUrl("file://localhost/srv/c.vcf"), QUrl("https://example.com/d.vcf"),
-                                         QUrl("file://fileserver/share/e.vcf")});
+  const DroppedItems items =
+      LocalItems({QUrl("file:///home/ann/My%20Cards/a%23b.vcf"), QUrl("file:///home/ann/x/../y/"),
+                  QUrl("file://localhost/srv/c.vcf"), QUrl("https://example.com/d.vcf"),
+                  QUrl("file://fileserver/share/e.vcf")});
   EXPECT_EQ(items.paths, QStringList({"/home/ann/My Cards/a#b.vcf", "/home/ann/x/../y/", "/srv/c.vcf"}));
   EXPECT_EQ(items.notLocal, 2);
 }
