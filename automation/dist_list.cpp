@@ -51,7 +51,9 @@ QString Q(const std::u16string& text) { return QString::fromStdU16String(text); 
 }  // namespace
 
 std::vector<std::uint8_t> WrappedContactEntryId(std::span<const std::uint8_t> contactEntryId, int emailSlot) {
-  std::vector<std::uint8_t> id(4, 0);  // flags
+  std::vector<std::uint8_t> id;
+  id.reserve(4 + sizeof kWrappedProvider + 1 + contactEntryId.size());
+  id.insert(id.end(), 4, 0);  // flags
   id.insert(id.end(), std::begin(kWrappedProvider), std::end(kWrappedProvider));
   id.push_back(static_cast<std::uint8_t>(kEmbeddedMessage | ((kFirstEmailIndex + emailSlot - 1) << 4) |
                                          kContactEntry));

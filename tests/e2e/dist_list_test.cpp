@@ -48,8 +48,9 @@ QJsonObject ListNamed(const QJsonArray& lists, const QString& name) {
   return {};
 }
 
-// "contact:Name" for a member pointing at a contact, "one-off:Name <address>" otherwise.
-QStringList Members(const QJsonObject& list, const char* array) {
+// "contact:Name" for a member pointing at a contact, "one-off:Name <address>"
+// otherwise, joined by "; ".
+std::string Members(const QJsonObject& list, const char* array) {
   QStringList out;
   for (const auto& m : list[array].toArray()) {
     const QJsonObject member = m.toObject();
@@ -60,7 +61,7 @@ QStringList Members(const QJsonObject& list, const char* array) {
                                        member["address"].toString());
     }
   }
-  return out;
+  return out.join("; ").toStdString();
 }
 
 const char kAnn[] = "6F1A2B3C-0000-4000-8000-00000000A001";
@@ -121,12 +122,12 @@ TEST(DistributionLists, GroupsBecomeListsWhateverTheirFileOrOrder) {
   const QJsonObject friends = ListNamed(lists, "Friends");
   EXPECT_EQ(friends["folder"].toString().section('/', 1), CardTree::StoreFolderOf(groups));
   EXPECT_EQ(Members(friends, "members"),
-            (QStringList{"contact:Ann Archer", "contact:Bob Baker", "one-off:carol@example.org <carol@example.org>"}));
+            "contact:Ann Archer; contact:Bob Baker; one-off:carol@example.org <carol@example.org>");
   EXPECT_EQ(Members(friends, "one_offs"),
-            (QStringList{"one-off:Ann Archer <ann@example.org>", "one-off:Bob Baker <bob@example.org>",
-                         "one-off:carol@example.org <carol@example.org>"}));
-  EXPECT_EQ(Members(ListNamed(lists, "Team"), "members"), (QStringList{"contact:Cid Chen", "contact:Ann Archer"}));
-  EXPECT_EQ(Members(ListNamed(lists, "Strangers"), "members"), QStringList{"contact:Ann Archer"});
+            "one-off:Ann Archer <ann@example.org>; one-off:Bob Baker <bob@example.org>; "
+            "one-off:carol@example.org <carol@example.org>");
+  EXPECT_EQ(Members(ListNamed(lists, "Team"), "members"), "contact:Cid Chen; contact:Ann Archer");
+  EXPECT_EQ(Members(ListNamed(lists, "Strangers"), "members"), "contact:Ann Archer");
 
   // Outlook's own list: the same properties of the same types, the same
   // icon, file-as kind, member entry forms and checksum rule.
