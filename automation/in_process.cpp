@@ -84,6 +84,8 @@ class InProcessItem : public ContactItem {
       saved_ = true;
       return;
     }
+    // The store takes the converted values over, so a photo is copied once
+    // (into the message), not twice; the card stays whole should saving fail.
     const pst::MessageId id = Writing(QStringLiteral("Cannot save the contact in %1").arg(store_->path),
                                       [&] { return file.addMessage(folder_, ToMessage(card_->contact)); });
     saved_ = true;
