@@ -67,6 +67,26 @@ std::uint32_t DistListChecksum(const std::vector<ListMember>& members) {
   return crc;
 }
 
+std::vector<std::vector<ListMember>> InOutlookSizedRuns(std::vector<ListMember> members) {
+  std::vector<std::vector<ListMember>> runs(1);
+  std::size_t entryIds = 4;
+  std::size_t oneOffs = 4;
+  for (ListMember& member : members) {
+    const std::size_t entryId = 4 + member.entryId.size();
+    const std::size_t oneOff = 4 + member.oneOff.size();
+    if (!runs.back().empty() &&
+        (entryIds + entryId >= kMemberArrayLimit || oneOffs + oneOff >= kMemberArrayLimit)) {
+      runs.emplace_back();
+      entryIds = 4;
+      oneOffs = 4;
+    }
+    entryIds += entryId;
+    oneOffs += oneOff;
+    runs.back().push_back(std::move(member));
+  }
+  return runs;
+}
+
 pst::Message ToDistListMessage(const std::u16string& name, const std::vector<ListMember>& members) {
   pst::Message message;
   auto& p = message.properties;
@@ -144,11 +164,25 @@ DistListReport DistributionLists::complete(pst::Store& store) {
         problem(member, QStringLiteral("no contact of this import has this UID"));
       }
     }
-    try {
-      store.addMessage(list.folder, ToDistListMessage(list.name, members));
-      ++report.saved;
-    } catch (const pst::Error& e) {
-      problem(u"", QStringLiteral("the list could not be saved: %1").arg(QString::fromStdString(e.what())));
+    // A group larger than one Outlook list becomes several, numbered.
+    const std::size_t kept = members.size();
+    const auto runs = InOutlookSizedRuns(std::move(members));
+    if (runs.size() > 1) {
+      problem(u"", QStringLiteral("%1 members are more than one Outlook list holds: saved as %2 lists, "
+                                  "\"%3 (1)\" to \"%3 (%2)\"")
+                       .arg(kept)
+                       .arg(runs.size())
+                       .arg(Q(list.name)));
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+      const std::u16string name =
+          runs.size() == 1 ? list.name : list.name + u" (" + QString::number(i + 1).toStdU16String() + u")";
+      try {
+        store.addMessage(list.folder, ToDistListMessage(name, runs[i]));
+        ++report.saved;
+      } catch (const pst::Error& e) {
+        problem(u"", QStringLiteral("\"%1\" could not be saved: %2").arg(Q(name), QString::fromStdString(e.what())));
+      }
     }
   }
   return report;

@@ -27,6 +27,11 @@ struct ListMember {
 std::vector<std::uint8_t> WrappedContactEntryId(std::span<const std::uint8_t> contactEntryId, int emailSlot);
 // PidLidDistributionListChecksum: the CRC-32 of the member entry IDs.
 std::uint32_t DistListChecksum(const std::vector<ListMember>& members);
+// Outlook keeps each member array of a list below 15,000 bytes (MS-OXOCNTC
+// 2.2.2.2.1-2), counted as stored: a count, an offset per value, the values.
+inline constexpr std::size_t kMemberArrayLimit = 15000;
+// The members in order, cut into runs whose arrays each stay below the limit.
+std::vector<std::vector<ListMember>> InOutlookSizedRuns(std::vector<ListMember> members);
 // The list message: name, file-as, icon and the member arrays.
 pst::Message ToDistListMessage(const std::u16string& name, const std::vector<ListMember>& members);
 

@@ -228,7 +228,7 @@ QString ImportRun::CompletionText() const {
   if (!outcome_.listProblems.isEmpty()) {
     text += outcome_.listMembersMissing > 0
                 ? QStringLiteral("\n\nList members not found: %1.").arg(outcome_.listMembersMissing)
-                : QStringLiteral("\n\nDistribution lists incomplete:");
+                : QStringLiteral("\n\nDistribution lists:");
     for (const QString& problem : outcome_.listProblems) text += QStringLiteral("\n") + problem;
   }
   if (!outcome_.storeRemoved) {

@@ -51,5 +51,27 @@ TEST(DistListMembers, UidsAndMailtoAsMembersWriteThem) {
   EXPECT_EQ(vcard::mailtoAddress(u"mailto:"), std::nullopt);
 }
 
+TEST(DistListMembers, AGroupLargerThanOneListIsCutIntoListsOutlookAccepts) {
+  std::vector<ListMember> members;
+  for (int i = 0; i < 400; ++i) {
+    const std::u16string address = u"member" + QString::number(i).toStdU16String() + u"@example.org";
+    members.push_back({vcard::oneOffEntryId(address, u"SMTP", address), vcard::oneOffEntryId(address, u"SMTP", address)});
+  }
+  const auto runs = InOutlookSizedRuns(members);
+  ASSERT_GT(runs.size(), 1u);
+  std::vector<ListMember> joined;
+  for (const auto& run : runs) {
+    std::size_t size = 4;
+    for (const ListMember& member : run) size += 4 + member.oneOff.size();
+    EXPECT_LT(size, kMemberArrayLimit);
+    // Full, not a few members each: the next member would not have fitted.
+    if (&run != &runs.back()) EXPECT_GE(size + 4 + members[0].oneOff.size(), kMemberArrayLimit);
+    joined.insert(joined.end(), run.begin(), run.end());
+  }
+  ASSERT_EQ(joined.size(), members.size());
+  for (std::size_t i = 0; i < members.size(); ++i) EXPECT_EQ(joined[i].oneOff, members[i].oneOff);
+  EXPECT_EQ(InOutlookSizedRuns({}).size(), 1u);  // an empty group is one empty list
+}
+
 }  // namespace
 }  // namespace quillonet::automation
