@@ -65,7 +65,9 @@ TEST(DistListMembers, AGroupLargerThanOneListIsCutIntoListsOutlookAccepts) {
     for (const ListMember& member : run) size += 4 + member.oneOff.size();
     EXPECT_LT(size, kMemberArrayLimit);
     // Full, not a few members each: the next member would not have fitted.
-    if (&run != &runs.back()) EXPECT_GE(size + 4 + members[0].oneOff.size(), kMemberArrayLimit);
+    if (&run != &runs.back()) {
+      EXPECT_GE(size + 4 + members[0].oneOff.size(), kMemberArrayLimit);
+    }
     joined.insert(joined.end(), run.begin(), run.end());
   }
   ASSERT_EQ(joined.size(), members.size());
