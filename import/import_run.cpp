@@ -115,7 +115,8 @@ void ImportRun::CmdExtractDBX_Click() {
     return;
   }
   outcome_.status = RunOutcome::Status::Completed;
-  view_.showMessage(AppTitle(), CompletionText(), QString());
+  // Every list problem is named in the details: there may be hundreds.
+  view_.showMessage(AppTitle(), CompletionText(), outcome_.listProblems.join(QLatin1Char('\n')));
 }
 
 bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& storeID) {
@@ -225,11 +226,10 @@ QString ImportRun::CompletionText() const {
     if (outcome_.cardsFailed > 0) missing << Counted(outcome_.cardsFailed, "card", "cards");
     text += QStringLiteral("\n\nCould not be imported: %1.").arg(missing.join(QStringLiteral(" and ")));
   }
-  if (!outcome_.listProblems.isEmpty()) {
-    text += outcome_.listMembersMissing > 0
-                ? QStringLiteral("\n\nList members not found: %1.").arg(outcome_.listMembersMissing)
-                : QStringLiteral("\n\nDistribution lists:");
-    for (const QString& problem : outcome_.listProblems) text += QStringLiteral("\n") + problem;
+  if (outcome_.listMembersMissing > 0) {
+    text += QStringLiteral("\n\nList members not found: %1 (named in the details).").arg(outcome_.listMembersMissing);
+  } else if (!outcome_.listProblems.isEmpty()) {
+    text += QStringLiteral("\n\nDistribution lists: see the details.");
   }
   if (!outcome_.storeRemoved) {
     text += QStringLiteral("\n\nThe file could not be completed: %1").arg(outcome_.removeFailure);

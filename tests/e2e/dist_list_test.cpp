@@ -103,7 +103,7 @@ TEST(DistributionLists, GroupsBecomeListsWhateverTheirFileOrOrder) {
 
   // Counted apart from the contacts; the missing member named with its list and file.
   EXPECT_TRUE(err.contains("3 contacts and 3 lists saved")) << err.toStdString();
-  EXPECT_TRUE(err.contains("List members not found: 1.")) << err.toStdString();
+  EXPECT_TRUE(err.contains("List members not found: 1 (named in the details).")) << err.toStdString();
   EXPECT_TRUE(err.contains(QString("List \"Strangers\" (%1): member urn:uuid:%2: no contact of this import has this UID")
                                .arg(strangers, kNobody)))
       << err.toStdString();
