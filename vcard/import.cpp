@@ -1,4 +1,4 @@
-// importFile: read a .vcf file of one card and convert it.
+// importFile, importCard: read a .vcf file of one card and convert it.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "vcard/contact.h"
+#include "vcard/group.h"
 #include "vcard/reader.h"
 
 namespace vcard {
@@ -54,7 +55,9 @@ std::vector<std::uint8_t> readWhole(const std::filesystem::path& path) {
 
 }  // namespace
 
-ContactItem importFile(const std::filesystem::path& path) {
+namespace {
+
+Card onlyCard(const std::filesystem::path& path) {
   const std::vector<std::uint8_t> bytes = readWhole(path);
   std::vector<Card> cards = parseCards(bytes);
   if (cards.empty()) throw Error("The file " + path.string() + " holds no vCard (no BEGIN:VCARD line).");
@@ -63,7 +66,13 @@ ContactItem importFile(const std::filesystem::path& path) {
     throw Error("The file " + path.string() + " holds " + std::to_string(cards.size()) +
                 " cards; a contact takes one, so the file must be imported card by card.");
   }
-  return toContact(std::move(cards.front()));
+  return std::move(cards.front());
 }
+
+}  // namespace
+
+ContactItem importFile(const std::filesystem::path& path) { return toContact(onlyCard(path)); }
+
+ImportedCard importCard(const std::filesystem::path& path) { return toImportedCard(onlyCard(path)); }
 
 }  // namespace vcard
