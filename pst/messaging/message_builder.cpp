@@ -3,6 +3,7 @@
 #include "pst/messaging/message_builder.h"
 
 #include <chrono>
+#include <algorithm>
 #include <limits>
 #include <string>
 #include <type_traits>
@@ -69,6 +70,53 @@ std::map<ltp::PropTag, PropertyValue> rowCells(const ltp::PropertyContextBuilder
   return cells;
 }
 
+// Outlook stores a message's subject as 0x01, 1 + the length of its prefix
+// ("RE: "), then the whole text; PidTagSubjectPrefix and
+// PidTagNormalizedSubject are derived from it when read, never stored.
+void storeSubject(ltp::PropertyContextBuilder& pc) {
+  const PropId subjectId = ltp::tagId(tags::Subject), prefixId = ltp::tagId(tags::SubjectPrefix),
+               normalizedId = ltp::tagId(tags::NormalizedSubject);
+  auto text = [&](PropId id) -> const PropertyValue* {
+    const PropertyValue* v = pc.find(id);
+    return v != nullptr && (v->type == PropType::String || v->type == PropType::String8) ? v : nullptr;
+  };
+  const PropertyValue* subject = text(subjectId);
+  const PropertyValue* normalized = text(normalizedId);
+  const PropertyValue* given = subject != nullptr ? subject : normalized;
+  if (given == nullptr) {
+    pc.remove(prefixId);
+    pc.remove(normalizedId);
+    return;
+  }
+  const PropType type = given->type;
+  const std::size_t unit = type == PropType::String ? 2 : 1;
+  const PropertyValue* prefix = text(prefixId);
+  if (prefix != nullptr && prefix->type != type) prefix = nullptr;
+
+  std::vector<std::uint8_t> whole;
+  if (subject == nullptr && prefix != nullptr) whole = prefix->data;  // only the normalized part was given
+  whole.insert(whole.end(), given->data.begin(), given->data.end());
+  std::size_t prefixUnits = 0;
+  if (prefix != nullptr && prefix->data.size() <= whole.size() &&
+      std::equal(prefix->data.begin(), prefix->data.end(), whole.begin()))
+    prefixUnits = prefix->data.size() / unit;
+  if (prefixUnits >= (unit == 2 ? 0xFFFFu : 0xFFu)) prefixUnits = 0;
+
+  std::vector<std::uint8_t> data;
+  data.reserve(2 * unit + whole.size());
+  if (unit == 2) {
+    le::append<std::uint16_t>(data, 0x0001);
+    le::append<std::uint16_t>(data, static_cast<std::uint16_t>(prefixUnits + 1));
+  } else {
+    data.push_back(0x01);
+    data.push_back(static_cast<std::uint8_t>(prefixUnits + 1));
+  }
+  data.insert(data.end(), whole.begin(), whole.end());
+  pc.remove(prefixId);
+  pc.remove(normalizedId);
+  pc.set(subjectId, PropertyValue{type, std::move(data)});
+}
+
 }  // namespace
 
 void checkPropertyValue(PropId id, const PropertyValue& v) {
@@ -122,6 +170,8 @@ BuiltMessage MessageBuilder::buildFrom(M&& message) const {
       ltp::PropertyContextBuilder apc = propertiesOf(attachment.properties);
       setIfAbsent(apc, tags::AttachMethod, PropertyValue::integer32(tags::ATTACH_BY_VALUE));
       setIfAbsent(apc, tags::RenderingPosition, PropertyValue::integer32(-1));
+      setIfAbsent(apc, tags::CreationTime, PropertyValue::time(env_.now));
+      setIfAbsent(apc, tags::LastModificationTime, PropertyValue::time(env_.now));
       const std::uint64_t size = propertiesSize(apc) + 8;  // + PidTagAttachSize itself
       apc.set(ltp::tagId(tags::AttachSize), PropertyValue::integer32(clampedInt32(size)));
       attachmentsSize += size;
@@ -139,13 +189,13 @@ BuiltMessage MessageBuilder::buildFrom(M&& message) const {
   // What every message carries; the caller's values win where given.
   setIfAbsent(pc, tags::MessageClass, PropertyValue::string(u"IPM.Note"));
   setIfAbsent(pc, tags::MessageFlags, PropertyValue::integer32(tags::MSGFLAG_READ));
-  setIfAbsent(pc, tags::MessageStatus, PropertyValue::integer32(0));
   setIfAbsent(pc, tags::Importance, PropertyValue::integer32(1));
   setIfAbsent(pc, tags::Sensitivity, PropertyValue::integer32(0));
   setIfAbsent(pc, tags::CreationTime, PropertyValue::time(env_.now));
   setIfAbsent(pc, tags::LastModificationTime, PropertyValue::time(env_.now));
+  setIfAbsent(pc, tags::ClientSubmitTime, PropertyValue::time(env_.now));
+  setIfAbsent(pc, tags::MessageDeliveryTime, PropertyValue::time(env_.now));
   setIfAbsent(pc, tags::SearchKey, PropertyValue::binary(env_.randomKey()));
-  setIfAbsent(pc, tags::RecordKey, PropertyValue::binary(env_.randomKey()));
   std::int32_t flags = int32Of(pc, tags::MessageFlags, tags::MSGFLAG_READ);
   if (message.attachments.empty()) {
     flags &= ~tags::MSGFLAG_HASATTACH;
@@ -153,7 +203,13 @@ BuiltMessage MessageBuilder::buildFrom(M&& message) const {
     flags |= tags::MSGFLAG_HASATTACH;
   }
   pc.set(ltp::tagId(tags::MessageFlags), PropertyValue::integer32(flags));
-  pc.set(ltp::tagId(tags::HasAttachments), PropertyValue::boolean(!message.attachments.empty()));
+  // What the store computes when a message is read: Outlook stores none of
+  // these in the message, and the status only in the contents-table row.
+  const std::int32_t status = int32Of(pc, tags::MessageStatus, 0);
+  storeSubject(pc);
+  pc.remove(ltp::tagId(tags::MessageStatus));
+  pc.remove(ltp::tagId(tags::HasAttachments));
+  pc.remove(ltp::tagId(tags::RecordKey));
   pc.set(ltp::tagId(tags::MessageSize), PropertyValue::integer32(0));
   pc.set(ltp::tagId(tags::MessageSize),
          PropertyValue::integer32(clampedInt32(propertiesSize(pc) + attachmentsSize)));
@@ -161,6 +217,7 @@ BuiltMessage MessageBuilder::buildFrom(M&& message) const {
   BuiltMessage built;
   built.read = (flags & tags::MSGFLAG_READ) != 0;
   built.contentsRow = rowCells(pc, templates::contentsColumns());
+  built.contentsRow.insert_or_assign(tags::MessageStatus, PropertyValue::integer32(status));
   built.node = pc.build(subnodes);
   return built;
 }
