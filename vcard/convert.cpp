@@ -8,6 +8,7 @@
 #include "vcard/date.h"
 #include "vcard/entry_id.h"
 #include "vcard/mapi.h"
+#include "vcard/rendering.h"
 #include "vcard/text.h"
 
 namespace vcard {
@@ -36,13 +37,24 @@ using detail::equalsNoCase;
 #define VCARD_SLOTS(X)                                                                  \
   X(MessageClass, T, tag::MessageClass)                                                 \
   X(Subject, T, tag::Subject)                                                           \
-  X(SubjectPrefix, T, tag::SubjectPrefix)                                               \
-  X(NormalizedSubject, T, tag::NormalizedSubject)                                       \
   X(ConversationTopic, T, tag::ConversationTopic)                                       \
   X(DisplayName, T, tag::DisplayName)                                                   \
   X(MessageFlags, T, tag::MessageFlags)                                                 \
+  X(IconIndex, T, tag::IconIndex)                                                       \
+  X(MessageLocaleId, T, tag::MessageLocaleId)                                           \
   X(Sensitivity, T, tag::Sensitivity)                                                   \
   X(Private, C, lid::Private)                                                           \
+  X(ReminderSet, C, lid::ReminderSet)                                                   \
+  X(ReminderDelta, C, lid::ReminderDelta)                                               \
+  X(AgingDontAgeMe, C, lid::AgingDontAgeMe)                                             \
+  X(SideEffects, C, lid::SideEffects)                                                   \
+  X(TaskMode, C, lid::TaskMode)                                                         \
+  X(CurrentVersion, C, lid::CurrentVersion)                                             \
+  X(CurrentVersionName, C, lid::CurrentVersionName)                                     \
+  X(SmartNoAttach, C, lid::SmartNoAttach)                                               \
+  X(ContactCharacterSet, A, lid::ContactCharacterSet)                                   \
+  X(ContactItemData, A, lid::ContactItemData)                                           \
+  X(AutoLog, A, lid::AutoLog)                                                           \
   X(Body, T, tag::Body)                                                                 \
   X(InternetCodepage, T, tag::InternetCodepage)                                         \
   X(Surname, T, tag::Surname)                                                           \
@@ -54,6 +66,7 @@ using detail::equalsNoCase;
   X(Nickname, T, tag::Nickname)                                                         \
   X(FileUnder, A, lid::FileUnder)                                                       \
   X(FileUnderId, A, lid::FileUnderId)                                                   \
+  X(FileUnderList, A, lid::FileUnderList)                                               \
   X(YomiFirstName, A, lid::YomiFirstName)                                               \
   X(YomiLastName, A, lid::YomiLastName)                                                 \
   X(YomiCompanyName, A, lid::YomiCompanyName)                                           \
@@ -75,6 +88,7 @@ using detail::equalsNoCase;
   X(WeddingAnniversaryLocal, A, lid::WeddingAnniversaryLocal)                           \
   X(PersonalHomePage, T, tag::PersonalHomePage)                                         \
   X(BusinessHomePage, T, tag::BusinessHomePage)                                         \
+  X(Html, A, lid::Html)                                                                 \
   X(InstantMessagingAddress, A, lid::InstantMessagingAddress)                           \
   X(Keywords, K, 0)                                                                     \
   X(UserX509Certificate, A, lid::UserX509Certificate)                                   \
@@ -159,6 +173,7 @@ using detail::equalsNoCase;
   X(Fax3OriginalEntryId, A, lid::Fax1OriginalEntryId + 0x20)                            \
   X(AddressBookProviderEmailList, A, lid::AddressBookProviderEmailList)                 \
   X(AddressBookProviderArrayType, A, lid::AddressBookProviderArrayType)                 \
+  X(EmailDisplayNameList, A, lid::EmailDisplayNameList)                                 \
   X(HasPicture, A, lid::HasPicture)
 
 enum class S : int {
@@ -280,6 +295,52 @@ std::u16string withoutScheme(std::u16string_view value, std::initializer_list<st
   return trimmed(value);
 }
 
+// The name without a leading title ("Dr. Jane Doe" -> "Jane Doe"), as
+// Outlook composes the subject and the e-mail display names.
+std::u16string withoutTitle(std::u16string_view name, std::u16string_view title) {
+  if (title.empty() || name.size() <= title.size() || name.substr(0, title.size()) != title ||
+      !isBlank(name[title.size()]))
+    return std::u16string(name);
+  return trimmed(name.substr(title.size()));
+}
+
+// Outlook's initials: the first letter of every word of the names, each with
+// a dot; a hyphenated word keeps its hyphen ("Jean-Luc" -> "J.-L."), words
+// in parentheses count as one.
+std::u16string initialsOf(std::initializer_list<const std::u16string*> names) {
+  std::u16string out;
+  for (const std::u16string* name : names) {
+    std::u16string_view rest = *name;
+    for (;;) {
+      while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
+      if (rest.empty()) break;
+      std::size_t end = 0;
+      if (rest.front() == u'(') {
+        end = rest.find(u')');
+        end = end == std::u16string_view::npos ? rest.size() : end + 1;
+      } else {
+        while (end < rest.size() && !isBlank(rest[end])) ++end;
+      }
+      std::u16string_view word = rest.substr(0, end);
+      rest.remove_prefix(end);
+      bool first = true;
+      while (!word.empty()) {
+        const std::size_t hyphen = word.find(u'-');
+        std::u16string_view part = word.substr(0, hyphen);
+        word = hyphen == std::u16string_view::npos ? std::u16string_view() : word.substr(hyphen + 1);
+        while (!part.empty() && std::u16string_view(u"([{\"'").find(part.front()) != std::u16string_view::npos)
+          part.remove_prefix(1);
+        if (part.empty()) continue;
+        if (!first) out += u'-';
+        out += part.front();
+        out += u'.';
+        first = false;
+      }
+    }
+  }
+  return out;
+}
+
 class Converter {
  public:
   Converter(const Card& card, bool ownsCard) : card_(card), ownsCard_(ownsCard) {
@@ -307,10 +368,12 @@ class Converter {
     set(s, std::move(text));
     return true;
   }
-  const std::u16string* textOf(S s) const {
+  template <typename T>
+  const T* valueOf(S s) const {
     const auto& v = slots_[static_cast<int>(s)];
-    return v ? std::get_if<std::u16string>(&*v) : nullptr;
+    return v ? std::get_if<T>(&*v) : nullptr;
   }
+  const std::u16string* textOf(S s) const { return valueOf<std::u16string>(s); }
 
   std::u16string label(const CardProperty& p) const {
     if (p.group.empty()) return {};
@@ -338,7 +401,6 @@ class Converter {
   std::vector<std::u16string> nicknames, categories, children, notes, emails;
   std::vector<std::vector<std::uint8_t>> certificates;
   std::vector<std::uint8_t> photo;
-  std::string photoMediaType;
   bool showAsCompany = false;
   std::optional<std::u16string> fileAs;
 
@@ -354,7 +416,7 @@ class Converter {
   void finishNames();
   void finishAddresses();
   void finishEmails();
-  void finishFaxes(const std::u16string& displayName);
+  void finishFormFields();
   std::optional<Attachment> photoAttachment();
 
   const Card& card_;
@@ -659,7 +721,6 @@ void onPhoto(Converter& c, const CardProperty& p) {
     c.photo = std::move(*const_cast<CardProperty&>(p).binary);
   else
     c.photo = *p.binary;
-  c.photoMediaType = p.mediaType;
 }
 
 void onKey(Converter& c, const CardProperty& p) {
@@ -802,15 +863,13 @@ void Converter::finishNames() {
     for (S s : {S::BusinessTelephoneNumber, S::HomeTelephoneNumber, S::MobileTelephoneNumber,
                 S::OtherTelephoneNumber, S::PrimaryTelephoneNumber})
       if (display.empty()) display = text(s);
-  for (S s : {S::DisplayName, S::NormalizedSubject, S::ConversationTopic, S::Subject}) set(s, display);
-  set(S::SubjectPrefix, std::u16string());
+  set(S::DisplayName, display);
+  const std::u16string subject = withoutTitle(display, text(S::DisplayNamePrefix));
+  set(S::Subject, subject);
+  set(S::ConversationTopic, subject);
 
   if (!nicknames.empty()) setText(S::Nickname, join(nicknames, u", "));
-
-  std::u16string initials;
-  for (const std::u16string* part : {&given, &middle, &surname})
-    if (!part->empty()) initials += std::u16string(1, (*part)[0]) + u".";
-  setText(S::Initials, initials);
+  setText(S::Initials, initialsOf({&given, &middle, &surname}));
 
   // File as: "Surname, Given Middle" while there is a name.
   const std::u16string right = join({given, middle}, u" ");
@@ -871,7 +930,7 @@ void Converter::finishAddresses() {
 }
 
 void Converter::finishEmails() {
-  const std::u16string display = *textOf(S::DisplayName);
+  const std::u16string display = *textOf(S::Subject);
   std::vector<std::int32_t> list;
   std::int32_t bits = 0;
   for (std::size_t n = 0; n < emails.size() && n < 3; ++n) {
@@ -890,11 +949,13 @@ void Converter::finishEmails() {
   // Fax numbers are address book entries too: slots 3, 4, 5.
   constexpr S kFaxes[] = {S::BusinessFaxNumber, S::HomeFaxNumber, S::PrimaryFaxNumber};
   for (int n = 0; n < 3; ++n) {
-    const std::u16string* number = textOf(kFaxes[n]);
-    if (!number) continue;
     const S first = S::Fax1AddressType + n * kFaxStride;
+    set(first, std::u16string(u"FAX"));  // Outlook's default, with or without a number
+    const std::u16string* number = textOf(kFaxes[n]);
+    // A fax address needs a number to dial.
+    if (!number || std::none_of(number->begin(), number->end(), [](char16_t c) { return c >= u'0' && c <= u'9'; }))
+      continue;
     const std::u16string address = display + u"@" + *number;
-    set(first, std::u16string(u"FAX"));
     set(first + 1, address);
     set(first + 2, display);
     set(first + 3, oneOffEntryId(display, u"FAX", address));
@@ -909,36 +970,77 @@ void Converter::finishEmails() {
 
 std::optional<Attachment> Converter::photoAttachment() {
   if (photo.empty()) return std::nullopt;
-  // Trust the bytes over the declared type.
-  std::u16string mime = u"image/jpeg";
-  auto starts = [&](std::initializer_list<std::uint8_t> magic) {
-    return photo.size() >= magic.size() && std::equal(magic.begin(), magic.end(), photo.begin());
-  };
-  if (starts({0x89, 0x50, 0x4E, 0x47})) mime = u"image/png";
-  else if (starts({0x47, 0x49, 0x46, 0x38})) mime = u"image/gif";
-  else if (starts({0x42, 0x4D})) mime = u"image/bmp";
-  // Outlook finds the contact picture by this name, whatever the format.
+  // As Outlook makes it: found by this name whatever the format, an empty
+  // short file name, shown (Outlook's lists leave it out by
+  // PidLidSmartNoAttach on the contact), and the "no exception" times.
   const std::u16string name = u"ContactPicture.jpg";
+  const FileTime never = fileTimeOf(4501, 1, 1);
   Attachment a;
   a.properties = {
       {std::uint16_t{tag::AttachMethod}, std::int32_t{1}},
       {std::uint16_t{tag::AttachDataBinary}, std::move(photo)},
+      {std::uint16_t{tag::AttachEncoding}, std::vector<std::uint8_t>()},
       {std::uint16_t{tag::AttachExtension}, std::u16string(u".jpg")},
-      {std::uint16_t{tag::AttachFilename}, name},
+      {std::uint16_t{tag::AttachFilename}, std::u16string()},
       {std::uint16_t{tag::AttachLongFilename}, name},
       {std::uint16_t{tag::DisplayName}, name},
-      {std::uint16_t{tag::AttachMimeTag}, mime},
+      {std::uint16_t{tag::AttachRendering}, photoRendering()},
       {std::uint16_t{tag::RenderingPosition}, std::int32_t{-1}},
-      {std::uint16_t{tag::AttachmentHidden}, true},
+      {std::uint16_t{tag::AttachFlags}, std::int32_t{0}},
+      {std::uint16_t{tag::AttachmentLinkId}, std::int32_t{0}},
+      {std::uint16_t{tag::ExceptionStartTime}, never},
+      {std::uint16_t{tag::ExceptionEndTime}, never},
+      {std::uint16_t{tag::AttachmentFlags}, std::int32_t{0}},
+      {std::uint16_t{tag::AttachmentHidden}, false},
       {std::uint16_t{tag::AttachmentContactPhoto}, true},
   };
   return a;
+}
+
+// Which address, e-mail and phone fields Outlook's contact form shows
+// (PidLidContactItemData): the mailing address, else the first address the
+// card has in the form's order (business, home, other), else business;
+// e-mail 1; and the form's default phones: business, home, business fax, mobile.
+void Converter::finishFormFields() {
+  std::int32_t address = 2;  // 1 home, 2 business, 3 other, as PidLidPostalAddressId
+  if (const auto* mailing = valueOf<std::int32_t>(S::PostalAddressId); mailing && *mailing != 0) {
+    address = *mailing;
+  } else {
+    for (int g : {Work, Home, Other})
+      if (addresses[g]) {
+        address = g + 1;
+        break;
+      }
+  }
+  set(S::ContactItemData, std::vector<std::int32_t>{address, static_cast<std::int32_t>(lid::Email1DisplayName),
+                                                    tag::BusinessTelephoneNumber, tag::HomeTelephoneNumber,
+                                                    tag::BusinessFaxNumber, tag::MobileTelephoneNumber});
+  // The form's one web page field shows PidLidHtml.
+  if (const std::u16string* page = textOf(S::BusinessHomePage) ? textOf(S::BusinessHomePage) : textOf(S::PersonalHomePage))
+    set(S::Html, *page);
 }
 
 ContactItem Converter::run() {
   set(S::MessageClass, std::u16string(u"IPM.Contact"));
   set(S::MessageFlags, std::int32_t{1});  // read
   set(S::Sensitivity, std::int32_t{0});
+  // What Outlook 2013 stores on every contact it makes.
+  set(S::IconIndex, std::int32_t{512});  // the contact icon
+  set(S::MessageLocaleId, std::int32_t{1033});
+  set(S::Private, false);
+  set(S::ReminderSet, false);
+  set(S::ReminderDelta, std::int32_t{0});
+  set(S::AgingDontAgeMe, false);
+  set(S::SideEffects, std::int32_t{0x51});  // seOpenToDelete | seOpenToCopy | seOpenToMove
+  set(S::TaskMode, std::int32_t{0});
+  set(S::CurrentVersion, std::int32_t{154420});
+  set(S::CurrentVersionName, std::u16string(u"15.0"));
+  set(S::ContactCharacterSet, std::int32_t{256});
+  set(S::AutoLog, false);
+  set(S::FileUnderList, std::vector<std::int32_t>{0x8017, 0x8037, tag::CompanyName, 0x8019, 0x8018});
+  set(S::EmailDisplayNameList, std::vector<std::int32_t>{static_cast<std::int32_t>(lid::Email1DisplayName),
+                                                         static_cast<std::int32_t>(lid::Email1DisplayName + 0x10),
+                                                         static_cast<std::int32_t>(lid::Email1DisplayName + 0x20)});
 
   const auto& table = rules();
   for (const CardProperty& p : card_.properties)
@@ -947,6 +1049,7 @@ ContactItem Converter::run() {
   finishNames();
   finishAddresses();
   finishEmails();
+  finishFormFields();
   if (!categories.empty()) {
     std::vector<std::u16string> unique;
     std::vector<std::u16string> seen;
@@ -968,6 +1071,7 @@ ContactItem Converter::run() {
   ContactItem item;
   if (auto photoAtt = photoAttachment()) {
     set(S::HasPicture, true);
+    set(S::SmartNoAttach, true);  // the photo is the only attachment: no paper clip in lists
     item.attachments.push_back(std::move(*photoAtt));
   }
   item.properties.reserve(static_cast<std::size_t>(

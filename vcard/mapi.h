@@ -12,8 +12,10 @@ constexpr std::uint16_t ConversationTopic = 0x0070;
 constexpr std::uint16_t MessageFlags = 0x0E07;
 constexpr std::uint16_t NormalizedSubject = 0x0E1D;
 constexpr std::uint16_t Body = 0x1000;
+constexpr std::uint16_t IconIndex = 0x1080;
 constexpr std::uint16_t DisplayName = 0x3001;
 constexpr std::uint16_t InternetCodepage = 0x3FDE;
+constexpr std::uint16_t MessageLocaleId = 0x3FF1;
 constexpr std::uint16_t CallbackTelephoneNumber = 0x3A02;
 constexpr std::uint16_t Generation = 0x3A05;
 constexpr std::uint16_t GivenName = 0x3A06;
@@ -76,13 +78,22 @@ constexpr std::uint16_t OtherAddressStateOrProvince = 0x3A62;
 constexpr std::uint16_t OtherAddressStreet = 0x3A63;
 constexpr std::uint16_t OtherAddressPostOfficeBox = 0x3A64;
 // Attachment properties.
+constexpr std::uint16_t CreationTime = 0x3007;
+constexpr std::uint16_t LastModificationTime = 0x3008;
 constexpr std::uint16_t AttachDataBinary = 0x3701;
+constexpr std::uint16_t AttachEncoding = 0x3702;
 constexpr std::uint16_t AttachExtension = 0x3703;
 constexpr std::uint16_t AttachFilename = 0x3704;
 constexpr std::uint16_t AttachMethod = 0x3705;
 constexpr std::uint16_t AttachLongFilename = 0x3707;
+constexpr std::uint16_t AttachRendering = 0x3709;
 constexpr std::uint16_t RenderingPosition = 0x370B;
 constexpr std::uint16_t AttachMimeTag = 0x370E;
+constexpr std::uint16_t AttachFlags = 0x3714;
+constexpr std::uint16_t AttachmentLinkId = 0x7FFA;
+constexpr std::uint16_t ExceptionStartTime = 0x7FFB;
+constexpr std::uint16_t ExceptionEndTime = 0x7FFC;
+constexpr std::uint16_t AttachmentFlags = 0x7FFD;
 constexpr std::uint16_t AttachmentHidden = 0x7FFE;
 constexpr std::uint16_t AttachmentContactPhoto = 0x7FFF;
 }  // namespace vcard::tag
@@ -91,13 +102,20 @@ namespace vcard::lid {
 // PSETID_Address.
 constexpr std::uint32_t FileUnder = 0x8005;
 constexpr std::uint32_t FileUnderId = 0x8006;
+constexpr std::uint32_t ContactItemData = 0x8007;
 constexpr std::uint32_t HasPicture = 0x8015;
 constexpr std::uint32_t HomeAddress = 0x801A;
 constexpr std::uint32_t WorkAddress = 0x801B;
 constexpr std::uint32_t OtherAddress = 0x801C;
 constexpr std::uint32_t PostalAddressId = 0x8022;
+constexpr std::uint32_t ContactCharacterSet = 0x8023;
+constexpr std::uint32_t AutoLog = 0x8025;
+constexpr std::uint32_t FileUnderList = 0x8026;
+// Undocumented: the LIDs of the three e-mail display names, on every contact Outlook makes.
+constexpr std::uint32_t EmailDisplayNameList = 0x8027;
 constexpr std::uint32_t AddressBookProviderEmailList = 0x8028;
 constexpr std::uint32_t AddressBookProviderArrayType = 0x8029;
+constexpr std::uint32_t Html = 0x802B;
 constexpr std::uint32_t YomiFirstName = 0x802C;
 constexpr std::uint32_t YomiLastName = 0x802D;
 constexpr std::uint32_t YomiCompanyName = 0x802E;
@@ -127,5 +145,13 @@ constexpr std::uint32_t AddressCountryCode = 0x80DD;
 constexpr std::uint32_t BirthdayLocal = 0x80DE;
 constexpr std::uint32_t WeddingAnniversaryLocal = 0x80DF;
 // PSETID_Common.
+constexpr std::uint32_t ReminderDelta = 0x8501;
+constexpr std::uint32_t ReminderSet = 0x8503;
 constexpr std::uint32_t Private = 0x8506;
+constexpr std::uint32_t AgingDontAgeMe = 0x850E;
+constexpr std::uint32_t SideEffects = 0x8510;
+constexpr std::uint32_t SmartNoAttach = 0x8514;
+constexpr std::uint32_t TaskMode = 0x8518;
+constexpr std::uint32_t CurrentVersion = 0x8552;
+constexpr std::uint32_t CurrentVersionName = 0x8554;
 }  // namespace vcard::lid
