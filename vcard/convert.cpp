@@ -886,8 +886,9 @@ void Converter::finishNames() {
     fileUnder = display, id = tag::DisplayName;
   }
   if (fileAs && *fileAs != fileUnder) {
-    // A file-as text the card chose itself; no id describes it.
+    // A file-as text the card chose itself, which Outlook marks with the id -1.
     set(S::FileUnder, *fileAs);
+    set(S::FileUnderId, std::int32_t{-1});
   } else {
     set(S::FileUnder, fileUnder);
     set(S::FileUnderId, id);

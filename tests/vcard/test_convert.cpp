@@ -28,6 +28,10 @@ TEST(Convert, NamesDisplayNameAndFileAs) {
   EXPECT_EQ(str(c, addr(lid::FileUnder)), "Doe, Jane Q.");
   EXPECT_EQ(get<std::int32_t>(c, addr(lid::FileUnderId)), 0x8017);
   EXPECT_EQ(str(c, tag::Initials), "J.Q.D.");
+  // A file-as of the card's own, as Outlook 2003 marks its custom File As.
+  const auto custom = convert(card("3.0", "N:Doe;Jane;;;\r\nX-EVOLUTION-FILE-AS:JD\r\n"));
+  EXPECT_EQ(str(custom, addr(lid::FileUnder)), "JD");
+  EXPECT_EQ(get<std::int32_t>(custom, addr(lid::FileUnderId)), -1);
 }
 
 TEST(Convert, InitialsAsOutlookWritesThem) {
