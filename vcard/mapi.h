@@ -126,13 +126,15 @@ constexpr std::uint32_t WorkAddressPostalCode = 0x8048;
 constexpr std::uint32_t WorkAddressCountry = 0x8049;
 constexpr std::uint32_t WorkAddressPostOfficeBox = 0x804A;
 constexpr std::uint32_t InstantMessagingAddress = 0x8062;
-// E-mail slot n (1..3): base + 0x10 * (n - 1).
+// E-mail slot n (1..3): base + kEmailSlotStep * (n - 1).
+constexpr std::uint32_t kEmailSlotStep = 0x10;
 constexpr std::uint32_t Email1DisplayName = 0x8080;
 constexpr std::uint32_t Email1AddressType = 0x8082;
 constexpr std::uint32_t Email1EmailAddress = 0x8083;
 constexpr std::uint32_t Email1OriginalDisplayName = 0x8084;
 constexpr std::uint32_t Email1OriginalEntryId = 0x8085;
-// Fax slot n (1 business, 2 home, 3 primary): base + 0x10 * (n - 1).
+// Fax slot n (1 business, 2 home, 3 primary): base + kFaxSlotStep * (n - 1).
+constexpr std::uint32_t kFaxSlotStep = 0x10;
 constexpr std::uint32_t Fax1AddressType = 0x80B2;
 constexpr std::uint32_t Fax1EmailAddress = 0x80B3;
 constexpr std::uint32_t Fax1OriginalDisplayName = 0x80B4;
@@ -155,3 +157,52 @@ constexpr std::uint32_t TaskMode = 0x8518;
 constexpr std::uint32_t CurrentVersion = 0x8552;
 constexpr std::uint32_t CurrentVersionName = 0x8554;
 }  // namespace vcard::lid
+
+namespace vcard::value {
+// PidLidFileUnderId: how PidLidFileUnder is composed from the names.
+constexpr std::int32_t FileAsDisplayName = tag::DisplayName;
+constexpr std::int32_t FileAsCompany = tag::CompanyName;
+constexpr std::int32_t FileAsSurnameCommaGivenMiddle = 0x8017;             // "Doe, Jane Q."
+constexpr std::int32_t FileAsCompanyThenSurnameCommaGivenMiddle = 0x8018;  // "Contoso\r\nDoe, Jane Q."
+constexpr std::int32_t FileAsSurnameCommaGivenMiddleThenCompany = 0x8019;  // "Doe, Jane Q.\r\nContoso"
+constexpr std::int32_t FileAsGivenMiddleSurnameGeneration = 0x8037;       // "Jane Q. Doe Jr."
+constexpr std::int32_t FileAsOwnText = -1;  // 0xFFFFFFFF: a text that follows none of the rules
+
+// PidTagSensitivity.
+constexpr std::int32_t SensitivityNormal = 0;
+constexpr std::int32_t SensitivityPrivate = 2;
+constexpr std::int32_t SensitivityConfidential = 3;
+
+// PidTagGender.
+constexpr std::int16_t GenderUnspecified = 0;
+constexpr std::int16_t GenderFemale = 1;
+constexpr std::int16_t GenderMale = 2;
+
+// PidLidPostalAddressId and the first entry of PidLidContactItemData.
+constexpr std::int32_t PostalAddressNone = 0;
+constexpr std::int32_t PostalAddressHome = 1;
+constexpr std::int32_t PostalAddressWork = 2;
+constexpr std::int32_t PostalAddressOther = 3;
+
+// PidLidAddressBookProviderEmailList entries; the bits of PidLidAddressBookProviderArrayType are 1 << entry.
+constexpr std::int32_t ProviderEmail1 = 0;
+constexpr std::int32_t ProviderBusinessFax = 3;
+
+constexpr std::int32_t MessageFlagRead = 0x01;           // PidTagMessageFlags: MSGFLAG_READ
+constexpr std::int32_t IconContact = 0x200;              // PidTagIconIndex of a contact
+constexpr std::int32_t CodepageUtf8 = 65001;             // PidTagInternetCodepage
+constexpr std::int32_t LocaleEnglishUnitedStates = 1033;  // PidTagMessageLocaleId
+constexpr std::int32_t AttachByValue = 1;                // PidTagAttachMethod: afByValue
+constexpr std::int32_t NotRenderedInBody = -1;           // PidTagRenderingPosition
+
+// PidLidSideEffects flags.
+constexpr std::int32_t SideEffectOpenToDelete = 0x0001;
+constexpr std::int32_t SideEffectCoerceToInbox = 0x0010;
+constexpr std::int32_t SideEffectOpenToMove = 0x0040;
+
+// What Outlook 2013 writes on every contact: PidLidCurrentVersion and its
+// name, and PidLidContactCharacterSet.
+constexpr std::int32_t Outlook2013Version = 154420;
+constexpr char16_t Outlook2013VersionName[] = u"15.0";
+constexpr std::int32_t OutlookContactCharacterSet = 0x100;
+}  // namespace vcard::value

@@ -2,7 +2,8 @@
 // colours, two META_DIBSTRETCHBLT records (mask, colour image), end of file.
 #include "vcard/rendering.h"
 
-#include <array>
+#include "vcard/bytes.h"
+
 #include <cstddef>
 
 namespace vcard {
@@ -11,14 +12,8 @@ namespace {
 
 constexpr int kSize = 40;  // pixels, square
 
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
+using detail::appendLe16;
+using detail::appendLe32;
 
 struct Rgb {
   std::uint8_t r, g, b;
@@ -42,23 +37,23 @@ Rgb pixel(int x, int y) {  // y counts down from the top
 // META_DIBSTRETCHBLT drawing the whole bitmap at the origin, kSize square.
 void stretchBlt(std::vector<std::uint8_t>& out, std::uint32_t rasterOp, const std::vector<std::uint8_t>& dib) {
   const std::size_t words = (6 + 4 + 16 + dib.size()) / 2;
-  put32(out, static_cast<std::uint32_t>(words));
-  put16(out, 0x0B41);  // META_DIBSTRETCHBLT
-  put32(out, rasterOp);
-  for (int v : {kSize, kSize, 0, 0, kSize, kSize, 0, 0}) put16(out, static_cast<std::uint32_t>(v));  // source, then destination
+  appendLe32(out, static_cast<std::uint32_t>(words));
+  appendLe16(out, 0x0B41);  // META_DIBSTRETCHBLT
+  appendLe32(out, rasterOp);
+  for (int v : {kSize, kSize, 0, 0, kSize, kSize, 0, 0}) appendLe16(out, static_cast<std::uint16_t>(v));  // source, then destination
   out.insert(out.end(), dib.begin(), dib.end());
 }
 
 // BITMAPINFOHEADER of a bottom-up DIB.
 void bitmapHeader(std::vector<std::uint8_t>& out, int height, int bitCount, std::size_t imageSize) {
-  put32(out, 40);
-  put32(out, kSize);
-  put32(out, static_cast<std::uint32_t>(height));
-  put16(out, 1);  // planes
-  put16(out, static_cast<std::uint32_t>(bitCount));
-  put32(out, 0);  // BI_RGB
-  put32(out, static_cast<std::uint32_t>(imageSize));
-  for (int i = 0; i < 4; ++i) put32(out, 0);  // resolution, colours used, important
+  appendLe32(out, 40);
+  appendLe32(out, kSize);
+  appendLe32(out, static_cast<std::uint32_t>(height));
+  appendLe16(out, 1);  // planes
+  appendLe16(out, static_cast<std::uint16_t>(bitCount));
+  appendLe32(out, 0);  // BI_RGB
+  appendLe32(out, static_cast<std::uint32_t>(imageSize));
+  for (int i = 0; i < 4; ++i) appendLe32(out, 0);  // resolution, colours used, important
 }
 
 std::vector<std::uint8_t> build() {
@@ -66,8 +61,8 @@ std::vector<std::uint8_t> build() {
   constexpr std::size_t maskStride = (kSize + 31) / 32 * 4;
   std::vector<std::uint8_t> mask;
   bitmapHeader(mask, 2 * kSize, 1, maskStride * 2 * kSize);
-  put32(mask, 0x00000000);  // palette: black
-  put32(mask, 0x00FFFFFF);  // white
+  appendLe32(mask, 0x00000000);  // palette: black
+  appendLe32(mask, 0x00FFFFFF);  // white
   mask.resize(mask.size() + maskStride * 2 * kSize, 0);
 
   constexpr std::size_t stride = (kSize * 3 + 3) / 4 * 4;
@@ -83,26 +78,26 @@ std::vector<std::uint8_t> build() {
   }
 
   std::vector<std::uint8_t> records;
-  put32(records, 5);
-  put16(records, 0x0209);  // META_SETTEXTCOLOR
-  put32(records, 0x00000000);
-  put32(records, 5);
-  put16(records, 0x0201);  // META_SETBKCOLOR
-  put32(records, 0x00FFFFFF);
+  appendLe32(records, 5);
+  appendLe16(records, 0x0209);  // META_SETTEXTCOLOR
+  appendLe32(records, 0x00000000);
+  appendLe32(records, 5);
+  appendLe16(records, 0x0201);  // META_SETBKCOLOR
+  appendLe32(records, 0x00FFFFFF);
   stretchBlt(records, 0x008800C6, mask);    // SRCAND
   stretchBlt(records, 0x00660046, colour);  // SRCINVERT
-  put32(records, 3);
-  put16(records, 0x0000);  // META_EOF
+  appendLe32(records, 3);
+  appendLe16(records, 0x0000);  // META_EOF
 
   std::vector<std::uint8_t> out;
   const std::size_t words = (18 + records.size()) / 2;
-  put16(out, 1);       // memory metafile
-  put16(out, 9);       // header words
-  put16(out, 0x0300);  // version
-  put32(out, static_cast<std::uint32_t>(words));
-  put16(out, 0);  // objects
-  put32(out, static_cast<std::uint32_t>((6 + 4 + 16 + colour.size()) / 2));  // the largest record
-  put16(out, 0);
+  appendLe16(out, 1);       // memory metafile
+  appendLe16(out, 9);       // header words
+  appendLe16(out, 0x0300);  // version
+  appendLe32(out, static_cast<std::uint32_t>(words));
+  appendLe16(out, 0);  // objects
+  appendLe32(out, static_cast<std::uint32_t>((6 + 4 + 16 + colour.size()) / 2));  // the largest record
+  appendLe16(out, 0);
   out.insert(out.end(), records.begin(), records.end());
   return out;
 }
