@@ -10,12 +10,12 @@
 #include <unordered_map>
 
 #include "pst/error.h"
+#include "pst/little_endian.h"
 #include "pst/ltp/bth.h"
 #include "pst/ltp/heap.h"
 #include "pst/messaging/commit_policy.h"
 #include "pst/messaging/entry_id.h"
 #include "pst/messaging/folder.h"
-#include "pst/messaging/little_endian.h"
 #include "pst/messaging/message_builder.h"
 #include "pst/messaging/name_to_id_map.h"
 #include "pst/messaging/store_file.h"
@@ -51,11 +51,9 @@ void writeInternalNodes(ndb::NodeDatabase& db) {
     const ltp::Hid root = heap.allocate(4);
     const ltp::Hid bth = heap.allocate(ltp::kBthHeaderSize);
     ltp::writeBth(heap, bth, 16, 4, {});  // PidTagReplItemid -> NID
-    std::vector<std::uint8_t> rootBytes;
-    le::append<std::uint32_t>(rootBytes, bth);
-    std::copy(rootBytes.begin(), rootBytes.end(), heap.at(root).begin());
+    le::put<std::uint32_t>(heap.at(root), 0, bth);
     heap.setUserRoot(root);
-    db.putNode(NID_REPLICA_ITEM_MAP, 0, {heap.finish(), {}});
+    db.putNode(NID_REPLICA_ITEM_MAP, 0, {heap.build(), {}});
   }
   {
     ltp::HeapBuilder heap(kClientSigInternalCounters);
@@ -64,12 +62,13 @@ void writeInternalNodes(ndb::NodeDatabase& db) {
     ltp::writeBth(heap, bth, 4, 4, {});
     // The root's words as Outlook's empty store has them; their meaning is
     // not documented, the first is the BTH's HID.
-    std::vector<std::uint8_t> rootBytes;
-    for (std::uint32_t word : {bth, 1u, 0x200004u, 0u, 3u, 0u, 0x10u, 0u, 0x48B3u, 0u, 0u, 0u, 0u, 0x1E2u})
-      le::append<std::uint32_t>(rootBytes, word);
-    std::copy(rootBytes.begin(), rootBytes.end(), heap.at(root).begin());
+    std::size_t offset = 0;
+    for (std::uint32_t word : {bth, 1u, 0x200004u, 0u, 3u, 0u, 0x10u, 0u, 0x48B3u, 0u, 0u, 0u, 0u, 0x1E2u}) {
+      le::put<std::uint32_t>(heap.at(root), offset, word);
+      offset += 4;
+    }
     heap.setUserRoot(root);
-    db.putNode(NID_INTERNAL_COUNTERS, 0, {heap.finish(), {}});
+    db.putNode(NID_INTERNAL_COUNTERS, 0, {heap.build(), {}});
   }
   db.putNode(NID_INTERNAL_E41, 0, {});
   db.putNode(NID_INTERNAL_EC1, 0, {});

@@ -59,7 +59,9 @@ class Expected {
   void storedAs(ltp::PropId id, PropertyValue given, const PropertyValue& stored) {
     props_ += std::string(props_.empty() ? "" : ", ") + Json::quote(test::tagKey(ltp::makeTag(id, stored.type))) +
               ": " + Json::quote(test::hex(stored.data));
-    message.properties.push_back({id, std::move(given)});
+    Property& p = message.properties.emplace_back();
+    p.key.emplace<ltp::PropId>(id);
+    p.value = std::move(given);
   }
   void absent(const std::string& tagKey) { absent_ += std::string(absent_.empty() ? "" : ", ") + Json::quote(tagKey); }
   void subject(const std::u16string& asRead) { subject_ = ", \"subject\": " + Json::quote(asRead); }
