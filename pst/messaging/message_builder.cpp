@@ -2,8 +2,8 @@
 // attachment objects and the contents-table row.
 #include "pst/messaging/message_builder.h"
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <limits>
 #include <string>
 #include <type_traits>
@@ -93,25 +93,22 @@ void storeSubject(ltp::PropertyContextBuilder& pc) {
   const PropertyValue* prefix = text(prefixId);
   if (prefix != nullptr && prefix->type != type) prefix = nullptr;
 
-  std::vector<std::uint8_t> whole;
-  if (subject == nullptr && prefix != nullptr) whole = prefix->data;  // only the normalized part was given
-  whole.insert(whole.end(), given->data.begin(), given->data.end());
+  std::vector<std::uint8_t> data(2 * unit);  // the marker, filled in below, then the text
+  if (subject == nullptr && prefix != nullptr) data.insert(data.end(), prefix->data.begin(), prefix->data.end());
+  data.insert(data.end(), given->data.begin(), given->data.end());
   std::size_t prefixUnits = 0;
-  if (prefix != nullptr && prefix->data.size() <= whole.size() &&
-      std::equal(prefix->data.begin(), prefix->data.end(), whole.begin()))
+  if (prefix != nullptr && prefix->data.size() <= data.size() - 2 * unit &&
+      std::equal(prefix->data.begin(), prefix->data.end(), data.begin() + static_cast<std::ptrdiff_t>(2 * unit)))
     prefixUnits = prefix->data.size() / unit;
-  if (prefixUnits >= (unit == 2 ? 0xFFFFu : 0xFFu)) prefixUnits = 0;
-
-  std::vector<std::uint8_t> data;
-  data.reserve(2 * unit + whole.size());
   if (unit == 2) {
-    le::append<std::uint16_t>(data, 0x0001);
-    le::append<std::uint16_t>(data, static_cast<std::uint16_t>(prefixUnits + 1));
+    if (prefixUnits >= 0xFFFF) prefixUnits = 0;
+    le::put<std::uint16_t>(data, 0, 0x0001);
+    le::put<std::uint16_t>(data, 2, static_cast<std::uint16_t>(prefixUnits + 1));
   } else {
-    data.push_back(0x01);
-    data.push_back(static_cast<std::uint8_t>(prefixUnits + 1));
+    if (prefixUnits >= 0xFF) prefixUnits = 0;
+    data[0] = 0x01;
+    data[1] = static_cast<std::uint8_t>(prefixUnits + 1);
   }
-  data.insert(data.end(), whole.begin(), whole.end());
   pc.remove(prefixId);
   pc.remove(normalizedId);
   pc.set(subjectId, PropertyValue{type, std::move(data)});
