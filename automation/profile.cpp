@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "automation/dist_list.h"
 #include "automation/error.h"
 #include "automation/writer_error.h"
 #include "pst/error.h"
@@ -12,7 +13,7 @@
 
 namespace quillonet::automation {
 
-ProfileStore::ProfileStore() = default;
+ProfileStore::ProfileStore() : lists(std::make_unique<DistributionLists>()) {}
 ProfileStore::~ProfileStore() = default;
 
 pst::Store& ProfileStore::open() {
@@ -34,6 +35,7 @@ Profile::~Profile() {
   for (const auto& store : stores_) {
     if (!store->pst) continue;
     try {
+      if (store->lists->pending()) store->lists->complete(*store->pst);
       store->pst->close();
     } catch (const std::exception&) {
       // Nothing is left to report to at the end of the process; the writer
@@ -72,6 +74,9 @@ std::shared_ptr<ProfileStore> Profile::add(const QString& path, const QString& d
 
 void Profile::remove(const std::shared_ptr<ProfileStore>& store) {
   pst::Store& file = store->open();
+  // Lists the import did not complete itself are written before the file
+  // closes; a list is never lost with its store.
+  if (store->lists->pending()) store->lists->complete(file);
   try {
     file.close();
   } catch (const pst::Error& e) {

@@ -16,12 +16,16 @@ class Store;
 
 namespace quillonet::automation {
 
+class DistributionLists;
+
 // One store of the profile, shared by every reference to it.
 struct ProfileStore {
   QString path;
   QString displayName;
   QByteArray entryID;
   std::unique_ptr<pst::Store> pst;
+  // The contact groups saved into the store, written as lists at the end.
+  std::unique_ptr<DistributionLists> lists;
   bool inProfile = true;
 
   ProfileStore();
@@ -43,8 +47,8 @@ class Profile {
   // Creates a new Unicode PST at path (never over an existing file) and adds
   // it under displayName, which no other store of the profile may have.
   std::shared_ptr<ProfileStore> add(const QString& path, const QString& displayName);
-  // Commits and closes the store's file and takes it out of the profile.
-  // When closing fails the store stays in the profile.
+  // Writes the lists still waiting, commits and closes the store's file and
+  // takes it out of the profile. When closing fails the store stays in the profile.
   void remove(const std::shared_ptr<ProfileStore>& store);
 
   std::shared_ptr<ProfileStore> findById(const QByteArray& entryID) const;
