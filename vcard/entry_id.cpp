@@ -1,6 +1,8 @@
 // One-off EntryID bytes.
 #include "vcard/entry_id.h"
 
+#include "vcard/bytes.h"
+
 namespace vcard {
 
 namespace {
@@ -10,14 +12,11 @@ constexpr std::uint8_t kOneOffProvider[16] = {0x81, 0x2B, 0x1F, 0xA4, 0xBE, 0xA3
 constexpr std::uint16_t kUnicode = 0x8000;
 constexpr std::uint16_t kNoRichInfo = 0x0001;
 
-void putU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-  out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
+using detail::appendLe16;
 
 void putString(std::vector<std::uint8_t>& out, std::u16string_view s) {
-  for (char16_t c : s) putU16(out, c);
-  putU16(out, 0);
+  for (char16_t c : s) appendLe16(out, c);
+  appendLe16(out, 0);
 }
 
 }  // namespace
@@ -28,8 +27,8 @@ std::vector<std::uint8_t> oneOffEntryId(std::u16string_view displayName, std::u1
   out.reserve(24 + 2 * (displayName.size() + addressType.size() + address.size() + 3));
   for (int i = 0; i < 4; ++i) out.push_back(0);  // flags: a long-term id
   for (std::uint8_t b : kOneOffProvider) out.push_back(b);
-  putU16(out, 0);  // version
-  putU16(out, kUnicode | kNoRichInfo);
+  appendLe16(out, 0);  // version
+  appendLe16(out, kUnicode | kNoRichInfo);
   putString(out, displayName);
   putString(out, addressType);
   putString(out, address);

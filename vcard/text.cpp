@@ -328,4 +328,82 @@ std::string upper(std::string_view text) {
   return out;
 }
 
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+std::u16string trimmed(std::u16string_view s) {
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  return std::u16string(s);
+}
+
+std::u16string trimmed(std::u16string&& s) {
+  std::size_t end = s.size();
+  while (end > 0 && isBlank(s[end - 1])) --end;
+  s.resize(end);
+  std::size_t begin = 0;
+  while (begin < s.size() && isBlank(s[begin])) ++begin;
+  if (begin > 0) s.erase(0, begin);
+  return std::move(s);
+}
+
+std::u16string trimmed(const std::u16string& s) { return trimmed(std::u16string_view(s)); }
+
+std::u16string join(const std::vector<std::u16string>& parts, std::u16string_view sep) {
+  std::u16string out;
+  for (const auto& p : parts) {
+    if (p.empty()) continue;
+    if (!out.empty()) out += sep;
+    out += p;
+  }
+  return out;
+}
+
+std::u16string crlf(std::u16string_view s) {
+  std::u16string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == u'\r') {
+      if (i + 1 < s.size() && s[i + 1] == u'\n') ++i;
+      out += u"\r\n";
+    } else if (s[i] == u'\n') {
+      out += u"\r\n";
+    } else {
+      out.push_back(s[i]);
+    }
+  }
+  return out;
+}
+
+std::u16string lowerAscii(std::u16string_view s) {
+  std::u16string out(s);
+  for (char16_t& c : out)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+  return out;
+}
+
+std::u16string upperAscii(std::u16string_view s) {
+  std::u16string out(s);
+  for (char16_t& c : out)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+  return out;
+}
+
+bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char16_t x = a[i], y = b[i];
+    if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x + 32);
+    if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::u16string withoutScheme(std::u16string_view value, std::initializer_list<std::u16string_view> schemes) {
+  for (std::u16string_view scheme : schemes)
+    if (value.size() >= scheme.size() && equalsNoCase(value.substr(0, scheme.size()), scheme))
+      return trimmed(value.substr(scheme.size()));
+  return trimmed(value);
+}
+
 }  // namespace vcard::detail

@@ -1,6 +1,7 @@
 // Byte-level decoders the reader uses: UTF-8/16, charsets, quoted-printable, base64, data: URIs.
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <span>
@@ -49,5 +50,20 @@ bool decodeDataUri(std::string_view uri, std::vector<std::uint8_t>& data, std::s
 bool equalsNoCase(std::string_view a, std::string_view b);
 bool startsWithNoCase(std::string_view text, std::string_view prefix);
 std::string upper(std::string_view text);
+
+// Text values: space, tab, CR and LF are blanks; case folds ASCII letters only.
+bool isBlank(char16_t c);
+std::u16string trimmed(std::u16string_view s);
+std::u16string trimmed(std::u16string&& s);  // in place, for a string that is the caller's to give
+std::u16string trimmed(const std::u16string& s);
+// The non-empty parts joined by sep.
+std::u16string join(const std::vector<std::u16string>& parts, std::u16string_view sep);
+// Line breaks of any kind as CRLF, the form Outlook shows as multi-line.
+std::u16string crlf(std::u16string_view s);
+std::u16string lowerAscii(std::u16string_view s);
+std::u16string upperAscii(std::u16string_view s);
+bool equalsNoCase(std::u16string_view a, std::u16string_view b);
+// The trimmed text after the first of the schemes it starts with ("mailto:", "tel:"), any case.
+std::u16string withoutScheme(std::u16string_view value, std::initializer_list<std::u16string_view> schemes);
 
 }  // namespace vcard::detail

@@ -19,7 +19,8 @@ struct Folder {
   ndb::Nid parent = 0;
   std::u16string name;
   std::u16string containerClass;
-  std::u16string comment;
+  std::optional<std::u16string> comment;  // Outlook gives the folders it makes an empty one
+  bool hiddenCounts = false;  // PidTagPstHiddenCount / Unread, which Outlook keeps on folders it fills
   bool search = false;  // a search folder: its own node types, no children, no messages
   std::vector<ndb::Nid> children;
   std::uint32_t contentCount = 0;

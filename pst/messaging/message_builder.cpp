@@ -2,6 +2,7 @@
 // attachment objects and the contents-table row.
 #include "pst/messaging/message_builder.h"
 
+#include <algorithm>
 #include <chrono>
 #include <limits>
 #include <string>
@@ -69,6 +70,50 @@ std::map<ltp::PropTag, PropertyValue> rowCells(const ltp::PropertyContextBuilder
   return cells;
 }
 
+// Outlook stores a message's subject as 0x01, 1 + the length of its prefix
+// ("RE: "), then the whole text; PidTagSubjectPrefix and
+// PidTagNormalizedSubject are derived from it when read, never stored.
+void storeSubject(ltp::PropertyContextBuilder& pc) {
+  const PropId subjectId = ltp::tagId(tags::Subject), prefixId = ltp::tagId(tags::SubjectPrefix),
+               normalizedId = ltp::tagId(tags::NormalizedSubject);
+  auto text = [&](PropId id) -> const PropertyValue* {
+    const PropertyValue* v = pc.find(id);
+    return v != nullptr && (v->type == PropType::String || v->type == PropType::String8) ? v : nullptr;
+  };
+  const PropertyValue* subject = text(subjectId);
+  const PropertyValue* normalized = text(normalizedId);
+  const PropertyValue* given = subject != nullptr ? subject : normalized;
+  if (given == nullptr) {
+    pc.remove(prefixId);
+    pc.remove(normalizedId);
+    return;
+  }
+  const PropType type = given->type;
+  const std::size_t unit = type == PropType::String ? 2 : 1;
+  const PropertyValue* prefix = text(prefixId);
+  if (prefix != nullptr && prefix->type != type) prefix = nullptr;
+
+  std::vector<std::uint8_t> data(2 * unit);  // the marker, filled in below, then the text
+  if (subject == nullptr && prefix != nullptr) data.insert(data.end(), prefix->data.begin(), prefix->data.end());
+  data.insert(data.end(), given->data.begin(), given->data.end());
+  std::size_t prefixUnits = 0;
+  if (prefix != nullptr && prefix->data.size() <= data.size() - 2 * unit &&
+      std::equal(prefix->data.begin(), prefix->data.end(), data.begin() + static_cast<std::ptrdiff_t>(2 * unit)))
+    prefixUnits = prefix->data.size() / unit;
+  if (unit == 2) {
+    if (prefixUnits >= 0xFFFF) prefixUnits = 0;
+    le::put<std::uint16_t>(data, 0, 0x0001);
+    le::put<std::uint16_t>(data, 2, static_cast<std::uint16_t>(prefixUnits + 1));
+  } else {
+    if (prefixUnits >= 0xFF) prefixUnits = 0;
+    data[0] = 0x01;
+    data[1] = static_cast<std::uint8_t>(prefixUnits + 1);
+  }
+  pc.remove(prefixId);
+  pc.remove(normalizedId);
+  pc.set(subjectId, PropertyValue{type, std::move(data)});
+}
+
 }  // namespace
 
 void checkPropertyValue(PropId id, const PropertyValue& v) {
@@ -124,6 +169,8 @@ BuiltMessage MessageBuilder::buildFrom(M&& message) const {
       ltp::PropertyContextBuilder apc = propertiesOf(attachment.properties);
       setIfAbsent(apc, tags::AttachMethod, PropertyValue::integer32(tags::ATTACH_BY_VALUE));
       setIfAbsent(apc, tags::RenderingPosition, PropertyValue::integer32(-1));
+      setIfAbsent(apc, tags::CreationTime, PropertyValue::time(env_.now));
+      setIfAbsent(apc, tags::LastModificationTime, PropertyValue::time(env_.now));
       const std::uint64_t size = propertiesSize(apc) + 8;  // + PidTagAttachSize itself
       apc.set(ltp::tagId(tags::AttachSize), PropertyValue::integer32(clampedInt32(size)));
       attachmentsSize += size;
@@ -141,13 +188,13 @@ BuiltMessage MessageBuilder::buildFrom(M&& message) const {
   // What every message carries; the caller's values win where given.
   setIfAbsent(pc, tags::MessageClass, PropertyValue::string(u"IPM.Note"));
   setIfAbsent(pc, tags::MessageFlags, PropertyValue::integer32(tags::MSGFLAG_READ));
-  setIfAbsent(pc, tags::MessageStatus, PropertyValue::integer32(0));
   setIfAbsent(pc, tags::Importance, PropertyValue::integer32(1));
   setIfAbsent(pc, tags::Sensitivity, PropertyValue::integer32(0));
   setIfAbsent(pc, tags::CreationTime, PropertyValue::time(env_.now));
   setIfAbsent(pc, tags::LastModificationTime, PropertyValue::time(env_.now));
+  setIfAbsent(pc, tags::ClientSubmitTime, PropertyValue::time(env_.now));
+  setIfAbsent(pc, tags::MessageDeliveryTime, PropertyValue::time(env_.now));
   setIfAbsent(pc, tags::SearchKey, PropertyValue::binary(env_.randomKey()));
-  setIfAbsent(pc, tags::RecordKey, PropertyValue::binary(env_.randomKey()));
   std::int32_t flags = int32Of(pc, tags::MessageFlags, tags::MSGFLAG_READ);
   if (message.attachments.empty()) {
     flags &= ~tags::MSGFLAG_HASATTACH;
@@ -155,7 +202,13 @@ BuiltMessage MessageBuilder::buildFrom(M&& message) const {
     flags |= tags::MSGFLAG_HASATTACH;
   }
   pc.set(ltp::tagId(tags::MessageFlags), PropertyValue::integer32(flags));
-  pc.set(ltp::tagId(tags::HasAttachments), PropertyValue::boolean(!message.attachments.empty()));
+  // What the store computes when a message is read: Outlook stores none of
+  // these in the message, and the status only in the contents-table row.
+  const std::int32_t status = int32Of(pc, tags::MessageStatus, 0);
+  storeSubject(pc);
+  pc.remove(ltp::tagId(tags::MessageStatus));
+  pc.remove(ltp::tagId(tags::HasAttachments));
+  pc.remove(ltp::tagId(tags::RecordKey));
   pc.set(ltp::tagId(tags::MessageSize), PropertyValue::integer32(0));
   pc.set(ltp::tagId(tags::MessageSize),
          PropertyValue::integer32(clampedInt32(propertiesSize(pc) + attachmentsSize)));
@@ -163,6 +216,7 @@ BuiltMessage MessageBuilder::buildFrom(M&& message) const {
   BuiltMessage built;
   built.read = (flags & tags::MSGFLAG_READ) != 0;
   built.contentsRow = rowCells(pc, templates::contentsColumns());
+  built.contentsRow.insert_or_assign(tags::MessageStatus, PropertyValue::integer32(status));
   built.node = pc.build(subnodes);
   return built;
 }

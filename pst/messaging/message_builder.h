@@ -32,9 +32,9 @@ class MessageBuilder {
   struct Environment {
     NameToIdMap* names = nullptr;
     std::function<ndb::Nid()> allocateAttachmentNid;
-    std::function<std::array<std::uint8_t, 16>()> randomKey;  // search and record keys
+    std::function<std::array<std::uint8_t, 16>()> randomKey;  // search keys
     const ndb::NodeData* emptyRecipientTable = nullptr;
-    std::uint64_t now = 0;  // FILETIME for creation and modification times
+    std::uint64_t now = 0;  // FILETIME for the creation, modification, submit and delivery times
   };
 
   explicit MessageBuilder(Environment env) : env_(std::move(env)) {}

@@ -3,12 +3,16 @@
 #include "pst/messaging/store.h"
 
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <utility>
 #include <set>
 #include <unordered_map>
 
 #include "pst/error.h"
+#include "pst/little_endian.h"
+#include "pst/ltp/bth.h"
+#include "pst/ltp/heap.h"
 #include "pst/messaging/commit_policy.h"
 #include "pst/messaging/entry_id.h"
 #include "pst/messaging/folder.h"
@@ -31,6 +35,44 @@ constexpr std::int32_t FOLDER_COMMON_VIEWS_VALID = 0x40;
 constexpr std::int32_t FOLDER_FINDER_VALID = 0x80;
 
 ltp::PropId id(ltp::PropTag tag) { return ltp::tagId(tag); }
+
+// The value of PidTag 0x66FA in every store Outlook 2007 and 2013 made.
+constexpr std::int32_t kOutlookInternal66FA = 0x000E0011;
+// Client signatures of the internal heaps 0xC01 and 0xE01.
+constexpr std::uint8_t kClientSigReplicaItemMap = 0x9C;
+constexpr std::uint8_t kClientSigInternalCounters = 0xCC;
+
+// Outlook's internal nodes as an empty store of its own holds them, so that
+// neither Outlook nor its repair tool finds them missing: two small heaps,
+// each with an empty BTH under its root, and two nodes without data.
+void writeInternalNodes(ndb::NodeDatabase& db) {
+  {
+    ltp::HeapBuilder heap(kClientSigReplicaItemMap);
+    const ltp::Hid root = heap.allocate(4);
+    const ltp::Hid bth = heap.allocate(ltp::kBthHeaderSize);
+    ltp::writeBth(heap, bth, 16, 4, {});  // PidTagReplItemid -> NID
+    le::put<std::uint32_t>(heap.at(root), 0, bth);
+    heap.setUserRoot(root);
+    db.putNode(NID_REPLICA_ITEM_MAP, 0, {heap.build(), {}});
+  }
+  {
+    ltp::HeapBuilder heap(kClientSigInternalCounters);
+    const ltp::Hid root = heap.allocate(56);
+    const ltp::Hid bth = heap.allocate(ltp::kBthHeaderSize);
+    ltp::writeBth(heap, bth, 4, 4, {});
+    // The root's words as Outlook's empty store has them; their meaning is
+    // not documented, the first is the BTH's HID.
+    std::size_t offset = 0;
+    for (std::uint32_t word : {bth, 1u, 0x200004u, 0u, 3u, 0u, 0x10u, 0u, 0x48B3u, 0u, 0u, 0u, 0u, 0x1E2u}) {
+      le::put<std::uint32_t>(heap.at(root), offset, word);
+      offset += 4;
+    }
+    heap.setUserRoot(root);
+    db.putNode(NID_INTERNAL_COUNTERS, 0, {heap.build(), {}});
+  }
+  db.putNode(NID_INTERNAL_E41, 0, {});
+  db.putNode(NID_INTERNAL_EC1, 0, {});
+}
 
 class StoreImpl final : public Store {
  public:
@@ -80,7 +122,7 @@ class StoreImpl final : public Store {
   void writeChanges();  // the nodes of everything changed since the last commit
 
   Folder& addFolder(ndb::Nid nid, ndb::Nid parent, std::u16string name, std::u16string containerClass,
-                    std::u16string comment = {});
+                    std::optional<std::u16string> comment = std::nullopt);
   void touch(Folder& folder);  // its counts or children changed
   void writeMandatoryNodes();
   void writeFolderNodes(Folder& folder);
@@ -175,7 +217,7 @@ void StoreImpl::checkWritable() const {
 }
 
 Folder& StoreImpl::addFolder(ndb::Nid nid, ndb::Nid parent, std::u16string name, std::u16string containerClass,
-                             std::u16string comment) {
+                             std::optional<std::u16string> comment) {
   Folder folder;
   folder.nid = nid;
   folder.parent = parent;
@@ -209,7 +251,8 @@ void StoreImpl::writeMandatoryNodes() {
                        NID_CONTENTS_TABLE_TEMPLATE, NID_ASSOC_CONTENTS_TABLE_TEMPLATE,
                        NID_SEARCH_CONTENTS_TABLE_TEMPLATE, NID_RECEIVE_FOLDER_TABLE, NID_OUTGOING_QUEUE_TABLE,
                        NID_ATTACHMENT_TABLE, NID_RECIPIENT_TABLE, NID_INTERNAL_TABLE_16, NID_INTERNAL_TABLE_17,
-                       NID_INTERNAL_TABLE_18, NID_SPAM_SEARCH_FOLDER, NID_SPAM_SEARCH_UPDATE_QUEUE,
+                       NID_INTERNAL_TABLE_18, NID_REPLICA_ITEM_MAP, NID_INTERNAL_COUNTERS, NID_INTERNAL_E41,
+                       NID_INTERNAL_EC1, NID_SPAM_SEARCH_FOLDER, NID_SPAM_SEARCH_UPDATE_QUEUE,
                        NID_SPAM_SEARCH_CRITERIA, NID_SPAM_SEARCH_CONTENTS})
     db_->reserveNid(nid);
   for (ndb::Nid folder : {NID_ROOT_FOLDER, NID_IPM_SUBTREE, NID_SEARCH_ROOT, NID_DELETED_ITEMS, NID_COMMON_VIEWS}) {
@@ -231,7 +274,9 @@ void StoreImpl::writeMandatoryNodes() {
   store.set(id(tags::ReplFlags), PropertyValue::integer32(0));
   store.set(id(tags::PstLrNoRestrictions), PropertyValue::boolean(true));
   store.set(id(tags::PstPassword), PropertyValue::integer32(0));
+  store.set(id(tags::PstInternal66FA), PropertyValue::integer32(kOutlookInternal66FA));
   db_->putNode(NID_MESSAGE_STORE, 0, store.build());
+  writeInternalNodes(*db_);
 
   // Templates and store-wide tables.
   db_->putNode(NID_HIERARCHY_TABLE_TEMPLATE, 0, emptyHierarchy_);
@@ -273,7 +318,7 @@ void StoreImpl::writeMandatoryNodes() {
   addFolder(NID_IPM_SUBTREE, NID_ROOT_FOLDER, u"Top of Personal Folders", u"");
   addFolder(NID_SEARCH_ROOT, NID_ROOT_FOLDER, u"Search Root", u"");
   addFolder(NID_DELETED_ITEMS, NID_IPM_SUBTREE, u"Deleted Items", u"", u"Deleted Items folder");
-  addFolder(NID_COMMON_VIEWS, NID_ROOT_FOLDER, u"IPM_COMMON_VIEWS", u"");
+  addFolder(NID_COMMON_VIEWS, NID_ROOT_FOLDER, u"IPM_COMMON_VIEWS", u"", u"");
   addFolder(NID_SPAM_SEARCH_FOLDER, NID_ROOT_FOLDER, u"SPAM Search Folder 2", u"").search = true;
 }
 
@@ -289,7 +334,8 @@ FolderId StoreImpl::createFolder(FolderId parent, const std::u16string& name, co
     db_->reserveNid(hierarchyTableOf(nid));
     db_->reserveNid(contentsTableOf(nid));
     db_->reserveNid(assocContentsTableOf(nid));
-    addFolder(nid, parent, name, containerClass);
+    // As Outlook keeps a folder it made and filled: an empty comment and the hidden counts.
+    addFolder(nid, parent, name, containerClass, u"").hiddenCounts = true;
     maybeCommit();
     return nid;
   });

@@ -27,6 +27,13 @@ inline constexpr ndb::Nid NID_RECIPIENT_TABLE = 0x692;
 inline constexpr ndb::Nid NID_INTERNAL_TABLE_16 = 0x6B6;
 inline constexpr ndb::Nid NID_INTERNAL_TABLE_17 = 0x6D7;
 inline constexpr ndb::Nid NID_INTERNAL_TABLE_18 = 0x6F8;
+// Undocumented internal nodes every Outlook store has. 0xC01 is a heap whose
+// BTH maps the 16-byte PidTagReplItemid of items to their NIDs; 0xE01 a heap
+// of counters over a BTH of 4-byte keys; 0xE41 and 0xEC1 are empty in a new store.
+inline constexpr ndb::Nid NID_REPLICA_ITEM_MAP = 0xC01;
+inline constexpr ndb::Nid NID_INTERNAL_COUNTERS = 0xE01;
+inline constexpr ndb::Nid NID_INTERNAL_E41 = 0xE41;
+inline constexpr ndb::Nid NID_INTERNAL_EC1 = 0xEC1;
 
 // Folders every store has; Outlook always uses these indexes.
 inline constexpr ndb::Nid NID_IPM_SUBTREE = 0x8022;

@@ -15,7 +15,14 @@ std::uint8_t fillLevel(std::size_t freeBytes) {
 }
 
 // Compares two keys as unsigned little-endian integers of the same width.
+// Keys are little-endian integers, except that 16-byte keys (GUIDs, in
+// Outlook's node 0xC01) sort byte by byte.
 int compareKeys(Bytes a, Bytes b) {
+  if (a.size() == 16) {
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+    return 0;
+  }
   for (std::size_t i = a.size(); i-- > 0;)
     if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
   return 0;
@@ -218,8 +225,18 @@ HeapSummary checkHeap(Context& c, const std::string& where, const DataTree& data
     case 0xB5:
       readBth(heap, heap.userRoot(), 0, 0, "BTH");
       break;
-    case 0x6C: case 0x8C: case 0x9C: case 0xA5: case 0xAC: case 0xCC:
-      break;  // reserved client signatures; Outlook's own internal nodes use some
+    case 0x9C: case 0xCC:
+      // Outlook's internal nodes 0xC01 and 0xE01: the root starts with the
+      // HID of a BTH, of 16-byte item ids to NIDs or of 4-byte keys.
+      if (auto root = heap.alloc(heap.userRoot(), "internal heap root")) {
+        if (root->size() < 4)
+          c.problem(where + ": internal heap root holds " + std::to_string(root->size()) + " bytes, expected a HID");
+        else
+          readBth(heap, u32(*root, 0), heap.clientSig() == 0x9C ? 16 : 4, 4, "internal BTH");
+      }
+      break;
+    case 0x6C: case 0x8C: case 0xA5: case 0xAC:
+      break;  // reserved client signatures
     default:
       c.problem(where + ": heap has unknown bClientSig " + hex(heap.clientSig()));
   }

@@ -20,11 +20,56 @@ TEST(Convert, NamesDisplayNameAndFileAs) {
   EXPECT_EQ(str(c, tag::MiddleName), "Q.");
   EXPECT_EQ(str(c, tag::DisplayNamePrefix), "Dr.");
   EXPECT_EQ(str(c, tag::Generation), "PhD");
-  for (std::uint16_t t : {tag::DisplayName, tag::Subject, tag::NormalizedSubject, tag::ConversationTopic})
-    EXPECT_EQ(str(c, t), "Dr. Jane Q. Doe PhD");
+  EXPECT_EQ(str(c, tag::DisplayName), "Dr. Jane Q. Doe PhD");
+  // Outlook's subject leaves the title out; the store derives the normalized subject.
+  EXPECT_EQ(str(c, tag::Subject), "Jane Q. Doe PhD");
+  EXPECT_EQ(str(c, tag::ConversationTopic), "Jane Q. Doe PhD");
+  EXPECT_EQ(c.find(PropertyKey{std::uint16_t{0x0E1D}}), nullptr);
   EXPECT_EQ(str(c, addr(lid::FileUnder)), "Doe, Jane Q.");
   EXPECT_EQ(get<std::int32_t>(c, addr(lid::FileUnderId)), 0x8017);
   EXPECT_EQ(str(c, tag::Initials), "J.Q.D.");
+  // A file-as of the card's own, as Outlook 2003 marks its custom File As.
+  const auto custom = convert(card("3.0", "N:Doe;Jane;;;\r\nX-EVOLUTION-FILE-AS:JD\r\n"));
+  EXPECT_EQ(str(custom, addr(lid::FileUnder)), "JD");
+  EXPECT_EQ(get<std::int32_t>(custom, addr(lid::FileUnderId)), -1);
+}
+
+TEST(Convert, InitialsAsOutlookWritesThem) {
+  auto initials = [](std::string_view n) { return str(convert(card("3.0", "N:" + std::string(n) + "\r\n")), tag::Initials); };
+  EXPECT_EQ(initials("Last Name;First Name;Second Name;Title;Suffix"), "F.N.S.N.L.N.");  // Outlook 2013
+  EXPECT_EQ(initials("1;contact;name;;"), "c.n.1.");                                     // Outlook 2007
+  EXPECT_EQ(initials("contact;(full name) A;completely bogus;;"), "f.A.c.b.c.");          // Outlook 2003
+  EXPECT_EQ(initials("Martin-Dupont;Jean-Luc;;;"), "J.-L.M.-D.");
+  // A title FN does not start with stays in the subject.
+  EXPECT_EQ(str(convert(card("3.0", "N:Doe;Jane;;Dr.;\r\nFN:Jane Doe\r\n")), tag::Subject), "Jane Doe");
+}
+
+TEST(Convert, OutlooksDefaultsOnEveryContact) {
+  const auto c = convert(card("3.0", "FN:x\r\nURL;TYPE=work:www.example.com\r\nTEL;TYPE=work,fax:Fax number\r\n"));
+  EXPECT_EQ(get<std::int32_t>(c, tag::IconIndex), 512);
+  EXPECT_EQ(get<std::int32_t>(c, addr(lid::ContactCharacterSet)), 256);
+  EXPECT_EQ(get<std::vector<std::int32_t>>(c, addr(lid::FileUnderList)),
+            (std::vector<std::int32_t>{0x8017, 0x8037, 0x3A16, 0x8019, 0x8018}));
+  EXPECT_EQ(get<std::vector<std::int32_t>>(c, addr(lid::EmailDisplayNameList)),
+            (std::vector<std::int32_t>{0x8080, 0x8090, 0x80A0}));
+  // The form shows the business address, e-mail 1 and its four default phones.
+  EXPECT_EQ(get<std::vector<std::int32_t>>(c, addr(lid::ContactItemData)),
+            (std::vector<std::int32_t>{2, 0x8080, 0x3A08, 0x3A09, 0x3A24, 0x3A1C}));
+  for (std::uint32_t type : {lid::Fax1AddressType, lid::Fax1AddressType + 0x10, lid::Fax1AddressType + 0x20})
+    EXPECT_EQ(str(c, addr(type)), "FAX");
+  // A fax "number" without a digit gets no fax address.
+  EXPECT_EQ(c.find(addr(lid::Fax1EmailAddress)), nullptr);
+  EXPECT_EQ(c.find(addr(lid::AddressBookProviderEmailList)), nullptr);
+  EXPECT_EQ(get<bool>(c, NamedId{PSETID_Common, lid::Private}), false);
+  EXPECT_EQ(get<std::int32_t>(c, NamedId{PSETID_Common, lid::SideEffects}), 0x51);
+  EXPECT_EQ(str(c, NamedId{PSETID_Common, lid::CurrentVersionName}), "15.0");
+  // The form's web page field reads PidLidHtml.
+  EXPECT_EQ(str(c, tag::BusinessHomePage), "www.example.com");
+  EXPECT_EQ(str(c, addr(lid::Html)), "www.example.com");
+  EXPECT_EQ(c.find(NamedId{PSETID_Common, lid::SmartNoAttach}), nullptr);
+  // The address the form shows: the mailing address, else the first there is.
+  const auto home = convert(card("3.0", "FN:x\r\nADR;TYPE=home:;;1 Road;Town;;;\r\n"));
+  EXPECT_EQ(get<std::vector<std::int32_t>>(home, addr(lid::ContactItemData))->front(), 1);
 }
 
 TEST(Convert, DisplayNameFallsBackToNameOrgEmail) {
@@ -265,12 +310,21 @@ TEST(Convert, PhotoBecomesTheContactPictureAttachment) {
             (std::vector<std::uint8_t>{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10}));
   EXPECT_EQ(get<std::int32_t>(att, tag::AttachMethod), 1);
   EXPECT_EQ(get<bool>(att, tag::AttachmentContactPhoto), true);
-  EXPECT_EQ(get<bool>(att, tag::AttachmentHidden), true);
+  // As Outlook makes it: shown, but the contact says its only attachment is
+  // the photo, so lists show no paper clip.
+  EXPECT_EQ(get<bool>(att, tag::AttachmentHidden), false);
+  EXPECT_EQ(get<bool>(c, NamedId{PSETID_Common, lid::SmartNoAttach}), true);
   EXPECT_EQ(str(att, tag::AttachLongFilename), "ContactPicture.jpg");
-  EXPECT_EQ(str(att, tag::AttachFilename), "ContactPicture.jpg");
+  EXPECT_EQ(str(att, tag::AttachFilename), "");
   EXPECT_EQ(str(att, tag::AttachExtension), ".jpg");
-  EXPECT_EQ(str(att, tag::AttachMimeTag), "image/jpeg");
+  EXPECT_EQ(att.find(std::uint16_t{tag::AttachMimeTag}), nullptr);
   EXPECT_EQ(get<std::int32_t>(att, tag::RenderingPosition), -1);
+  EXPECT_EQ(get<FileTime>(att, tag::ExceptionStartTime), fileTimeOf(4501, 1, 1));
+  // A metafile of the size its header states.
+  const auto rendering = get<std::vector<std::uint8_t>>(att, tag::AttachRendering);
+  ASSERT_TRUE(rendering && rendering->size() > 18);
+  EXPECT_EQ((*rendering)[0], 1);
+  EXPECT_EQ(2u * ((*rendering)[6] | (*rendering)[7] << 8 | (*rendering)[8] << 16), rendering->size());
 
   const auto remote = convert(card("3.0", "PHOTO;VALUE=uri:https://x/p.jpg\r\n"));
   EXPECT_TRUE(remote.attachments.empty());

@@ -55,6 +55,16 @@ class Expected {
     p.key.emplace<ltp::PropId>(id);
     p.value = std::move(v);
   }
+  // A property the store keeps in another form than it was given.
+  void storedAs(ltp::PropId id, PropertyValue given, const PropertyValue& stored) {
+    props_ += std::string(props_.empty() ? "" : ", ") + Json::quote(test::tagKey(ltp::makeTag(id, stored.type))) +
+              ": " + Json::quote(test::hex(stored.data));
+    Property& p = message.properties.emplace_back();
+    p.key.emplace<ltp::PropId>(id);
+    p.value = std::move(given);
+  }
+  void absent(const std::string& tagKey) { absent_ += std::string(absent_.empty() ? "" : ", ") + Json::quote(tagKey); }
+  void subject(const std::u16string& asRead) { subject_ = ", \"subject\": " + Json::quote(asRead); }
   void named(const NamedId& name, PropertyValue v, const std::string& readerName) { addNamed(name, std::move(v), readerName); }
   void named(const NamedString& name, PropertyValue v) {
     const std::string set = name.set == PS_PUBLIC_STRINGS ? "PS_PUBLIC_STRINGS" : kTestSetName;
@@ -81,7 +91,8 @@ class Expected {
   }
   std::string json() const {
     return "{\"folder\": " + Json::quote(folder_) + ", \"display_name\": " + Json::quote(name_) + ", \"props\": {" +
-           props_ + "}, \"named\": {" + named_ + "}, \"attachments\": [" + attachments_ + "]}";
+           props_ + "}, \"named\": {" + named_ + "}, \"absent\": [" + absent_ + "], \"attachments\": [" +
+           attachments_ + "]" + subject_ + "}";
   }
   ~Expected() {
     for (const auto& copy : copies_) std::filesystem::remove(copy);
@@ -98,7 +109,7 @@ class Expected {
   }
   std::string folder_;
   std::u16string name_;
-  std::string props_, named_, attachments_;
+  std::string props_, named_, attachments_, absent_, subject_;
   std::vector<std::filesystem::path> copies_;
 };
 
@@ -116,7 +127,9 @@ TEST(StoreMessages, EveryPropertyTypeSmallAndHugeReadsBackEqual) {
   const std::string folder = "Top of Personal Folders/Kontakte";
 
   Expected small(folder, u"Jürgen Müller");
-  small.tagged(0x0037, PropertyValue::string(u"Jürgen Müller"));
+  // Stored as Outlook stores a subject: 0x01, 1 + the prefix length, the text.
+  small.storedAs(0x0037, PropertyValue::string(u"Jürgen Müller"), PropertyValue::string(u"\x01\x01Jürgen Müller"));
+  small.subject(u"Jürgen Müller");
   small.tagged(0x3A06, PropertyValue::string(u"Jürgen"));
   small.tagged(0x3A16, PropertyValue::string(u"Ölwerk GmbH"));
   small.tagged(0x3A08, PropertyValue::string(u"+49 30 1234567"));
@@ -198,6 +211,39 @@ TEST(StoreMessages, EveryPropertyTypeSmallAndHugeReadsBackEqual) {
             "");
 }
 
+TEST(StoreMessages, WhatOutlookComputesIsNotStored) {
+  test::TempDir dir;
+  const auto file = dir / "computed.pst";
+  auto store = Store::create(file, u"Computed");
+  const FolderId inbox = store->createFolder(store->ipmSubtree(), u"Post", u"IPF.Note");
+  Expected reply("Top of Personal Folders/Post", u"Reply");
+  reply.storedAs(0x0037, PropertyValue::string(u"RE: Hallo"), PropertyValue::string(u"\x01\x05RE: Hallo"));
+  reply.subject(u"RE: Hallo");
+  reply.message.properties.push_back({ltp::PropId{0x003D}, PropertyValue::string(u"RE: ")});
+  reply.message.properties.push_back({ltp::PropId{0x0E1D}, PropertyValue::string(u"Hallo")});
+  reply.message.properties.push_back({ltp::PropId{0x0FF9}, PropertyValue::binary(randomBytes(16, 5))});
+  reply.message.properties.push_back({ltp::PropId{0x0E1B}, PropertyValue::boolean(true)});
+  reply.message.properties.push_back({ltp::PropId{0x0E17}, PropertyValue::integer32(0x20)});
+  for (const char* tag : {"003d001f", "0e1d001f", "0ff90102", "0e1b000b", "0e170003"}) reply.absent(tag);
+  // Only the normalized part given: the prefix joins it.
+  Message topic;
+  topic.properties = {{ltp::PropId{0x0E1D}, PropertyValue::string(u"Hallo")},
+                      {ltp::PropId{0x003D}, PropertyValue::string(u"AW: ")}};
+  const MessageId replyId = store->addMessage(inbox, reply.message);
+  store->addMessage(inbox, topic);
+  store->close();
+
+  EXPECT_EQ(test::expectProblems(file, expectation({&reply})), "");
+  const auto nodes = test::dumpNodes(file);
+  char nid[16];
+  std::snprintf(nid, sizeof nid, "0x%x", replyId);
+  const std::string* row = nodes.at((inbox & ~0x1Fu) | 0x0E).rowWith("'67f20003': '" + std::string(nid) + "'");
+  ASSERT_NE(row, nullptr);
+  EXPECT_NE(row->find("'0e170003': '0x20'"), std::string::npos) << *row;  // the status lives in the row
+  const std::string* second = nodes.at((inbox & ~0x1Fu) | 0x0E).rowWith("'0037001f': 'hex:01000500410057003a002000480061006c006c006f00'");
+  EXPECT_NE(second, nullptr);
+}
+
 TEST(StoreMessages, ContentsTableRowsAndFolderCountsFollowTheMessages) {
   test::TempDir dir;
   const auto file = dir / "rows.pst";
@@ -215,7 +261,7 @@ TEST(StoreMessages, ContentsTableRowsAndFolderCountsFollowTheMessages) {
   const auto& message = nodes.at(first);
   EXPECT_EQ(message.parent, contacts);
   EXPECT_EQ(message.subnodes, "'0x692'");
-  for (const char* tag : {"0e080003", "30070040", "30080040", "300b0102", "0ff90102", "0e170003", "0e1b000b"})
+  for (const char* tag : {"0e080003", "30070040", "30080040", "00390040", "0e060040", "300b0102"})
     EXPECT_TRUE(message.properties.count(tag)) << tag;
   EXPECT_EQ(message.properties.at("0e070003"), "0x1");
 
@@ -223,7 +269,8 @@ TEST(StoreMessages, ContentsTableRowsAndFolderCountsFollowTheMessages) {
   ASSERT_EQ(contents.rows.size(), 2u);
   const std::string* row = contents.rowWith("'67f20003': '" + std::string(nid) + "'");
   ASSERT_NE(row, nullptr);
-  for (const std::string& cell : std::vector<std::string>{"'001a001f': \"'IPM.Contact'\"", "'0037001f': \"'Ann Row'\"", "'0e070003': '0x1'",
+  for (const std::string& cell : std::vector<std::string>{"'001a001f': \"'IPM.Contact'\"", "'0e070003': '0x1'",
+                                 "'0037001f': 'hex:0100010041006e006e00200052006f007700'", "'0e170003': '0x0'",
                                  "'0e080003': '" + message.properties.at("0e080003") + "'", "'30080040': '0x"})
     EXPECT_NE(row->find(cell), std::string::npos) << *row << " lacks " << cell;
 

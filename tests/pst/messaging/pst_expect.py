@@ -19,7 +19,7 @@ EXPECT.json (every key optional):
   readpst_counts   {folder path below the IPM subtree: contacts readpst exports}
   messages         [{folder, display_name, props: {"3001001f": hex}, named:
                    {"PSETID_Address:0x8083": [type, hex]}, absent: ["0037001f"],
-                   attachments: [{data_file, props}]}]
+                   subject: the subject as libpff reads it, attachments: [{data_file, props}]}]
   vcards           [{folder, lines: [...]}]: one vCard of readpst -cv in that folder
                    (path below the IPM subtree) holds every line
 """
@@ -95,6 +95,8 @@ def check_messages(pff, pstcheck, exp, problems):
             continue
         msg, entries = found[0]
         compare_props(where, entries, m.get("props", {}), problems)
+        if "subject" in m and msg.subject != m["subject"]:
+            problems.append("%s: libpff reads the subject %r instead of %r" % (where, msg.subject, m["subject"]))
         for tag in m.get("absent", []):
             if any(k[0] == int(tag[:4], 16) for k in entries):
                 problems.append("%s: property %s present" % (where, tag))

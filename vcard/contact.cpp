@@ -1,0 +1,24 @@
+// The contact item and the entry points of the conversion.
+#include "vcard/contact.h"
+
+#include "vcard/converter.h"
+
+namespace vcard {
+
+const Guid PSETID_Address = {0x04, 0x20, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00,
+                             0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+const Guid PSETID_Common = {0x08, 0x20, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00,
+                            0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+const Guid PS_PUBLIC_STRINGS = {0x29, 0x03, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+
+const Value* ContactItem::find(const PropertyKey& key) const {
+  for (const Property& p : properties)
+    if (p.key == key) return &p.value;
+  return nullptr;
+}
+
+ContactItem toContact(const Card& card) { return Converter(card, false).run(); }
+ContactItem toContact(Card&& card) { return Converter(card, true).run(); }
+
+}  // namespace vcard
