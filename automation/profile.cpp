@@ -5,6 +5,10 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
+
+#include "platform/qt_path.h"
+#include "platform/regular_file.h"
 
 #include "automation/error.h"
 #include "pst/error.h"
@@ -28,7 +32,8 @@ Profile& Profile::instance() {
   return profile;
 }
 
-Profile::Profile() = default;
+Profile::Profile() : options_(std::make_unique<pst::StoreOptions>()) {}
+Profile::Profile(const pst::StoreOptions& options) : options_(std::make_unique<pst::StoreOptions>(options)) {}
 
 Profile::~Profile() {
   for (const auto& store : stores_) {
@@ -50,7 +55,8 @@ std::shared_ptr<ProfileStore> Profile::add(const QString& path, const QString& d
     throw AutomationError(errors::kCollision,
                           QStringLiteral("A store named \"%1\" is already in the profile").arg(displayName));
   }
-  if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+  const std::string nativePath = NativePath(path);
+  if (platform::PathExists(nativePath)) {
     throw AutomationError(errors::kCollision,
                           QStringLiteral("Cannot create the store file %1: the file already exists "
                                          "and is never overwritten")
@@ -60,11 +66,13 @@ std::shared_ptr<ProfileStore> Profile::add(const QString& path, const QString& d
   store->path = path;
   store->displayName = displayName;
   try {
-    store->pst = pst::Store::create(std::filesystem::path(QFile::encodeName(path).toStdString()),
-                                    displayName.toStdU16String());
+    store->pst = pst::Store::create(std::filesystem::path(nativePath), displayName.toStdU16String(), *options_);
   } catch (const pst::Error& e) {
-    throw AutomationError(errors::kNoAccess, QStringLiteral("Cannot create the store file %1: %2")
-                                                 .arg(path, QString::fromStdString(e.what())));
+    const auto number = e.kind() == pst::Error::Kind::Exists   ? errors::kCollision
+                        : e.kind() == pst::Error::Kind::DiskFull ? errors::kNotEnoughDisk
+                                                                 : errors::kNoAccess;
+    throw AutomationError(number, QStringLiteral("Cannot create the store file %1: %2")
+                                      .arg(path, QString::fromStdString(e.what())));
   }
   const auto& key = store->pst->recordKey();
   store->entryID = QByteArray(reinterpret_cast<const char*>(key.data()), static_cast<qsizetype>(key.size()));
@@ -74,15 +82,22 @@ std::shared_ptr<ProfileStore> Profile::add(const QString& path, const QString& d
 
 void Profile::remove(const std::shared_ptr<ProfileStore>& store) {
   pst::Store& file = store->open();
+  std::optional<AutomationError> failure;
   try {
     file.close();
   } catch (const pst::Error& e) {
-    throw AutomationError(errors::kDiskError, QStringLiteral("Cannot complete the store file %1: %2")
-                                                  .arg(store->path, QString::fromStdString(e.what())));
+    // The writer takes nothing more after a failure: the file is what it is.
+    const bool full = e.kind() == pst::Error::Kind::DiskFull;
+    failure.emplace(full ? errors::kNotEnoughDisk : errors::kDiskError,
+                    QStringLiteral("The store file %1 could not be completed%2: %3")
+                        .arg(store->path, full ? QStringLiteral(" (disk full)") : QString(),
+                             QString::fromStdString(e.what())));
   }
+  store->itemsInFile = static_cast<std::int64_t>(file.committedMessageCount());
   store->pst.reset();
   store->inProfile = false;
   stores_.erase(std::remove(stores_.begin(), stores_.end(), store), stores_.end());
+  if (failure) throw *failure;
 }
 
 std::shared_ptr<ProfileStore> Profile::findById(const QByteArray& entryID) const {

@@ -22,6 +22,8 @@ class CardSplitter {
   const QString& card() const { return card_; }
   // A card has begun and not yet ended.
   bool inCard() const { return inCard_; }
+  // Characters of the card begun so far.
+  qsizetype cardSize() const { return cardText_.size(); }
 
  private:
   QString cardText_;

@@ -1,14 +1,24 @@
 // ImportRun: the run's steps, its three failure regimes and its messages.
 #include "import/import_run.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
 #include <utility>
 
 #include "import/card_splitter.h"
 #include "import/failures.h"
 #include "import/store_folders.h"
 #include "import/time_stamp.h"
+#include "platform/qt_path.h"
+#include "platform/regular_file.h"
 #include "util/app_info.h"
 #include "util/registry.h"
 
@@ -26,20 +36,42 @@ QChar SeparatorOf(const QString& folder) {
                                                                                     : QLatin1Char('/');
 }
 
-void OpenForReading(QFile& file) {
-  if (!file.open(QIODevice::ReadOnly)) {
-    throw FileError(QStringLiteral("Cannot open %1: %2").arg(file.fileName(), file.errorString()));
+// Opens a listed file by its exact native name, and only a regular file:
+// a FIFO, a device or a socket is refused without being read or waited on.
+void OpenForReading(QFile& file, const QString& path) {
+  platform::FileDescriptor fd;
+  try {
+    fd = platform::OpenRegularFile(NativePath(path));
+  } catch (const std::system_error& e) {
+    throw FileError(QStringLiteral("Cannot open %1: %2").arg(path, QString::fromStdString(e.code().message())));
   }
+  if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    throw FileError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
+  }
+  fd.release();
 }
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
-      !file.flush()) {
-    throw FileError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+  const auto fail = [&](int err) {
+    return FileError(QStringLiteral("Cannot write %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(err))));
+  };
+  platform::FileDescriptor file(
+      ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (file.get() < 0) throw fail(errno);
+  const char* data = bytes.constData();
+  std::size_t left = static_cast<std::size_t>(bytes.size());
+  while (left > 0) {
+    const ssize_t n = ::write(file.get(), data, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw fail(errno);
+    data += n;
+    left -= static_cast<std::size_t>(n);
   }
-  file.close();
+  if (::close(file.release()) != 0) throw fail(errno);
 }
+
+// How many later stamps a run tries when the store file's name is taken.
+constexpr int kStampTries = 10;
 
 QString Counted(std::int64_t n, const char* one, const char* many) {
   return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
@@ -101,12 +133,13 @@ void ImportRun::CmdExtractDBX_Click() {
   QByteArray storeID;
   if (!SetUp(store, storeID)) return;
 
-  // From here on a failing step is skipped and the run goes on.
-  if (!stopRequested_) {
+  // From here on a failing step is skipped and the run goes on, unless the
+  // store itself failed: then nothing more can be saved.
+  if (!Ending()) {
     CreateStoreFolders(rdoSession_.get(), storeID, storeDisplayName_, folderList_, components_,
                        [this] { Yield(); });
   }
-  if (!stopRequested_) ImportFiles();
+  if (!Ending()) ImportFiles();
   TearDown(store);
 
   if (stopRequested_) {
@@ -126,12 +159,28 @@ bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& sto
     rdoSession_ = std::move(session);
     rdoSession_->Logon();
 
-    const QString pstPath =
-        saveFolder_ + QStringLiteral("MarlixContacts") + TimeStamp(clock_()) + QStringLiteral(".pst");
-    storeDisplayName_ = QStringLiteral("Marlix Contacts") + QStringLiteral(" : Created - ") + TimeStamp(clock_());
-    store = Require(rdoSession_->Stores(), "store list")
-                .AddPSTStore(pstPath, automation::olStoreDefault, storeDisplayName_);
-    outcome_.pstPath = pstPath;
+    // A name taken by an earlier run (one in the same second) is not an
+    // error: the run waits for the next second's stamp.
+    QDateTime when = clock_();
+    for (int tries = 0;; ++tries) {
+      const QDateTime first = when;
+      const QString pstPath = FreePstPath(when);
+      storeDisplayName_ = QStringLiteral("Marlix Contacts") + QStringLiteral(" : Created - ") +
+                          TimeStamp(when == first ? clock_() : when);
+      try {
+        store = Require(rdoSession_->Stores(), "store list")
+                    .AddPSTStore(pstPath, automation::olStoreDefault, storeDisplayName_);
+        outcome_.pstPath = pstPath;
+        break;
+      } catch (const automation::AutomationError& e) {
+        // Another run took the name between the look and the creation.
+        if (e.number() != automation::errors::kCollision || tries >= kStampTries ||
+            !platform::PathExists(NativePath(pstPath))) {
+          throw;
+        }
+        when = when.addSecs(1);
+      }
+    }
     storeID = Require(store, "store").EntryID();
 
     folderList_ = BuildFolderList(files_, [this] { Yield(); });
@@ -145,10 +194,34 @@ bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& sto
   return true;
 }
 
+QString ImportRun::FreePstPath(QDateTime& when) {
+  const auto pathAt = [this](const QDateTime& at) {
+    return saveFolder_ + QStringLiteral("MarlixContacts") + TimeStamp(at) + QStringLiteral(".pst");
+  };
+  for (int tries = 0; tries < kStampTries && platform::PathExists(NativePath(pathAt(when))); ++tries) {
+    const QDateTime next = when.addSecs(1);
+    // The clock reaches the next second within one; one that stands still
+    // (a test's) is not waited for longer.
+    QElapsedTimer waited;
+    waited.start();
+    while (clock_() < next && waited.elapsed() < 1100) {
+      Yield();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    const QDateTime now = clock_();
+    when = now > next ? now : next;
+  }
+  return pathAt(when);
+}
+
+void ImportRun::NotImported(const QString& path, const QString& why) {
+  outcome_.notImported << (why.startsWith(path) || why.contains(path) ? why : path + QStringLiteral(": ") + why);
+}
+
 void ImportRun::ImportFiles() {
   const int rows = files_.Rows();
   fileTotal_ = rows;
-  for (int i = 0; i < rows && !stopRequested_; ++i) {
+  for (int i = 0; i < rows && !Ending(); ++i) {
     // Rows cleared from the list while the run yielded are gone.
     if (i >= files_.Rows()) break;
     currentFile_ = i + 1;
@@ -157,17 +230,26 @@ void ImportRun::ImportFiles() {
     Yield();
     const QString text = files_.Text();
     QString folder;
-    const bool haveFolder = Skip([&] { folder = GetRelativeFolder(text); });
+    QString why;
+    const bool haveFolder = Skip([&] { folder = GetRelativeFolder(text); }, &why);
     if (haveFolder) relFolder_ = folder;
-    const QString path = TrimSpaces(text);
-    Skip([&] { CheckvCardType(path); });
-    if (haveFolder) {
+    const QString path = ListedFilePath(text);
+    // Nothing to import from a FIFO or a device, and nothing to wait for.
+    const platform::PathKind kind = platform::KindOf(NativePath(path));
+    const bool special = kind == platform::PathKind::Other || kind == platform::PathKind::Folder;
+    if (!special) Skip([&] { CheckvCardType(path); });
+    if (!haveFolder) {
+      // A file directly in a root folder, or a row added during the run
+      // whose folder the store does not have: importing it into the
+      // previous file's folder would misfile it.
+      ++outcome_.filesFailed;
+      NotImported(path, why);
+    } else if (special) {
+      ++outcome_.filesFailed;
+      NotImported(path, QStringLiteral("not a regular file"));
+    } else if (!Ending()) {
       ImportVCardFile(rdoSession_.get(), path,
                       QStringLiteral("\\\\") + storeDisplayName_ + QLatin1Char('\\') + relFolder_);
-    } else {
-      // A row added during the run whose folder the store does not have:
-      // importing it into the previous file's folder would misfile it.
-      ++outcome_.filesFailed;
     }
     view_.setImportEnabled(false);
     view_.setCaption(Caption::FrameConversion, QStringLiteral("Details : Converting - (%1 of %2) file(s)")
@@ -183,6 +265,9 @@ void ImportRun::ImportFiles() {
 void ImportRun::TearDown(std::unique_ptr<automation::Store>& store) {
   Yield();
   outcome_.storeRemoved = Skip([&] { Require(store, "store").Remove(); }, &outcome_.removeFailure);
+  // A file that could not be completed holds what its last good write
+  // holds, not what was saved after it.
+  if (!outcome_.storeRemoved) Skip([&] { outcome_.contactsSaved = Require(store, "store").ItemsInFile(); });
   store.reset();
   Yield();
   Skip([&] { Require(rdoSession_, "store session").Logoff(); });
@@ -197,6 +282,17 @@ QString ImportRun::CompletionText() const {
     if (outcome_.filesFailed > 0) missing << Counted(outcome_.filesFailed, "file", "files");
     if (outcome_.cardsFailed > 0) missing << Counted(outcome_.cardsFailed, "card", "cards");
     text += QStringLiteral("\n\nCould not be imported: %1.").arg(missing.join(QStringLiteral(" and ")));
+  }
+  if (!outcome_.notImported.isEmpty()) {
+    constexpr qsizetype kNamed = 10;
+    text += QStringLiteral("\n") + outcome_.notImported.mid(0, kNamed).join(QLatin1Char('\n'));
+    if (outcome_.notImported.size() > kNamed) {
+      text += QStringLiteral("\n(and %1 more)").arg(outcome_.notImported.size() - kNamed);
+    }
+  }
+  if (!outcome_.storeFailure.isEmpty()) {
+    text += QStringLiteral("\n\nThe import ended at file %1 of %2: %3").arg(currentFile_).arg(fileTotal_).arg(
+        outcome_.storeFailure);
   }
   if (!outcome_.storeRemoved) {
     text += QStringLiteral("\n\nThe file could not be completed: %1").arg(outcome_.removeFailure);
@@ -214,13 +310,16 @@ void ImportRun::ReportProgress(int file, int files) {
 
 void ImportRun::CheckvCardType(const QString& vCardFileName) {
   Yield();
-  QFile file(TrimSpaces(vCardFileName));
-  OpenForReading(file);
+  const QString path = ListedFilePath(vCardFileName);
+  QFile file;
+  OpenForReading(file, path);
   Yield();
   vCardCount_ = 0;
-  LineReader reader(file, file.fileName());
+  LineReader reader(file, path);
+  reader.setMaxLineLength(automation::kMaxCardBytes);
   for (;;) {
     Yield();
+    if (stopRequested_) break;  // the count is not needed any more
     if (reader.atEnd()) break;
     if (TrimSpaces(reader.readLine()) == QLatin1String("END:VCARD")) ++vCardCount_;
   }
@@ -242,21 +341,24 @@ void ImportRun::ImportWhole(automation::Session* session, const QString& filePat
   std::unique_ptr<automation::ContactItem> item;
   Skip([&] { folder = Require(session, "store session").GetFolderFromPath(folderPath); });
   Skip([&] { item = Require(Require(folder, "folder").Items(), "item list").Add(automation::olContactItem); });
-  const bool imported = Skip([&] { Require(item, "contact item").Import(filePath, automation::olVCard); });
-  const bool saved = Skip([&] { Require(item, "contact item").Save(); });
+  QString why;
+  const bool imported = Skip([&] { Require(item, "contact item").Import(filePath, automation::olVCard); }, &why);
+  const bool saved = Skip([&] { SaveItem(Require(item, "contact item")); }, imported ? &why : nullptr);
   item.reset();
   if (imported && saved) {
     ++outcome_.contactsSaved;
   } else {
     ++outcome_.filesFailed;
+    NotImported(filePath, why);
   }
 }
 
 void ImportRun::ImportSplit(automation::Session* session, const QString& filePath,
                             const QString& folderPath) {
   Yield();
-  QFile file(filePath);
-  bool readFailed = !Skip([&] { OpenForReading(file); });
+  QFile file;
+  QString why;
+  bool readFailed = !Skip([&] { OpenForReading(file, filePath); }, &why);
   Yield();
   CardSplitter splitter;
   std::int64_t cardNumber = 1;
@@ -265,25 +367,38 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
   Yield();
   if (!readFailed) {
     LineReader reader(file, filePath);
+    reader.setMaxLineLength(automation::kMaxCardBytes);
     for (;;) {
       bool atEnd = true;
       QString line;
       // A read that fails ends the file: what was read so far stays imported.
-      if (!Skip([&] { atEnd = reader.atEnd(); })) readFailed = true;
+      if (!Skip([&] { atEnd = reader.atEnd(); }, &why)) readFailed = true;
       if (atEnd) break;
-      if (!Skip([&] { line = reader.readLine(); })) {
+      if (!Skip([&] { line = reader.readLine(); }, &why)) {
         readFailed = true;
         break;
       }
       Yield();
-      if (splitter.addLine(line)) {
+      const bool ended = splitter.addLine(line);
+      if (!ended && splitter.cardSize() > automation::kMaxCardBytes) {
+        // Refused before more of it is held in memory; the rest of the file goes with it.
+        why = QStringLiteral("card %1 is larger than %2 MB, the largest card taken; it and the cards after it "
+                             "were not imported")
+                  .arg(cardNumber)
+                  .arg(automation::kMaxCardBytes >> 20);
+        readFailed = true;
+        break;
+      }
+      if (ended) {
         Yield();
         TextEncoding encoding = TextEncoding::Bytes;
         Skip([&] { encoding = reader.encoding(); });
-        if (ImportCard(session, folderPath, splitter.card(), cardNumber, encoding)) {
+        QString cardFailure;
+        if (ImportCard(session, folderPath, splitter.card(), cardNumber, encoding, &cardFailure)) {
           ++outcome_.contactsSaved;
         } else {
           ++outcome_.cardsFailed;
+          NotImported(QStringLiteral("%1 (card %2)").arg(filePath).arg(cardNumber), cardFailure);
         }
         ++cardNumber;
         ++contactCount_;
@@ -299,24 +414,30 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
         shownFrame = frame;
       }
       view_.setCaption(Caption::FrameConversion, frameCaption);
-      if (stopRequested_ && !splitter.inCard()) break;
+      if (Ending() && !splitter.inCard()) break;
     }
   }
-  if (readFailed) ++outcome_.filesFailed;
+  if (readFailed) {
+    ++outcome_.filesFailed;
+    NotImported(filePath, why);
+  }
   vCardCount_ = 0;
   Yield();
   file.close();
 }
 
 bool ImportRun::ImportCard(automation::Session* session, const QString& folderPath, const QString& cardText,
-                           std::int64_t cardNumber, TextEncoding encoding) {
+                           std::int64_t cardNumber, TextEncoding encoding, QString* why) {
   QString cardFilePath;
   // The card file keeps the source's encoding and byte-order mark, so the
   // card reads exactly as it would in the whole file.
-  const bool written = Skip([&] {
-    cardFilePath = GetTempFolderPath() + QStringLiteral("vCard") + QString::number(cardNumber) + QStringLiteral(".vcf");
-    WriteFile(cardFilePath, EncodeText(cardText + QLatin1String("\r\n"), encoding));
-  });
+  const bool written = Skip(
+      [&] {
+        cardFilePath =
+            GetTempFolderPath() + QStringLiteral("vCard") + QString::number(cardNumber) + QStringLiteral(".vcf");
+        WriteFile(cardFilePath, EncodeText(cardText + QLatin1String("\r\n"), encoding));
+      },
+      why);
   Yield();
   std::unique_ptr<automation::Folder> folder;
   std::unique_ptr<automation::ContactItem> item;
@@ -325,14 +446,27 @@ bool ImportRun::ImportCard(automation::Session* session, const QString& folderPa
   // A card file that could not be written would import a stale card left
   // by an earlier file under the same name: that import is not made.
   const bool imported =
-      written && Skip([&] { Require(item, "contact item").Import(TrimSpaces(cardFilePath), automation::olVCard); });
-  const bool saved = Skip([&] { Require(item, "contact item").Save(); });
+      written &&
+      Skip([&] { Require(item, "contact item").Import(TrimSpaces(cardFilePath), automation::olVCard); }, why);
+  const bool saved = Skip([&] { SaveItem(Require(item, "contact item")); }, imported ? why : nullptr);
   item.reset();
   // The card file has served its purpose. Removed, it neither slows a folder
   // of a million spent card files down nor is truncated when the next file's
   // card takes its name (some file systems flush such a file on its close).
-  if (written) QFile::remove(cardFilePath);
+  if (written) ::unlink(NativePath(cardFilePath).c_str());
   return imported && saved;
+}
+
+void ImportRun::SaveItem(automation::ContactItem& item) {
+  try {
+    item.Save();
+  } catch (const automation::AutomationError& e) {
+    // A store that failed to write takes nothing more: the run ends here.
+    if (e.number() == automation::errors::kNotEnoughDisk || e.number() == automation::errors::kDiskError) {
+      if (outcome_.storeFailure.isEmpty()) outcome_.storeFailure = DescribeFailure(e);
+    }
+    throw;
+  }
 }
 
 }  // namespace quillonet

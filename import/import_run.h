@@ -39,6 +39,8 @@ struct RunOutcome {
   std::int64_t cardsFailed = 0;  // single cards of split files that could not be imported
   bool storeRemoved = false;     // the store left the profile: its file is complete
   QString removeFailure;
+  QString storeFailure;          // why the store took no more writes; the run ended there
+  QStringList notImported;       // "path: why" for each file or card that was not imported
 };
 
 class ImportRun {
@@ -83,7 +85,12 @@ class ImportRun {
   void ImportWhole(automation::Session* session, const QString& filePath, const QString& folderPath);
   void ImportSplit(automation::Session* session, const QString& filePath, const QString& folderPath);
   bool ImportCard(automation::Session* session, const QString& folderPath, const QString& cardText,
-                  std::int64_t cardNumber, TextEncoding encoding);
+                  std::int64_t cardNumber, TextEncoding encoding, QString* why);
+  void SaveItem(automation::ContactItem& item);
+  // A stop was asked for, or the store can take no more writes.
+  bool Ending() const { return stopRequested_ || !outcome_.storeFailure.isEmpty(); }
+  void NotImported(const QString& path, const QString& why);
+  QString FreePstPath(QDateTime& when);
   void TearDown(std::unique_ptr<automation::Store>& store);
   QString CompletionText() const;
   void ReportProgress(int file, int files);

@@ -57,6 +57,7 @@ class StoreImpl final : public Store {
 
   void commit() override;
   void close() override;
+  std::uint64_t committedMessageCount() const override { return messagesCommitted_; }
 
  private:
   const Folder& get(FolderId nid) const;
@@ -68,10 +69,18 @@ class StoreImpl final : public Store {
   auto writing(F&& step) {
     try {
       return step();
+    } catch (const Error& e) {
+      fail(e.what(), e.kind());
+      throw;
     } catch (const std::exception& e) {
-      failure_ = e.what();
+      fail(e.what(), Error::Kind::Io);
       throw;
     }
+  }
+  void fail(const std::string& what, Error::Kind kind) {
+    if (!failure_.empty()) return;  // the first failure is the cause
+    failure_ = what;
+    failureKind_ = kind == Error::Kind::DiskFull ? kind : Error::Kind::Io;
   }
   template <typename M>
   MessageId add(FolderId folder, M&& message);
@@ -101,6 +110,9 @@ class StoreImpl final : public Store {
   CommitPolicy policy_;
   bool closed_ = false;
   std::string failure_;  // why the store stopped accepting writes
+  Error::Kind failureKind_ = Error::Kind::Io;
+  std::uint64_t messagesAdded_ = 0;
+  std::uint64_t messagesCommitted_ = 0;  // what the file on disk holds
 
   // Tables every folder or message starts with.
   ndb::NodeData emptyHierarchy_;
@@ -155,7 +167,7 @@ const Folder& StoreImpl::get(FolderId nid) const {
   if (it == folders_.end()) {
     char text[64];
     std::snprintf(text, sizeof text, "no folder with NID 0x%X in this store", nid);
-    throw Error(text);
+    throw Error(text, Error::Kind::BadRequest);
   }
   return it->second;
 }
@@ -164,13 +176,14 @@ Folder& StoreImpl::get(FolderId nid) { return const_cast<Folder&>(std::as_const(
 
 Folder& StoreImpl::normalFolder(FolderId nid, const char* what) {
   Folder& folder = get(nid);
-  if (folder.search) throw Error(std::string("cannot ") + what + " a search folder");
+  if (folder.search) throw Error(std::string("cannot ") + what + " a search folder", Error::Kind::BadRequest);
   return folder;
 }
 
 void StoreImpl::checkWritable() const {
-  if (closed_) throw Error("the store is closed");
-  if (!failure_.empty()) throw Error("the store stopped accepting changes after a write failed: " + failure_);
+  if (closed_) throw Error("the store is closed", Error::Kind::BadRequest);
+  if (!failure_.empty())
+    throw Error("the store stopped accepting changes after a write failed: " + failure_, failureKind_);
 }
 
 Folder& StoreImpl::addFolder(ndb::Nid nid, ndb::Nid parent, std::u16string name, std::u16string containerClass,
@@ -279,9 +292,9 @@ void StoreImpl::writeMandatoryNodes() {
 FolderId StoreImpl::createFolder(FolderId parent, const std::u16string& name, const std::u16string& containerClass) {
   checkWritable();
   Folder& p = normalFolder(parent, "create a folder in");
-  if (name.empty()) throw Error("a folder needs a name");
+  if (name.empty()) throw Error("a folder needs a name", Error::Kind::BadRequest);
   for (FolderId child : p.children) {
-    if (get(child).name == name) throw Error("the folder already has a subfolder with that name");
+    if (get(child).name == name) throw Error("the folder already has a subfolder with that name", Error::Kind::Exists);
   }
   return writing([&] {
     const ndb::Nid nid = db_->allocateNid(ndb::NID_TYPE_NORMAL_FOLDER);
@@ -309,6 +322,7 @@ MessageId StoreImpl::add(FolderId folderId, M&& message) {
     const ndb::Nid nid = db_->allocateNid(ndb::NID_TYPE_NORMAL_MESSAGE);
     db_->putNode(nid, folder.nid, built.node);
     built.node = {};
+    ++messagesAdded_;
     if (!folder.contents) folder.contents = tableWith(contentsColumns());
     built.contentsRow.insert_or_assign(tags::LtpRowId, PropertyValue::integer32(static_cast<std::int32_t>(nid)));
     built.contentsRow.insert_or_assign(tags::LtpRowVer, PropertyValue::integer32(static_cast<std::int32_t>(++rowVer_)));
@@ -363,6 +377,7 @@ void StoreImpl::writeFolderNodes(Folder& folder) {
 void StoreImpl::commitNow() {
   writeChanges();
   db_->commit();
+  messagesCommitted_ = messagesAdded_;
   policy_.committed();
 }
 
@@ -396,17 +411,33 @@ void StoreImpl::commit() {
 
 void StoreImpl::close() {
   if (closed_) return;
-  if (!failure_.empty()) {
-    // Keep the last good commit; do not write over a failed state.
-    closed_ = true;
-    db_.reset();
-    return;
+  if (failure_.empty()) {
+    try {
+      writing([&] {
+        writeChanges();
+        db_->close();  // commits: the last commit, which leaves no spare room at the end
+        messagesCommitted_ = messagesAdded_;
+      });
+      closed_ = true;
+      return;
+    } catch (const std::exception&) {
+      // failure_ says why; the file is ended as below.
+    }
   }
-  writing([&] {
-    writeChanges();
-    db_->close();  // commits: the last commit, which leaves no spare room at the end
-  });
-  closed_ = true;
+  {
+    // Keep the last good commit, cut back to its end, and say so: the
+    // changes since that commit are not in the file.
+    closed_ = true;
+    std::string end = "; the file holds its last good commit";
+    try {
+      db_->closeAtLastCommit();
+    } catch (const std::exception& e) {
+      end += ", but its end could not be cut back: " + std::string(e.what());
+    }
+    db_.reset();
+    throw Error("the file could not be completed: " + failure_ + end, failureKind_);
+  }
+
 }
 
 }  // namespace
@@ -416,9 +447,11 @@ std::unique_ptr<Store> Store::create(const std::filesystem::path& path, const st
   PendingStoreFile file(path);
   std::unique_ptr<ndb::NodeDatabase> db;
   try {
-    db = ndb::NodeDatabase::create(ndb::createNewFile(file.temporaryPath()), {options.cryptMethod});
+    auto created = ndb::createNewFile(file.temporaryPath());
+    if (options.wrapFile) created = options.wrapFile(std::move(created));
+    db = ndb::NodeDatabase::create(std::move(created), {options.cryptMethod});
   } catch (const Error& e) {
-    throw Error(path.string() + ": cannot create the store: " + e.what());
+    throw Error(path.string() + ": cannot create the store: " + e.what(), e.kind());
   }
   auto store = std::make_unique<StoreImpl>(std::move(db), displayName, options);
   file.publish();

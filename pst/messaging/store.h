@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <variant>
@@ -42,6 +43,9 @@ struct StoreOptions {
   // Commit at least this often while messages are added.
   std::uint32_t messagesPerCommit = 5000;
   double secondsPerCommit = 2.0;
+  // When set, the new file goes through it before anything is written to it
+  // (tests inject faults, benchmarks count bytes).
+  std::function<std::unique_ptr<ndb::File>(std::unique_ptr<ndb::File>)> wrapFile;
 };
 
 class Store {
@@ -88,8 +92,13 @@ class Store {
   virtual ltp::PropId namedPropertyId(const PropertyKey& key) = 0;
 
   virtual void commit() = 0;
-  // Commits and closes. The destructor closes a store still open.
+  // Commits and closes. The destructor closes a store still open. Once a
+  // write has failed the store takes no more changes, and closing ends the
+  // file at its last good commit (cut back to that commit's end) and throws
+  // an Error of the first failure's kind saying so.
   virtual void close() = 0;
+  // The messages the file on disk holds: those of the last good commit.
+  virtual std::uint64_t committedMessageCount() const = 0;
 };
 
 }  // namespace pst

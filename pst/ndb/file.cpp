@@ -88,7 +88,10 @@ class PosixFile final : public File {
     if (fd_ < 0) throw Error("file " + path_.string() + " is closed");
   }
   [[noreturn]] void fail(const char* what) const {
-    throw Error(std::string("cannot ") + what + " " + path_.string() + ": " + std::strerror(errno));
+    const int err = errno;
+    // Not the path: a store file is written under a temporary name that is
+    // gone once it is published; the caller names the file.
+    throw Error(std::string("cannot ") + what + " the file: " + std::strerror(err), Error::kindOfErrno(err));
   }
 
   int fd_;
@@ -99,7 +102,10 @@ class PosixFile final : public File {
 
 std::unique_ptr<File> createNewFile(const std::filesystem::path& path) {
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) throw Error("cannot create " + path.string() + ": " + std::strerror(errno));
+  if (fd < 0) {
+    const int err = errno;
+    throw Error("cannot create " + path.string() + ": " + std::strerror(err), Error::kindOfErrno(err));
+  }
   return std::make_unique<PosixFile>(fd, path);
 }
 
