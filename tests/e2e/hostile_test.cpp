@@ -110,11 +110,11 @@ TEST(ImportHostile, AFullDiskEndsTheRunAndLeavesTheLastGoodCommit) {
     QTemporaryDir dir;
     CardTree tree(dir.path() + "/c");
     for (int i = 0; i < 6; ++i) tree.addFile(QStringLiteral("f%1/cards.vcf").arg(i), 40, "\r\n");
-    tree.addFile("last/one.vcf", 1, "\r\n");
+    tree.addFile("last/many.vcf", 150, "\r\n");
 
     auto room = std::make_shared<std::int64_t>(-1);
     pst::StoreOptions options;
-    options.messagesPerCommit = 15;
+    options.messagesPerCommit = 100;
     options.secondsPerCommit = 1e6;
     options.wrapFile = [room](std::unique_ptr<pst::ndb::File> file) {
       return std::make_unique<NearlyFullDisk>(std::move(file), room);
@@ -124,10 +124,11 @@ TEST(ImportHostile, AFullDiskEndsTheRunAndLeavesTheLastGoodCommit) {
     DiskView view;
     view.destination = dir.path();
     view.onProgress = [&](const RunProgress& where) {
-      // Mid-run: a little room once the second file is done. At the close:
-      // none once the last file (a single card) is done.
-      if (*room < 0 && !atClose && where.file == 3) *room = 64 * 1024;
-      if (*room < 0 && atClose && where.file == where.files) *room = 0;
+      // Mid-run: a little room once the third file is done. At the close:
+      // none once the last card is saved; the close's commit needs more
+      // than the space earlier commits gave back.
+      if (*room < 0 && !atClose && where.file == 4) *room = 64 * 1024;
+      if (*room < 0 && atClose && where.contactsSaved == tree.cardCount()) *room = 0;
     };
     ListedFiles files(tree.files());
     ImportRun run(components, view, files);
