@@ -70,8 +70,8 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
   if (::close(file.release()) != 0) throw fail(errno);
 }
 
-// How many later stamps a run tries when the store file's name is taken.
-constexpr int kStampTries = 10;
+// How many later stamps a run tries, in all, when the store file's name is taken.
+constexpr int kStampTries = 5;
 
 QString Counted(std::int64_t n, const char* one, const char* many) {
   return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
@@ -162,9 +162,9 @@ bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& sto
     // A name taken by an earlier run (one in the same second) is not an
     // error: the run waits for the next second's stamp.
     QDateTime when = clock_();
-    for (int tries = 0;; ++tries) {
+    for (int tries = 0;;) {
       const QDateTime first = when;
-      const QString pstPath = FreePstPath(when);
+      const QString pstPath = FreePstPath(when, tries);
       storeDisplayName_ = QStringLiteral("Marlix Contacts") + QStringLiteral(" : Created - ") +
                           TimeStamp(when == first ? clock_() : when);
       try {
@@ -178,7 +178,6 @@ bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& sto
             !platform::PathExists(NativePath(pstPath))) {
           throw;
         }
-        when = when.addSecs(1);
       }
     }
     storeID = Require(store, "store").EntryID();
@@ -194,11 +193,11 @@ bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& sto
   return true;
 }
 
-QString ImportRun::FreePstPath(QDateTime& when) {
+QString ImportRun::FreePstPath(QDateTime& when, int& tries) {
   const auto pathAt = [this](const QDateTime& at) {
     return saveFolder_ + QStringLiteral("MarlixContacts") + TimeStamp(at) + QStringLiteral(".pst");
   };
-  for (int tries = 0; tries < kStampTries && platform::PathExists(NativePath(pathAt(when))); ++tries) {
+  for (; tries < kStampTries && platform::PathExists(NativePath(pathAt(when))); ++tries) {
     const QDateTime next = when.addSecs(1);
     // The clock reaches the next second within one; one that stands still
     // (a test's) is not waited for longer.

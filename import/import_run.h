@@ -90,7 +90,9 @@ class ImportRun {
   // A stop was asked for, or the store can take no more writes.
   bool Ending() const { return stopRequested_ || !outcome_.storeFailure.isEmpty(); }
   void NotImported(const QString& path, const QString& why);
-  QString FreePstPath(QDateTime& when);
+  // The store file's path at when, or at a later second (waited for) when
+  // that name is taken; tries counts the later seconds tried in the run.
+  QString FreePstPath(QDateTime& when, int& tries);
   void TearDown(std::unique_ptr<automation::Store>& store);
   QString CompletionText() const;
   void ReportProgress(int file, int files);

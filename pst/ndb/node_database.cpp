@@ -268,21 +268,25 @@ class NodeDatabaseImpl final : public NodeDatabase {
   void restoreLastCommit() {
     bufferUsed_ = 0;  // blocks of the state that failed
     space_.abandonCurrent();
-    // Room the committed state does not use at the end goes: grown ahead,
-    // or grown for the blocks of the state that failed.
-    if (const std::uint64_t spare = space_.freeTailIntervals()) {
-      const std::uint64_t kept = space_.intervals() - spare;
-      if (intervalOffset(kept) < committed_.ibFileEof) {
-        space_.removeTailIntervals(spare);
-        committed_.ibFileEof = intervalOffset(kept);
-        committed_.ibAMapLast = intervalOffset(kept - 1);
-        committed_.cbAMapFree = space_.committedFreeBytes();
+    // Shortening to the present size changes nothing; it says whether the
+    // file can be shortened at all.
+    if (file_->truncate(file_->size())) {
+      // Room the committed state does not use at the end goes: grown ahead,
+      // or grown for the blocks of the state that failed.
+      if (const std::uint64_t spare = space_.freeTailIntervals()) {
+        const std::uint64_t kept = space_.intervals() - spare;
+        if (intervalOffset(kept) < committed_.ibFileEof) {
+          space_.removeTailIntervals(spare);
+          committed_.ibFileEof = intervalOffset(kept);
+          committed_.ibAMapLast = intervalOffset(kept - 1);
+          committed_.cbAMapFree = space_.committedFreeBytes();
+          // The header on disk must not reach past the end before the end moves.
+          writeHeader(committed_, kAMapInvalid);
+          file_->sync();
+        }
       }
+      file_->truncate(committed_.ibFileEof);
     }
-    // The header on disk must not reach past the end before the end moves.
-    writeHeader(committed_, kAMapInvalid);
-    file_->sync();
-    file_->truncate(committed_.ibFileEof);  // a file that cannot be shortened keeps its tail
     for (std::uint64_t i = 0; i < space_.intervals() && intervalOffset(i) < committed_.ibFileEof; ++i) {
       file_->write(intervalOffset(i), makeMapPage(ptypeAMap, intervalOffset(i), space_.committedBits(i)));
     }

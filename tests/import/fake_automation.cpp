@@ -208,7 +208,8 @@ class Store : public automation::Store {
     while (!folders.empty()) {
       const FakeFolder* folder = folders.back();
       folders.pop_back();
-      count += static_cast<std::int64_t>(folder->items.size());
+      // An item saved without a successful import is no contact in a real file.
+      for (const auto& item : folder->items) count += item->importedPath.isEmpty() ? 0 : 1;
       for (const auto& child : folder->children) folders.push_back(child.get());
     }
     return count;
