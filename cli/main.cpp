@@ -47,7 +47,8 @@ const char kUsage[] =
     "complete file; a second one ends the program at once.\n"
     "\n"
     "Exit status: 0 done (the summary says what could not be imported),\n"
-    "1 the .pst file could not be completed, 2 the store could not be set up,\n"
+    "1 the .pst file could not be completed or the import ended early (the summary\n"
+    "says why), 2 the store could not be set up,\n"
     "64 usage error, 130 stopped by a signal.\n";
 
 // Paths in the text are written back as the bytes they came from.
@@ -177,7 +178,7 @@ int main(int argc, char** argv) {
       return kExitInterrupted;
     case RunOutcome::Status::Completed:
       Print(stdout, outcome.pstPath);
-      return outcome.storeRemoved ? kExitOk : kExitIncomplete;
+      return outcome.storeRemoved && outcome.endedBy.isEmpty() ? kExitOk : kExitIncomplete;
     case RunOutcome::Status::NotRun:
     case RunOutcome::Status::Cancelled:
       break;

@@ -51,8 +51,10 @@ void OpenForReading(QFile& file, const QString& path) {
   fd.release();
 }
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
+// *error gets the errno of a failure.
+void WriteFile(const QString& path, const QByteArray& bytes, int* error) {
   const auto fail = [&](int err) {
+    *error = err;
     return FileError(QStringLiteral("Cannot write %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(err))));
   };
   platform::FileDescriptor file(
@@ -289,9 +291,9 @@ QString ImportRun::CompletionText() const {
       text += QStringLiteral("\n(and %1 more)").arg(outcome_.notImported.size() - kNamed);
     }
   }
-  if (!outcome_.storeFailure.isEmpty()) {
+  if (!outcome_.endedBy.isEmpty()) {
     text += QStringLiteral("\n\nThe import ended at file %1 of %2: %3").arg(currentFile_).arg(fileTotal_).arg(
-        outcome_.storeFailure);
+        outcome_.endedBy);
   }
   if (!outcome_.storeRemoved) {
     text += QStringLiteral("\n\nThe file could not be completed: %1").arg(outcome_.removeFailure);
@@ -430,13 +432,21 @@ bool ImportRun::ImportCard(automation::Session* session, const QString& folderPa
   QString cardFilePath;
   // The card file keeps the source's encoding and byte-order mark, so the
   // card reads exactly as it would in the whole file.
+  bool haveFolder = false;
+  int error = 0;
   const bool written = Skip(
       [&] {
-        cardFilePath =
-            GetTempFolderPath() + QStringLiteral("vCard") + QString::number(cardNumber) + QStringLiteral(".vcf");
-        WriteFile(cardFilePath, EncodeText(cardText + QLatin1String("\r\n"), encoding));
+        const QString folder = GetTempFolderPath();
+        haveFolder = true;
+        cardFilePath = folder + QStringLiteral("vCard") + QString::number(cardNumber) + QStringLiteral(".vcf");
+        WriteFile(cardFilePath, EncodeText(cardText + QLatin1String("\r\n"), encoding), &error);
       },
       why);
+  // Without a temporary folder that takes cards (missing, full, read-only)
+  // no card of any file can be imported: the run ends and says why.
+  const bool folderFailed = !haveFolder || error == ENOSPC || error == EDQUOT || error == EROFS ||
+                            error == EACCES || error == ENOENT;
+  if (!written && folderFailed && outcome_.endedBy.isEmpty()) outcome_.endedBy = *why;
   Yield();
   std::unique_ptr<automation::Folder> folder;
   std::unique_ptr<automation::ContactItem> item;
@@ -462,7 +472,7 @@ void ImportRun::SaveItem(automation::ContactItem& item) {
   } catch (const automation::AutomationError& e) {
     // A store that failed to write takes nothing more: the run ends here.
     if (e.number() == automation::errors::kNotEnoughDisk || e.number() == automation::errors::kDiskError) {
-      if (outcome_.storeFailure.isEmpty()) outcome_.storeFailure = DescribeFailure(e);
+      if (outcome_.endedBy.isEmpty()) outcome_.endedBy = DescribeFailure(e);
     }
     throw;
   }

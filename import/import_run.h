@@ -39,7 +39,8 @@ struct RunOutcome {
   std::int64_t cardsFailed = 0;  // single cards of split files that could not be imported
   bool storeRemoved = false;     // the store left the profile: its file is complete
   QString removeFailure;
-  QString storeFailure;          // why the store took no more writes; the run ended there
+  QString endedBy;               // why the run ended before its last file: the store or
+                                 // the temporary folder took no more writes
   QStringList notImported;       // "path: why" for each file or card that was not imported
 };
 
@@ -87,8 +88,8 @@ class ImportRun {
   bool ImportCard(automation::Session* session, const QString& folderPath, const QString& cardText,
                   std::int64_t cardNumber, TextEncoding encoding, QString* why);
   void SaveItem(automation::ContactItem& item);
-  // A stop was asked for, or the store can take no more writes.
-  bool Ending() const { return stopRequested_ || !outcome_.storeFailure.isEmpty(); }
+  // A stop was asked for, or the run cannot go on (see RunOutcome::endedBy).
+  bool Ending() const { return stopRequested_ || !outcome_.endedBy.isEmpty(); }
   void NotImported(const QString& path, const QString& why);
   // The store file's path at when, or at a later second (waited for) when
   // that name is taken; tries counts the later seconds tried in the run.
