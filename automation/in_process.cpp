@@ -42,16 +42,20 @@ std::u16string StoreText(const QString& text) {
 // The number a failure of the PST writer is reported with.
 std::int32_t NumberOf(const pst::Error& e) {
   switch (e.kind()) {
-    case pst::Error::Kind::DiskFull:
+    case pst::ErrorKind::DiskFull:
       return errors::kNotEnoughDisk;
-    case pst::Error::Kind::Exists:
+    case pst::ErrorKind::Exists:
       return errors::kCollision;
-    case pst::Error::Kind::BadRequest:
+    case pst::ErrorKind::NoAccess:
+      return errors::kNoAccess;
+    case pst::ErrorKind::BadRequest:
       return errors::kInvalidArgument;
-    case pst::Error::Kind::Corrupt:
+    case pst::ErrorKind::Corrupt:
       return errors::kCorruptData;
-    case pst::Error::Kind::Io:
-    case pst::Error::Kind::Other:
+    case pst::ErrorKind::Closed:
+      return errors::kObjectDeleted;
+    case pst::ErrorKind::NotFound:
+    case pst::ErrorKind::Io:
       break;
   }
   return errors::kDiskError;

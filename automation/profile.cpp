@@ -68,8 +68,8 @@ std::shared_ptr<ProfileStore> Profile::add(const QString& path, const QString& d
   try {
     store->pst = pst::Store::create(std::filesystem::path(nativePath), displayName.toStdU16String(), *options_);
   } catch (const pst::Error& e) {
-    const auto number = e.kind() == pst::Error::Kind::Exists   ? errors::kCollision
-                        : e.kind() == pst::Error::Kind::DiskFull ? errors::kNotEnoughDisk
+    const auto number = e.kind() == pst::ErrorKind::Exists   ? errors::kCollision
+                        : e.kind() == pst::ErrorKind::DiskFull ? errors::kNotEnoughDisk
                                                                  : errors::kNoAccess;
     throw AutomationError(number, QStringLiteral("Cannot create the store file %1: %2")
                                       .arg(path, QString::fromStdString(e.what())));
@@ -87,7 +87,7 @@ void Profile::remove(const std::shared_ptr<ProfileStore>& store) {
     file.close();
   } catch (const pst::Error& e) {
     // The writer takes nothing more after a failure: the file is what it is.
-    const bool full = e.kind() == pst::Error::Kind::DiskFull;
+    const bool full = e.kind() == pst::ErrorKind::DiskFull;
     failure.emplace(full ? errors::kNotEnoughDisk : errors::kDiskError,
                     QStringLiteral("The store file %1 could not be completed%2: %3")
                         .arg(store->path, full ? QStringLiteral(" (disk full)") : QString(),

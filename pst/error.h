@@ -1,5 +1,5 @@
-// Errors raised by the PST library: one type, with a message naming what
-// failed and a kind that says what a caller can do about it.
+// Errors raised by the PST library: one type, with a kind that says what
+// went wrong for callers that act on it, and a message naming what failed.
 #pragma once
 #include <cerrno>
 #include <stdexcept>
@@ -7,37 +7,45 @@
 
 namespace pst {
 
-class Error : public std::runtime_error {
- public:
-  enum class Kind {
-    Other,
-    Exists,      // the file to create is there already
-    DiskFull,    // no space left, a quota or the file size limit reached
-    Io,          // the disk or the file system failed
-    Corrupt,     // the data read is not what was written
-    BadRequest,  // the call itself is wrong (an unknown folder, a closed store)
-  };
-
-  explicit Error(const std::string& message, Kind kind = Kind::Other) : std::runtime_error(message), kind_(kind) {}
-  Kind kind() const { return kind_; }
-
-  // The kind of a failed system call's errno.
-  static Kind kindOfErrno(int err);
-
- private:
-  Kind kind_;
+enum class ErrorKind {
+  Exists,      // the file to create is there already; nothing was replaced
+  DiskFull,    // no space left (or the quota or largest file size reached)
+  NoAccess,    // the file system refused: permissions, a read-only medium
+  NotFound,    // the folder to create the file in does not exist
+  Io,          // any other failure of the file or file system
+  Corrupt,     // the writer's own data on disk or in memory is not as it left it
+  BadRequest,  // the caller asked for something the format or the store cannot hold
+  Closed,      // the store is closed
 };
 
-inline Error::Kind Error::kindOfErrno(int err) {
+class Error : public std::runtime_error {
+ public:
+  Error(ErrorKind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+  explicit Error(const std::string& message) : Error(ErrorKind::Io, message) {}
+  ErrorKind kind() const { return kind_; }
+
+ private:
+  ErrorKind kind_;
+};
+
+// The kind of a failed system call's errno.
+inline ErrorKind ErrorKindOfErrno(int err) {
   switch (err) {
     case ENOSPC:
     case EDQUOT:
     case EFBIG:  // past the file size limit (SIGXFSZ ignored)
-      return Kind::DiskFull;
+      return ErrorKind::DiskFull;
     case EEXIST:
-      return Kind::Exists;
+      return ErrorKind::Exists;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return ErrorKind::NoAccess;
+    case ENOENT:
+    case ENOTDIR:
+      return ErrorKind::NotFound;
     default:
-      return Kind::Io;
+      return ErrorKind::Io;
   }
 }
 

@@ -73,14 +73,14 @@ class StoreImpl final : public Store {
       fail(e.what(), e.kind());
       throw;
     } catch (const std::exception& e) {
-      fail(e.what(), Error::Kind::Io);
+      fail(e.what(), ErrorKind::Io);
       throw;
     }
   }
-  void fail(const std::string& what, Error::Kind kind) {
+  void fail(const std::string& what, ErrorKind kind) {
     if (!failure_.empty()) return;  // the first failure is the cause
     failure_ = what;
-    failureKind_ = kind == Error::Kind::DiskFull ? kind : Error::Kind::Io;
+    failureKind_ = kind == ErrorKind::DiskFull ? kind : ErrorKind::Io;
   }
   template <typename M>
   MessageId add(FolderId folder, M&& message);
@@ -110,7 +110,7 @@ class StoreImpl final : public Store {
   CommitPolicy policy_;
   bool closed_ = false;
   std::string failure_;  // why the store stopped accepting writes
-  Error::Kind failureKind_ = Error::Kind::Io;
+  ErrorKind failureKind_ = ErrorKind::Io;
   std::uint64_t messagesAdded_ = 0;
   std::uint64_t messagesCommitted_ = 0;  // what the file on disk holds
 
@@ -167,7 +167,7 @@ const Folder& StoreImpl::get(FolderId nid) const {
   if (it == folders_.end()) {
     char text[64];
     std::snprintf(text, sizeof text, "no folder with NID 0x%X in this store", nid);
-    throw Error(text, Error::Kind::BadRequest);
+    throw Error(ErrorKind::BadRequest, text);
   }
   return it->second;
 }
@@ -176,14 +176,14 @@ Folder& StoreImpl::get(FolderId nid) { return const_cast<Folder&>(std::as_const(
 
 Folder& StoreImpl::normalFolder(FolderId nid, const char* what) {
   Folder& folder = get(nid);
-  if (folder.search) throw Error(std::string("cannot ") + what + " a search folder", Error::Kind::BadRequest);
+  if (folder.search) throw Error(ErrorKind::BadRequest, std::string("cannot ") + what + " a search folder");
   return folder;
 }
 
 void StoreImpl::checkWritable() const {
-  if (closed_) throw Error("the store is closed", Error::Kind::BadRequest);
+  if (closed_) throw Error(ErrorKind::Closed, "the store is closed");
   if (!failure_.empty())
-    throw Error("the store stopped accepting changes after a write failed: " + failure_, failureKind_);
+    throw Error(failureKind_, "the store stopped accepting changes after a write failed: " + failure_);
 }
 
 Folder& StoreImpl::addFolder(ndb::Nid nid, ndb::Nid parent, std::u16string name, std::u16string containerClass,
@@ -292,9 +292,9 @@ void StoreImpl::writeMandatoryNodes() {
 FolderId StoreImpl::createFolder(FolderId parent, const std::u16string& name, const std::u16string& containerClass) {
   checkWritable();
   Folder& p = normalFolder(parent, "create a folder in");
-  if (name.empty()) throw Error("a folder needs a name", Error::Kind::BadRequest);
+  if (name.empty()) throw Error(ErrorKind::BadRequest, "a folder needs a name");
   for (FolderId child : p.children) {
-    if (get(child).name == name) throw Error("the folder already has a subfolder with that name", Error::Kind::Exists);
+    if (get(child).name == name) throw Error(ErrorKind::Exists, "the folder already has a subfolder with that name");
   }
   return writing([&] {
     const ndb::Nid nid = db_->allocateNid(ndb::NID_TYPE_NORMAL_FOLDER);
@@ -435,7 +435,7 @@ void StoreImpl::close() {
       end += ", but its end could not be cut back: " + std::string(e.what());
     }
     db_.reset();
-    throw Error("the file could not be completed: " + failure_ + end, failureKind_);
+    throw Error(failureKind_, "the file could not be completed: " + failure_ + end);
   }
 
 }
@@ -451,7 +451,7 @@ std::unique_ptr<Store> Store::create(const std::filesystem::path& path, const st
     if (options.wrapFile) created = options.wrapFile(std::move(created));
     db = ndb::NodeDatabase::create(std::move(created), {options.cryptMethod});
   } catch (const Error& e) {
-    throw Error(path.string() + ": cannot create the store: " + e.what(), e.kind());
+    throw Error(e.kind(), path.string() + ": cannot create the store: " + e.what());
   }
   auto store = std::make_unique<StoreImpl>(std::move(db), displayName, options);
   file.publish();

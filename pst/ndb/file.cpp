@@ -91,7 +91,7 @@ class PosixFile final : public File {
     const int err = errno;
     // Not the path: a store file is written under a temporary name that is
     // gone once it is published; the caller names the file.
-    throw Error(std::string("cannot ") + what + " the file: " + std::strerror(err), Error::kindOfErrno(err));
+    throw Error(ErrorKindOfErrno(err), std::string("cannot ") + what + " the file: " + std::strerror(err));
   }
 
   int fd_;
@@ -104,7 +104,7 @@ std::unique_ptr<File> createNewFile(const std::filesystem::path& path) {
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
     const int err = errno;
-    throw Error("cannot create " + path.string() + ": " + std::strerror(err), Error::kindOfErrno(err));
+    throw Error(ErrorKindOfErrno(err), "cannot create " + path.string() + ": " + std::strerror(err));
   }
   return std::make_unique<PosixFile>(fd, path);
 }

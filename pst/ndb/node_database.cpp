@@ -218,7 +218,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
       }
       closed_ = true;
       file_.reset();
-      throw Error("the file could not be completed: " + failure_ + restored, failureKind_);
+      throw Error(failureKind_, "the file could not be completed: " + failure_ + restored);
     }
     closing_ = true;  // the last commit leaves no room ahead, and gives back what is left
     if (space_.freeTailIntervals() > 0) changed_ = true;
@@ -233,7 +233,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
 
   void checkUsable() const {
     if (closed_) throw Error("node database is closed");
-    if (failed_) throw Error("node database unusable after a failed write (" + failure_ + "); the file holds the last commit", failureKind_);
+    if (failed_) throw Error(failureKind_, "node database unusable after a failed write (" + failure_ + "); the file holds the last commit");
   }
 
   // Runs an operation that writes; a failure leaves memory and disk apart, so
@@ -246,18 +246,18 @@ class NodeDatabaseImpl final : public NodeDatabase {
       fail(e.what(), e.kind());
       throw;
     } catch (const std::exception& e) {
-      fail(e.what(), Error::Kind::Other);
+      fail(e.what(), ErrorKind::Io);
       throw;
     } catch (...) {
-      fail("unknown failure", Error::Kind::Other);
+      fail("unknown failure", ErrorKind::Io);
       throw;
     }
   }
-  void fail(const std::string& what, Error::Kind kind) {
+  void fail(const std::string& what, ErrorKind kind) {
     if (failed_) return;  // the first failure is the cause
     failed_ = true;
     failure_ = what;
-    failureKind_ = kind == Error::Kind::Other ? Error::Kind::Io : kind;
+    failureKind_ = kind;
   }
 
   // After a failed write: the file ends where the last commit ended, so a
@@ -712,7 +712,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
   bool closed_ = false;
   bool failed_ = false;
   std::string failure_;  // the first failed write
-  Error::Kind failureKind_ = Error::Kind::Io;
+  ErrorKind failureKind_ = ErrorKind::Io;
   AllocationMap space_;
   Streams streams_;  // content of the multi-block streams of current nodes
   std::vector<SharedBlock> sharedBlocks_ = std::vector<SharedBlock>(kSharedBlockSlots);

@@ -60,7 +60,7 @@ class NearlyFullDisk final : public pst::ndb::File {
     }
     const auto need = static_cast<std::int64_t>(fresh.size() * kPage);
     if (*room_ >= 0 && need > *room_) {
-      throw pst::Error("cannot write the file: No space left on device", pst::Error::Kind::DiskFull);
+      throw pst::Error(pst::ErrorKind::DiskFull, "cannot write the file: No space left on device");
     }
     if (*room_ >= 0) *room_ -= need;
     pages_.insert(fresh.begin(), fresh.end());
