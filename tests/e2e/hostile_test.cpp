@@ -147,7 +147,9 @@ TEST(ImportHostile, AFullDiskEndsTheRunAndLeavesTheLastGoodCommit) {
     EXPECT_FALSE(outcome.storeRemoved);  // the command line's exit status 1
     EXPECT_TRUE(outcome.removeFailure.contains("disk full")) << outcome.removeFailure.toStdString();
     EXPECT_TRUE(outcome.removeFailure.contains(outcome.pstPath)) << outcome.removeFailure.toStdString();
-    if (!atClose) EXPECT_FALSE(outcome.endedBy.isEmpty());  // the run stopped there
+    if (!atClose) {
+      EXPECT_FALSE(outcome.endedBy.isEmpty());  // the run stopped there
+    }
     ASSERT_EQ(view.texts.size(), 1u);
     EXPECT_TRUE(view.texts[0].contains("could not be completed")) << view.texts[0].toStdString();
     EXPECT_TRUE(profile.stores().empty());
@@ -157,7 +159,9 @@ TEST(ImportHostile, AFullDiskEndsTheRunAndLeavesTheLastGoodCommit) {
     ASSERT_TRUE(report.ok) << report.errors.join("; ").toStdString();
     EXPECT_EQ(outcome.contactsSaved, ContactsRead(report));
     EXPECT_LT(outcome.contactsSaved, tree.cardCount());
-    if (!atClose) EXPECT_GT(outcome.contactsSaved, 0);
+    if (!atClose) {
+      EXPECT_GT(outcome.contactsSaved, 0);
+    }
   }
 }
 
