@@ -19,6 +19,7 @@ inline constexpr std::int32_t kNoAccess = static_cast<std::int32_t>(0x80070005);
 inline constexpr std::int32_t kNoSupport = static_cast<std::int32_t>(0x80040102);
 inline constexpr std::int32_t kObjectDeleted = static_cast<std::int32_t>(0x8004010A);
 inline constexpr std::int32_t kNotFound = static_cast<std::int32_t>(0x8004010F);
+inline constexpr std::int32_t kPathNotFound = static_cast<std::int32_t>(0x80070003);
 inline constexpr std::int32_t kNotEnoughDisk = static_cast<std::int32_t>(0x8004010D);
 inline constexpr std::int32_t kDiskError = static_cast<std::int32_t>(0x80040116);
 inline constexpr std::int32_t kCorruptData = static_cast<std::int32_t>(0x8004011B);

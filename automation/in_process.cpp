@@ -9,6 +9,7 @@
 #include "platform/qt_path.h"
 #include "platform/regular_file.h"
 #include "automation/error.h"
+#include "automation/writer_error.h"
 #include "pst/error.h"
 #include "pst/messaging/store.h"
 #include "vcard/contact.h"
@@ -39,35 +40,13 @@ std::u16string StoreText(const QString& text) {
   return out;
 }
 
-// The number a failure of the PST writer is reported with.
-std::int32_t NumberOf(const pst::Error& e) {
-  switch (e.kind()) {
-    case pst::ErrorKind::DiskFull:
-      return errors::kNotEnoughDisk;
-    case pst::ErrorKind::Exists:
-      return errors::kCollision;
-    case pst::ErrorKind::NoAccess:
-      return errors::kNoAccess;
-    case pst::ErrorKind::BadRequest:
-      return errors::kInvalidArgument;
-    case pst::ErrorKind::Corrupt:
-      return errors::kCorruptData;
-    case pst::ErrorKind::Closed:
-      return errors::kObjectDeleted;
-    case pst::ErrorKind::NotFound:
-    case pst::ErrorKind::Io:
-      break;
-  }
-  return errors::kDiskError;
-}
-
 // Runs a call into the PST writer; its failures become automation errors.
 template <class Call>
 auto Writing(const QString& what, Call&& call) {
   try {
     return call();
   } catch (const pst::Error& e) {
-    throw AutomationError(NumberOf(e), QStringLiteral("%1: %2").arg(what, QString::fromStdString(e.what())));
+    throw WriterError(what, e);
   }
 }
 
@@ -221,16 +200,15 @@ class InProcessFolders : public FolderCollection {
       throw AutomationError(errors::kInvalidArgument,
                             QStringLiteral("Folders.Add: a folder needs a name (in \"%1\")").arg(parentName()));
     }
-    if (find(name)) {
-      throw AutomationError(errors::kCollision,
-                            QStringLiteral("Folders.Add: \"%1\" already holds a folder named \"%2\"")
-                                .arg(parentName(), name));
-    }
     pst::Store& file = store_->open();
-    const pst::FolderId id = Writing(QStringLiteral("Cannot create the folder \"%1\"").arg(name), [&] {
-      return file.createFolder(parent_, StoreText(name), kContactsClass);
-    });
-    return std::make_unique<InProcessFolder>(store_, id);
+    try {
+      const pst::FolderId id = file.createFolder(parent_, StoreText(name), kContactsClass);
+      return std::make_unique<InProcessFolder>(store_, id);
+    } catch (const pst::Error& e) {
+      // A second subfolder of one name is a collision the store reports.
+      throw WriterError(
+          QStringLiteral("Folders.Add: cannot create the folder \"%1\" in \"%2\"").arg(name, parentName()), e);
+    }
   }
 
  private:

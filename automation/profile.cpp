@@ -2,7 +2,6 @@
 #include "automation/profile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <optional>
@@ -11,6 +10,7 @@
 #include "platform/regular_file.h"
 
 #include "automation/error.h"
+#include "automation/writer_error.h"
 #include "pst/error.h"
 #include "pst/messaging/store.h"
 
@@ -56,23 +56,18 @@ std::shared_ptr<ProfileStore> Profile::add(const QString& path, const QString& d
                           QStringLiteral("A store named \"%1\" is already in the profile").arg(displayName));
   }
   const std::string nativePath = NativePath(path);
-  if (platform::PathExists(nativePath)) {
-    throw AutomationError(errors::kCollision,
-                          QStringLiteral("Cannot create the store file %1: the file already exists "
-                                         "and is never overwritten")
-                              .arg(path));
-  }
   auto store = std::make_shared<ProfileStore>();
   store->path = path;
   store->displayName = displayName;
   try {
     store->pst = pst::Store::create(std::filesystem::path(nativePath), displayName.toStdU16String(), *options_);
   } catch (const pst::Error& e) {
-    const auto number = e.kind() == pst::ErrorKind::Exists   ? errors::kCollision
-                        : e.kind() == pst::ErrorKind::DiskFull ? errors::kNotEnoughDisk
-                                                                 : errors::kNoAccess;
-    throw AutomationError(number, QStringLiteral("Cannot create the store file %1: %2")
-                                      .arg(path, QString::fromStdString(e.what())));
+    if (e.kind() == pst::ErrorKind::Exists) {
+      throw AutomationError(ErrorNumber(e.kind()), QStringLiteral("Cannot create the store file %1: the file already "
+                                                                  "exists and is never overwritten")
+                                                       .arg(path));
+    }
+    throw WriterError(QStringLiteral("Cannot create the store file %1").arg(path), e);
   }
   const auto& key = store->pst->recordKey();
   store->entryID = QByteArray(reinterpret_cast<const char*>(key.data()), static_cast<qsizetype>(key.size()));
@@ -88,10 +83,9 @@ void Profile::remove(const std::shared_ptr<ProfileStore>& store) {
   } catch (const pst::Error& e) {
     // The writer takes nothing more after a failure: the file is what it is.
     const bool full = e.kind() == pst::ErrorKind::DiskFull;
-    failure.emplace(full ? errors::kNotEnoughDisk : errors::kDiskError,
-                    QStringLiteral("The store file %1 could not be completed%2: %3")
-                        .arg(store->path, full ? QStringLiteral(" (disk full)") : QString(),
-                             QString::fromStdString(e.what())));
+    failure.emplace(ErrorNumber(e.kind()), QStringLiteral("The store file %1 could not be completed%2: %3")
+                                               .arg(store->path, full ? QStringLiteral(" (disk full)") : QString(),
+                                                    QString::fromStdString(e.what())));
   }
   store->itemsInFile = static_cast<std::int64_t>(file.committedMessageCount());
   store->pst.reset();

@@ -183,7 +183,7 @@ Folder& StoreImpl::normalFolder(FolderId nid, const char* what) {
 void StoreImpl::checkWritable() const {
   if (closed_) throw Error(ErrorKind::Closed, "the store is closed");
   if (!failure_.empty())
-    throw Error(failureKind_, "the store stopped accepting changes after a write failed: " + failure_);
+    throw Error(ErrorKind::Closed, "the store stopped accepting changes after a write failed: " + failure_);
 }
 
 Folder& StoreImpl::addFolder(ndb::Nid nid, ndb::Nid parent, std::u16string name, std::u16string containerClass,
@@ -195,7 +195,7 @@ Folder& StoreImpl::addFolder(ndb::Nid nid, ndb::Nid parent, std::u16string name,
   folder.containerClass = std::move(containerClass);
   folder.comment = std::move(comment);
   auto [it, inserted] = folders_.emplace(nid, std::move(folder));
-  if (!inserted) throw Error("folder NID already in use");
+  if (!inserted) throw Error(ErrorKind::Corrupt, "folder NID already in use");
   dirtyFolders_.insert(nid);
   if (nid != parent) {
     Folder& p = get(parent);
@@ -444,12 +444,11 @@ void StoreImpl::close() {
 
 std::unique_ptr<Store> Store::create(const std::filesystem::path& path, const std::u16string& displayName,
                                      const StoreOptions& options) {
-  PendingStoreFile file(path);
+  ndb::FileSystem& fileSystem = options.fileSystem ? *options.fileSystem : ndb::FileSystem::local();
+  PendingStoreFile file(fileSystem, path);
   std::unique_ptr<ndb::NodeDatabase> db;
   try {
-    auto created = ndb::createNewFile(file.temporaryPath());
-    if (options.wrapFile) created = options.wrapFile(std::move(created));
-    db = ndb::NodeDatabase::create(std::move(created), {options.cryptMethod});
+    db = ndb::NodeDatabase::create(fileSystem.createNew(file.temporaryPath()), {options.cryptMethod});
   } catch (const Error& e) {
     throw Error(e.kind(), path.string() + ": cannot create the store: " + e.what());
   }

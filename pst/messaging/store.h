@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 #include <variant>
@@ -43,9 +42,8 @@ struct StoreOptions {
   // Commit at least this often while messages are added.
   std::uint32_t messagesPerCommit = 5000;
   double secondsPerCommit = 2.0;
-  // When set, the new file goes through it before anything is written to it
-  // (tests inject faults, benchmarks count bytes).
-  std::function<std::unique_ptr<ndb::File>(std::unique_ptr<ndb::File>)> wrapFile;
+  // Where create(path) makes and names the file; null: the local one.
+  ndb::FileSystem* fileSystem = nullptr;
 };
 
 class Store {

@@ -85,6 +85,24 @@ class NearlyFullDisk final : public pst::ndb::File {
   std::set<std::uint64_t> pages_;
 };
 
+// The local file system, with the store files made on a nearly full disk.
+class NearlyFullFileSystem final : public pst::ndb::FileSystem {
+ public:
+  explicit NearlyFullFileSystem(std::shared_ptr<std::int64_t> room) : room_(std::move(room)) {}
+  std::unique_ptr<pst::ndb::File> createNew(const std::filesystem::path& path) override {
+    return std::make_unique<NearlyFullDisk>(local().createNew(path), room_);
+  }
+  bool exists(const std::filesystem::path& path) override { return local().exists(path); }
+  void renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    local().renameNoReplace(from, to);
+  }
+  void remove(const std::filesystem::path& path) noexcept override { local().remove(path); }
+  void syncFolder(const std::filesystem::path& folder) noexcept override { local().syncFolder(folder); }
+
+ private:
+  std::shared_ptr<std::int64_t> room_;
+};
+
 class DiskView : public ImportView {
  public:
   QString destination;
@@ -124,9 +142,8 @@ TEST(ImportHostile, AFullDiskEndsTheRunAndLeavesTheLastGoodCommit) {
     pst::StoreOptions options;
     options.messagesPerCommit = 100;
     options.secondsPerCommit = 1e6;
-    options.wrapFile = [room](std::unique_ptr<pst::ndb::File> file) {
-      return std::make_unique<NearlyFullDisk>(std::move(file), room);
-    };
+    NearlyFullFileSystem disk(room);
+    options.fileSystem = &disk;
     automation::Profile profile(options);
     automation::InProcessComponents components(profile);
     DiskView view;
