@@ -11,8 +11,13 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QScreen>
+#include <QTimer>
 
 namespace quillonet {
 namespace {
@@ -62,6 +67,9 @@ frmStep1::frmStep1(automation::ComponentFactory& components, UserDialogs* dialog
       dialogs_(dialogs != nullptr ? dialogs : ownDialogs_.get()),
       fileList_(grdFiles1, lblCount1),
       cdlgFile(*dialogs_),
+      drops_(
+          fileList_, *dialogs_, [this](bool on) { CmdExtractDBX.setEnabled(on); },
+          [] { QCoreApplication::processEvents(); }, [this] { return run_.isRunning(); }),
       gridSource_(grdFiles1),
       run_(components, *this, gridSource_),
       dpi_(LogicalDpi(this)) {
@@ -73,6 +81,7 @@ frmStep1::frmStep1(automation::ComponentFactory& components, UserDialogs* dialog
   setFixedSize(Px(8145), Px(6750));
   SetUpControls();
   SetTabOrder();
+  setAcceptDrops(true);
   // Load: the grid's column starts very wide.
   grdFiles1.SetColWidth(0, kStartColTwips);
   CentreOnScreen();
@@ -158,13 +167,15 @@ void frmStep1::SetUpControls() {
 }
 
 void frmStep1::Connect(QPushButton& button, void (frmStep1::*handler)()) {
-  connect(&button, &QPushButton::clicked, this, [this, handler] {
-    try {
-      (this->*handler)();
-    } catch (const std::exception& e) {
-      dialogs_->MsgBox(QString::fromStdString(e.what()), MsgButtons::Ok, MsgIcon::Exclamation);
-    }
-  });
+  connect(&button, &QPushButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+}
+
+void frmStep1::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    dialogs_->MsgBox(QString::fromStdString(e.what()), MsgButtons::Ok, MsgIcon::Exclamation);
+  }
 }
 
 void frmStep1::SetTabOrder() {
@@ -222,6 +233,32 @@ void frmStep1::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+}
+
+void frmStep1::dragEnterEvent(QDragEnterEvent* event) { TakeDrag(*event); }
+void frmStep1::dragMoveEvent(QDragMoveEvent* event) { TakeDrag(*event); }
+
+bool frmStep1::TakeDrag(QDropEvent& event) {
+  if (!drops_.Accepts(event.mimeData()->urls())) {
+    event.ignore();
+    return false;
+  }
+  // The files stay where they are: a move would let the file manager
+  // delete what it thinks was moved.
+  if (event.possibleActions() & Qt::CopyAction) {
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+  } else {
+    event.acceptProposedAction();
+  }
+  return true;
+}
+
+void frmStep1::dropEvent(QDropEvent* event) {
+  if (!TakeDrag(*event)) return;
+  // The file manager waits until the drop has been taken; the adding, with
+  // its messages, follows after that.
+  QTimer::singleShot(0, this, [this, urls = event->mimeData()->urls()] { Guarded([&] { drops_.Drop(urls); }); });
 }
 
 QString frmStep1::BrowseForFolder(const QString& title) { return dialogs_->BrowseForFolder(title); }

@@ -1,22 +1,24 @@
 // frmStep1: the main window, its controls laid out in twips, and its button handlers.
 #pragma once
 
+#include "app/frame.h"
 #include "app/grid_list_source.h"
 #include "app/progress_bar.h"
 #include "app/shape.h"
 #include "filelist/common_dialog.h"
 #include "filelist/dialogs.h"
 #include "filelist/file_grid.h"
+#include "filelist/file_drops.h"
 #include "filelist/file_list.h"
 #include "import/import_run.h"
 #include "import/import_view.h"
 
 #include <QElapsedTimer>
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace quillonet {
@@ -76,7 +78,7 @@ class frmStep1 : public QWidget, public ImportView {
   QWidget Picture3;
   QPushButton cmdEnd;
   QPushButton CmdHelp;
-  QGroupBox FrameConversion;
+  Frame FrameConversion;
   QLabel LblProgessCurrent;
   QLabel LblCurrentDBX;
   QLabel Label1;
@@ -86,11 +88,20 @@ class frmStep1 : public QWidget, public ImportView {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Files and folders dropped from a file manager are added as the Add
+  // buttons add them (see FileDrops).
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // Connects a button to a handler; a failure the handler does not catch
   // ends the click with a message instead of escaping the event loop.
   void Connect(QPushButton& button, void (frmStep1::*handler)());
+  // Runs a handler; a failure it does not catch ends it with a message.
+  void Guarded(const std::function<void()>& handler);
+  // Accepts a drag or drop that FileDrops accepts, as a copy; ignores it otherwise.
+  bool TakeDrag(QDropEvent& event);
   ProgressBar& BarFor(Bar bar);
   void Place(QWidget& control, int left, int top, int width, int height);
   void SetUpControls();
@@ -101,6 +112,7 @@ class frmStep1 : public QWidget, public ImportView {
   UserDialogs* dialogs_;
   FileList fileList_;
   CommonDialog cdlgFile;
+  FileDrops drops_;
   GridListSource gridSource_;
   ImportRun run_;
   bool closePending_ = false;

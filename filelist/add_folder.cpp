@@ -20,34 +20,42 @@ class BusyPointer {
 
 }  // namespace
 
-void AddFolderOfCards(FileList& list, UserDialogs& dialogs, const std::function<void(bool)>& setImportEnabled,
-                      const std::function<void()>& yield) {
-  QString folder = dialogs.BrowseForFolder(QStringLiteral("Choose Source Folder..."));
-  if (folder.isEmpty()) return;
+FolderAddition AddCardsUnder(FileList& list, QString folder, const std::function<void()>& yield) {
   if (!folder.endsWith(QDir::separator())) folder += QDir::separator();
-
-  int added = 0;
-  QStringList unreadable;
-  {
-    const BusyPointer busy;
-    const FolderScan scan = ScanFolder(folder);
-    unreadable = scan.unreadable;
-    for (const QString& name : scan.files) {
+  FolderAddition result;
+  const BusyPointer busy;
+  const FolderScan scan = ScanFolder(folder);
+  result.unreadable = scan.unreadable;
+  for (const QString& name : scan.files) {
+    yield();
+    if (IsVCardName(name)) {
       yield();
-      if (IsVCardName(name)) {
-        yield();
-        list.AddFileToList(name);
-        ++added;
-      }
+      list.AddFileToList(name);
+      ++result.added;
     }
   }
-  setImportEnabled(added > 0);
+  return result;
+}
+
+void ReportFilesAdded(UserDialogs& dialogs, int added) {
   dialogs.MsgBox(QString::number(added) + QStringLiteral(" Files Added to List."), MsgButtons::Ok, MsgIcon::None);
-  if (!unreadable.isEmpty()) {
-    dialogs.MsgBox(QStringLiteral("These folders could not be read, so files in them were not added:\r\n") +
-                       unreadable.join(QStringLiteral("\r\n")),
-                   MsgButtons::Ok, MsgIcon::Exclamation);
-  }
+}
+
+void ReportUnreadable(UserDialogs& dialogs, const QStringList& unreadable) {
+  if (unreadable.isEmpty()) return;
+  dialogs.MsgBox(QStringLiteral("These folders could not be read, so files in them were not added:\r\n") +
+                     unreadable.join(QStringLiteral("\r\n")),
+                 MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+void AddFolderOfCards(FileList& list, UserDialogs& dialogs, const std::function<void(bool)>& setImportEnabled,
+                      const std::function<void()>& yield) {
+  const QString folder = dialogs.BrowseForFolder(QStringLiteral("Choose Source Folder..."));
+  if (folder.isEmpty()) return;
+  const FolderAddition addition = AddCardsUnder(list, folder, yield);
+  setImportEnabled(addition.added > 0);
+  ReportFilesAdded(dialogs, addition.added);
+  ReportUnreadable(dialogs, addition.unreadable);
 }
 
 }  // namespace quillonet

@@ -15,4 +15,19 @@ namespace quillonet {
 void AddFolderOfCards(FileList& list, UserDialogs& dialogs, const std::function<void(bool)>& setImportEnabled,
                       const std::function<void()>& yield);
 
+// What adding the cards under one folder did.
+struct FolderAddition {
+  int added = 0;
+  QStringList unreadable;  // folders that could not be listed
+};
+
+// The walk and the appends of AddFolderOfCards, without dialog or messages:
+// a separator is put after the folder unless it ends in one.
+FolderAddition AddCardsUnder(FileList& list, QString folder, const std::function<void()>& yield);
+
+// The count message of a folder addition: "N Files Added to List.".
+void ReportFilesAdded(UserDialogs& dialogs, int added);
+// Names the folders that could not be read; shows nothing when there are none.
+void ReportUnreadable(UserDialogs& dialogs, const QStringList& unreadable);
+
 }  // namespace quillonet

@@ -1,13 +1,39 @@
 // WidgetDialogs: the real message boxes and dialogs.
 #include "filelist/widget_dialogs.h"
 
+#include "util/registry.h"
 #include "util/registry_gui.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QSettings>
+
+#include <exception>
 
 namespace quillonet {
+
+void KeepDialogStateOutOfHome() {
+  QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+  static const bool redirected = [] {
+    QString folder;
+    try {
+      folder = GetTempFolderPath() + QStringLiteral("settings");
+    } catch (const std::exception&) {
+      // Without a private folder nothing is saved at all: no folder can be
+      // made below a device, whoever runs the program.
+      folder = QStringLiteral("/dev/null/settings");
+    }
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+      for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope})
+        QSettings::setPath(format, scope, folder);
+    return true;
+  }();
+  (void)redirected;
+}
+
+WidgetDialogs::WidgetDialogs(QWidget* owner) : owner_(owner) { KeepDialogStateOutOfHome(); }
 
 MsgAnswer WidgetDialogs::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& caption,
                                 const QString& details) {

@@ -7,9 +7,10 @@ class QWidget;
 
 namespace quillonet {
 
+// Nothing of the dialogs is kept under the user's home: see KeepDialogStateOutOfHome.
 class WidgetDialogs : public UserDialogs {
  public:
-  explicit WidgetDialogs(QWidget* owner) : owner_(owner) {}
+  explicit WidgetDialogs(QWidget* owner);
 
   MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& caption = AppTitle(),
                    const QString& details = QString()) override;
@@ -22,5 +23,15 @@ class WidgetDialogs : public UserDialogs {
  private:
   QWidget* owner_;
 };
+
+// Qt's own file dialog, open-file and folder dialog alike, reads its history,
+// sidebar and view from QtProject.conf in the user's configuration folder
+// and writes them back each time a dialog is destroyed; a desktop's dialog
+// (GTK, KDE, a portal) keeps recent files and its own settings there. The
+// program keeps no settings, so this makes every dialog Qt's own and
+// points Qt's settings at this process's private temporary folder, which
+// goes when the program ends: a dialog remembers the folders of the run,
+// nothing more. Called by every WidgetDialogs; harmless to repeat.
+void KeepDialogStateOutOfHome();
 
 }  // namespace quillonet

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <QDesktopServices>
+#include <QDropEvent>
 #include <QFontInfo>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -28,6 +30,23 @@ struct WindowFixture : ::testing::Test, test_support::WithApp {
   static bool WaitFor(Done done) {
     for (int waited = 0; waited < 5000 && !done(); waited += 20) QTest::qWait(20);
     return done();
+  }
+
+  // Sends a drag's enter and then its drop, as a file manager's drag
+  // delivers them, at a point over the file grid; returns whether each was taken.
+  std::pair<bool, bool> DragAndDrop(const QList<QUrl>& urls) {
+    QMimeData mime;
+    mime.setUrls(urls);
+    const QPoint overGrid = w.grdFiles1.geometry().center();
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(overGrid, offered, &mime, Qt::LeftButton, Qt::NoModifier);
+    enter.setDropAction(Qt::MoveAction);
+    QApplication::sendEvent(&w, &enter);
+    const bool entered = enter.isAccepted();
+    EXPECT_TRUE(!entered || enter.dropAction() == Qt::CopyAction);  // never a move
+    QDropEvent drop(overGrid, offered, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+    return {entered, drop.isAccepted()};
   }
 
   void ShowActive() {
@@ -275,6 +294,101 @@ TEST_F(WindowFixture, CloseDuringARunStopsItThroughItsTearDownThenCloses) {
   EXPECT_TRUE(w.Run().outcome().storeRemoved);  // the file is complete
   EXPECT_TRUE(dialogs.messages.empty());        // no completion message, no question
   EXPECT_TRUE(QFileInfo(w.Run().outcome().pstPath).isFile());
+}
+
+TEST_F(WindowFixture, DetailsCaptionSitsOnTheBorderAndTheControlsBelowIt) {
+  ShowActive();
+  const Frame& frame = w.FrameConversion;
+  const QRect caption = frame.CaptionRect();
+  const QRect border = frame.BorderRect();
+  EXPECT_GT(border.top(), caption.top());
+  EXPECT_LT(border.top(), caption.bottom());
+  EXPECT_LT(caption.right(), frame.width() / 2);
+  const QList<const QWidget*> inside = {&w.LblCurrentDBX, &w.LblProgessCurrent, &w.Label1,
+                                        &w.Label2,        &w.ProgressBar1,      &w.ProgressBar2};
+  for (const QWidget* c : inside) {
+    SCOPED_TRACE(inside.indexOf(c));
+    EXPECT_GT(c->geometry().top(), caption.bottom());
+    EXPECT_GT(c->geometry().top(), border.top() + 1);
+    EXPECT_TRUE(border.adjusted(2, 2, -2, -2).contains(c->geometry()));
+  }
+  EXPECT_EQ(w.LblCurrentDBX.geometry(), QRect(8, 16, 497, 17));  // still at its twips
+
+  // On the drawn frame the top border line is broken where the caption is
+  // and runs on to its right; the status label's rows are crossed by no line.
+  const QImage image = w.FrameConversion.grab().toImage();
+  const QColor background = image.pixelColor(frame.width() / 2, border.top() + 4);
+  const auto isLine = [&](int x, int y) { return image.pixelColor(x, y) != background; };
+  EXPECT_TRUE(isLine(caption.right() + 20, border.top()));
+  EXPECT_TRUE(isLine(frame.width() - 20, border.top()));
+  EXPECT_TRUE(isLine(2, border.top()));
+  int brokenAt = 0;
+  for (int x = caption.left() + 1; x < caption.right(); ++x) brokenAt += isLine(x, border.top()) ? 0 : 1;
+  EXPECT_GT(brokenAt, 0);
+  const QRect status = w.LblCurrentDBX.geometry();
+  for (int y = status.top(); y <= status.bottom(); ++y) {
+    int lineRun = 0;
+    for (int x = status.left(); x <= status.right(); ++x) lineRun = isLine(x, y) ? lineRun + 1 : 0;
+    EXPECT_LT(lineRun, status.width() / 2) << "a line crosses the status label at row " << y;
+  }
+}
+
+TEST_F(WindowFixture, DroppedFilesAndFoldersAreAddedAsTheAddButtonsAddThem) {
+  test_support::TestTree t;
+  t.Folder("Cards/sub");
+  t.File("Cards/a.vcf");
+  t.File("Cards/B.VCF");
+  t.File("Cards/notes.txt");
+  t.File("Cards/sub/c.vcf");
+  t.File("one.vcf");
+  t.File("Two.Vcf");
+  t.File("readme.txt");
+  const auto url = [&](const std::string& p) { return QUrl::fromLocalFile(QString::fromStdString(t.Path(p))); };
+  ShowActive();
+  EXPECT_FALSE(w.CmdExtractDBX.isEnabled());
+  const auto taken = DragAndDrop({url("one.vcf"), url("Cards"), url("readme.txt"),
+                                  QUrl("https://example.com/x.vcf"), url("Two.Vcf")});
+  EXPECT_TRUE(taken.first);
+  EXPECT_TRUE(taken.second);
+  ASSERT_TRUE(WaitFor([&] { return dialogs.messages.size() == 2; }));  // added after the drop was taken
+  const QString r = t.Root() + "/";
+  EXPECT_EQ(w.Files().Entries(),
+            QStringList({r + "one.vcf", r + "Cards/B.VCF", r + "Cards/a.vcf", r + "Cards/sub/c.vcf", r + "Two.Vcf"}));
+  EXPECT_EQ(w.lblCount1.text(), "5 files");
+  EXPECT_TRUE(w.CmdExtractDBX.isEnabled());
+  EXPECT_EQ(dialogs.messages[0].text, "5 Files Added to List.");
+  EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::None);
+  EXPECT_EQ(dialogs.messages[1].text,
+            "2 dropped item(s) not added: only vCard files (.vcf) and folders are taken.");
+
+  // Neither the grid nor any other control takes a drop for itself.
+  for (const QWidget* child : w.findChildren<QWidget*>())
+    EXPECT_FALSE(child->acceptDrops()) << child->metaObject()->className();
+  // A drag of nothing local is refused.
+  EXPECT_EQ(DragAndDrop({QUrl("https://example.com/x.vcf")}), std::make_pair(false, false));
+}
+
+TEST_F(WindowFixture, DropsAreRefusedWhileAnImportRuns) {
+  test_support::TestTree source;
+  source.File("a.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:X\r\nN:X;;;;\r\nEND:VCARD\r\n");
+  source.File("b.vcf");
+  test_support::TestTree dest;
+  ShowActive();
+  w.Files().AddFileToList(QString::fromStdString(source.Path("a.vcf")));
+  w.CmdExtractDBX.setEnabled(true);
+  dialogs.folders = {dest.Root()};
+  std::pair<bool, bool> duringRun{true, true};
+  QTimer::singleShot(0, &w, [&] {
+    duringRun = DragAndDrop({QUrl::fromLocalFile(QString::fromStdString(source.Path("b.vcf")))});
+  });
+  w.CmdExtractDBX.click();
+  EXPECT_EQ(duringRun, std::make_pair(false, false));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w.Files().Entries().size(), 1);
+  // Once the run is over, the same drop is taken.
+  const QUrl b = QUrl::fromLocalFile(QString::fromStdString(source.Path("b.vcf")));
+  EXPECT_EQ(DragAndDrop({b}), std::make_pair(true, true));
+  ASSERT_TRUE(WaitFor([&] { return w.Files().Entries().size() == 2; }));
 }
 
 #include "frmStep1_test.moc"

@@ -1,0 +1,28 @@
+// Frame: a group box drawn as the classic frame: caption on the top border at the left, interrupting it.
+#pragma once
+
+#include <QGroupBox>
+
+namespace quillonet {
+
+// Children are placed by the window at fixed positions (no layout), so the
+// frame's drawing must not depend on the style's own group-box metrics,
+// which put the caption above the box and the top border lower down,
+// through the first row of children. Here the top border runs through the
+// middle of the caption's line and everything below that line is inside.
+class Frame : public QGroupBox {
+  Q_OBJECT
+
+ public:
+  explicit Frame(QWidget* parent = nullptr);
+
+  // Where the caption is drawn, and the rectangle of the border line, in
+  // the frame's own coordinates.
+  QRect CaptionRect() const;
+  QRect BorderRect() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+}  // namespace quillonet
