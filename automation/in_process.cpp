@@ -8,6 +8,7 @@
 #include "automation/contact_message.h"
 #include "platform/qt_path.h"
 #include "platform/regular_file.h"
+#include "automation/dist_list.h"
 #include "automation/error.h"
 #include "automation/writer_error.h"
 #include "pst/error.h"
@@ -15,6 +16,7 @@
 #include "vcard/contact.h"
 #include "vcard/error.h"
 #include "vcard/reader.h"
+#include "vcard/group.h"
 
 namespace quillonet::automation {
 
@@ -88,33 +90,51 @@ class InProcessItem : public ContactItem {
       std::vector<vcard::Card> cards =
           vcard::parseCards(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
       if (cards.empty()) throw vcard::Error("The file holds no vCard (no BEGIN:VCARD line).");
-      contact_ = vcard::toContact(std::move(cards.front()));
+      card_ = vcard::toImportedCard(std::move(cards.front()));
     } catch (const vcard::Error& e) {
       throw AutomationError(errors::kCorruptData,
                             QStringLiteral("Cannot import %1: %2").arg(path, QString::fromStdString(e.what())));
     }
   }
 
+  QString MessageClass() override {
+    return QLatin1String(card_ && card_->members ? kDistListClass : kContactClass);
+  }
+
   void Save() override {
     if (saved_) throw AutomationError(errors::kNoSupport, QStringLiteral("The contact has been saved already"));
     // An item that was never filled (its import failed) would be an empty
     // contact in the user's folder: it is not stored.
-    if (!contact_) {
+    if (!card_) {
       throw AutomationError(errors::kCallFailed,
                             QStringLiteral("The contact holds nothing to save: no vCard was imported into it"));
     }
     pst::Store& file = store_->open();
+    if (card_->members) {
+      // A group's members may be cards not read yet: the list is written
+      // when the store completes its lists.
+      store_->lists->addList(folder_, ListName(card_->contact), card_->uidKey, std::move(*card_->members));
+      saved_ = true;
+      return;
+    }
     // The store takes the converted values over, so a photo is copied once
-    // (into the message), not twice; contact_ stays whole should saving fail.
-    Writing(QStringLiteral("Cannot save the contact in %1").arg(store_->path),
-            [&] { return file.addMessage(folder_, ToMessage(*contact_)); });
+    // (into the message), not twice; the card stays whole should saving fail.
+    const pst::MessageId id = Writing(QStringLiteral("Cannot save the contact in %1").arg(store_->path),
+                                      [&] { return file.addMessage(folder_, ToMessage(card_->contact)); });
     saved_ = true;
+    store_->lists->addContact(card_->uidKey, id, card_->contact);
   }
 
  private:
+  static std::u16string ListName(const vcard::ContactItem& group) {
+    const vcard::Value* name = group.find(std::uint16_t{0x3001});  // PidTagDisplayName
+    const auto* text = name ? std::get_if<std::u16string>(name) : nullptr;
+    return text && !text->empty() ? *text : std::u16string(u"Contact group");
+  }
+
   std::shared_ptr<ProfileStore> store_;
   pst::FolderId folder_;
-  std::optional<vcard::ContactItem> contact_;
+  std::optional<vcard::ImportedCard> card_;
   bool saved_ = false;
 };
 
@@ -252,6 +272,10 @@ class InProcessStore : public Store {
   std::unique_ptr<Folder> IPMRootFolder() override {
     pst::Store& file = store_->open();
     return std::make_unique<InProcessFolder>(store_, file.ipmSubtree());
+  }
+  DistListReport CompleteDistributionLists() override {
+    pst::Store& file = store_->open();
+    return store_->lists->complete(file);
   }
   void Remove() override { profile_.remove(store_); }
   std::int64_t ItemsInFile() override {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace quillonet::automation {
 
@@ -24,11 +25,17 @@ inline constexpr int olFolderContacts = 10;  // Folders.Add: a contacts folder
 // into memory. Real cards with a photo stay far below it.
 inline constexpr std::int64_t kMaxCardBytes = std::int64_t{64} << 20;
 
+inline constexpr char kContactClass[] = "IPM.Contact";
+inline constexpr char kDistListClass[] = "IPM.DistList";
+
 class ContactItem {
  public:
   virtual ~ContactItem() = default;
-  // Fills the item from a file of the given format (olVCard).
+  // Fills the item from a file of the given format (olVCard). A contact
+  // group's card makes the item a distribution list (kDistListClass).
   virtual void Import(const QString& path, int format) = 0;
+  // kContactClass, or kDistListClass for an item filled from a group.
+  virtual QString MessageClass() = 0;
   // Stores the item in its folder.
   virtual void Save() = 0;
 };
@@ -62,6 +69,20 @@ class Folder {
   virtual std::unique_ptr<ItemCollection> Items() = 0;
 };
 
+// A member of a distribution list that could not be resolved, or a whole
+// list that could not be written (member empty).
+struct DistListProblem {
+  std::size_t list = 0;  // the list's position among those the store took, from 0
+  QString listName;
+  QString member;
+  QString reason;
+};
+
+struct DistListReport {
+  std::int64_t saved = 0;  // lists written
+  std::vector<DistListProblem> problems;
+};
+
 class Store {
  public:
   virtual ~Store() = default;
@@ -69,6 +90,10 @@ class Store {
   virtual QByteArray EntryID() = 0;
   // The top of the store's folder tree that the user sees.
   virtual std::unique_ptr<Folder> IPMRootFolder() = 0;
+  // Writes the distribution lists saved into the store so far, their
+  // members found among every contact the store holds by then. Lists not
+  // completed by this call are completed when the store leaves the profile.
+  virtual DistListReport CompleteDistributionLists() = 0;
   // Takes the store out of the profile; its file stays.
   virtual void Remove() = 0;
   // Not a call of the components: how many items the store's file holds as

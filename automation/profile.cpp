@@ -9,6 +9,7 @@
 #include "platform/qt_path.h"
 #include "platform/regular_file.h"
 
+#include "automation/dist_list.h"
 #include "automation/error.h"
 #include "automation/writer_error.h"
 #include "pst/error.h"
@@ -16,7 +17,7 @@
 
 namespace quillonet::automation {
 
-ProfileStore::ProfileStore() = default;
+ProfileStore::ProfileStore() : lists(std::make_unique<DistributionLists>()) {}
 ProfileStore::~ProfileStore() = default;
 
 pst::Store& ProfileStore::open() {
@@ -39,6 +40,7 @@ Profile::~Profile() {
   for (const auto& store : stores_) {
     if (!store->pst) continue;
     try {
+      if (store->lists->pending()) store->lists->complete(*store->pst);
       store->pst->close();
     } catch (const std::exception&) {
       // Nothing is left to report to at the end of the process; the writer
@@ -77,7 +79,14 @@ std::shared_ptr<ProfileStore> Profile::add(const QString& path, const QString& d
 
 void Profile::remove(const std::shared_ptr<ProfileStore>& store) {
   pst::Store& file = store->open();
+  // Lists the import did not complete itself are written before the file
+  // closes; a list is never lost with its store.
   std::optional<AutomationError> failure;
+  try {
+    if (store->lists->pending()) store->lists->complete(file);
+  } catch (const pst::Error&) {
+    // The store took no more writes; closing it says why and ends the file.
+  }
   try {
     file.close();
   } catch (const pst::Error& e) {

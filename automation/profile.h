@@ -18,12 +18,16 @@ struct StoreOptions;
 
 namespace quillonet::automation {
 
+class DistributionLists;
+
 // One store of the profile, shared by every reference to it.
 struct ProfileStore {
   QString path;
   QString displayName;
   QByteArray entryID;
   std::unique_ptr<pst::Store> pst;
+  // The contact groups saved into the store, written as lists at the end.
+  std::unique_ptr<DistributionLists> lists;
   bool inProfile = true;
   std::int64_t itemsInFile = 0;  // once the file is closed: the items it holds
 
@@ -48,10 +52,10 @@ class Profile {
   // Creates a new Unicode PST at path (never over an existing file) and adds
   // it under displayName, which no other store of the profile may have.
   std::shared_ptr<ProfileStore> add(const QString& path, const QString& displayName);
-  // Commits and closes the store's file and takes it out of the profile.
-  // When the file cannot be completed (a write failed, now or earlier) it
-  // ends at its last good commit, the store leaves the profile all the same
-  // and an error of the failure's kind says so.
+  // Writes the lists still waiting, commits and closes the store's file and
+  // takes it out of the profile. When the file cannot be completed (a write
+  // failed, now or earlier) it ends at its last good commit, the store leaves
+  // the profile all the same and an error of the failure's kind says so.
   void remove(const std::shared_ptr<ProfileStore>& store);
 
   std::shared_ptr<ProfileStore> findById(const QByteArray& entryID) const;

@@ -112,6 +112,7 @@ void ImportRun::CmdExtractDBX_Click() {
   RunningFlag running(running_);
   stopRequested_ = false;
   outcome_ = RunOutcome{};
+  listFiles_.clear();
 
   // Destination.
   saveFolder_ = view_.BrowseForFolder(QStringLiteral("Choose Folder to Save..."));
@@ -149,7 +150,8 @@ void ImportRun::CmdExtractDBX_Click() {
     return;
   }
   outcome_.status = RunOutcome::Status::Completed;
-  view_.showMessage(AppTitle(), CompletionText(), QString());
+  // Every list problem is named in the details: there may be hundreds.
+  view_.showMessage(AppTitle(), CompletionText(), outcome_.listProblems.join(QLatin1Char('\n')));
 }
 
 bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& storeID) {
@@ -265,6 +267,9 @@ void ImportRun::ImportFiles() {
 
 void ImportRun::TearDown(std::unique_ptr<automation::Store>& store) {
   Yield();
+  // Groups become lists once every card has been read, so members from any
+  // file of the run are found, and before the store leaves the profile.
+  CompleteLists(store.get());
   outcome_.storeRemoved = Skip([&] { Require(store, "store").Remove(); }, &outcome_.removeFailure);
   // A file that could not be completed holds what its last good write
   // holds, not what was saved after it.
@@ -275,9 +280,32 @@ void ImportRun::TearDown(std::unique_ptr<automation::Store>& store) {
   rdoSession_.reset();
 }
 
+void ImportRun::CompleteLists(automation::Store* store) {
+  automation::DistListReport report;
+  QString why;
+  if (!Skip([&] { report = Require(store, "store").CompleteDistributionLists(); }, &why)) {
+    outcome_.listProblems << QStringLiteral("The distribution lists could not be completed: %1").arg(why);
+    return;
+  }
+  outcome_.listsSaved += report.saved;
+  for (const automation::DistListProblem& problem : report.problems) {
+    QString list = QStringLiteral("\"%1\"").arg(problem.listName);
+    if (problem.list < static_cast<std::size_t>(listFiles_.size())) {
+      list += QStringLiteral(" (%1)").arg(listFiles_[static_cast<qsizetype>(problem.list)]);
+    }
+    if (problem.member.isEmpty()) {
+      outcome_.listProblems << QStringLiteral("List %1: %2").arg(list, problem.reason);
+    } else {
+      ++outcome_.listMembersMissing;
+      outcome_.listProblems << QStringLiteral("List %1: member %2: %3").arg(list, problem.member, problem.reason);
+    }
+  }
+}
+
 QString ImportRun::CompletionText() const {
-  QString text = QStringLiteral("The import has finished.\n\n%1 saved in:\n%2")
-                     .arg(Counted(outcome_.contactsSaved, "contact", "contacts"), outcome_.pstPath);
+  QString saved = Counted(outcome_.contactsSaved, "contact", "contacts");
+  if (outcome_.listsSaved > 0) saved += QStringLiteral(" and ") + Counted(outcome_.listsSaved, "list", "lists");
+  QString text = QStringLiteral("The import has finished.\n\n%1 saved in:\n%2").arg(saved, outcome_.pstPath);
   if (outcome_.filesFailed > 0 || outcome_.cardsFailed > 0) {
     QStringList missing;
     if (outcome_.filesFailed > 0) missing << Counted(outcome_.filesFailed, "file", "files");
@@ -295,6 +323,11 @@ QString ImportRun::CompletionText() const {
     text += QStringLiteral("\n\nThe import ended at file %1 of %2: %3").arg(currentFile_).arg(fileTotal_).arg(
         outcome_.endedBy);
   }
+  if (outcome_.listMembersMissing > 0) {
+    text += QStringLiteral("\n\nList members not found: %1 (named in the details).").arg(outcome_.listMembersMissing);
+  } else if (!outcome_.listProblems.isEmpty()) {
+    text += QStringLiteral("\n\nDistribution lists: see the details.");
+  }
   if (!outcome_.storeRemoved) {
     text += QStringLiteral("\n\nThe file could not be completed: %1").arg(outcome_.removeFailure);
   }
@@ -307,6 +340,17 @@ void ImportRun::ReportProgress(int file, int files) {
   where.files = files;
   where.contactsSaved = outcome_.contactsSaved;
   view_.progress(where);
+}
+
+// A saved group waits in the store as a list until the end of the run.
+void ImportRun::CountSaved(automation::ContactItem& item, const QString& filePath) {
+  QString kind;
+  Skip([&] { kind = item.MessageClass(); });
+  if (kind == QLatin1String(automation::kDistListClass)) {
+    listFiles_ << filePath;
+  } else {
+    ++outcome_.contactsSaved;
+  }
 }
 
 void ImportRun::CheckvCardType(const QString& vCardFileName) {
@@ -345,9 +389,8 @@ void ImportRun::ImportWhole(automation::Session* session, const QString& filePat
   QString why;
   const bool imported = Skip([&] { Require(item, "contact item").Import(filePath, automation::olVCard); }, &why);
   const bool saved = Skip([&] { SaveItem(Require(item, "contact item")); }, imported ? &why : nullptr);
-  item.reset();
   if (imported && saved) {
-    ++outcome_.contactsSaved;
+    CountSaved(*item, filePath);
   } else {
     ++outcome_.filesFailed;
     NotImported(filePath, why);
@@ -395,9 +438,7 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
         TextEncoding encoding = TextEncoding::Bytes;
         Skip([&] { encoding = reader.encoding(); });
         QString cardFailure;
-        if (ImportCard(session, folderPath, splitter.card(), cardNumber, encoding, &cardFailure)) {
-          ++outcome_.contactsSaved;
-        } else {
+        if (!ImportCard(session, filePath, folderPath, splitter.card(), cardNumber, encoding, &cardFailure)) {
           ++outcome_.cardsFailed;
           NotImported(QStringLiteral("%1 (card %2)").arg(filePath).arg(cardNumber), cardFailure);
         }
@@ -427,8 +468,8 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
   file.close();
 }
 
-bool ImportRun::ImportCard(automation::Session* session, const QString& folderPath, const QString& cardText,
-                           std::int64_t cardNumber, TextEncoding encoding, QString* why) {
+bool ImportRun::ImportCard(automation::Session* session, const QString& filePath, const QString& folderPath,
+                           const QString& cardText, std::int64_t cardNumber, TextEncoding encoding, QString* why) {
   QString cardFilePath;
   // The card file keeps the source's encoding and byte-order mark, so the
   // card reads exactly as it would in the whole file.
@@ -458,6 +499,7 @@ bool ImportRun::ImportCard(automation::Session* session, const QString& folderPa
       written &&
       Skip([&] { Require(item, "contact item").Import(TrimSpaces(cardFilePath), automation::olVCard); }, why);
   const bool saved = Skip([&] { SaveItem(Require(item, "contact item")); }, imported ? why : nullptr);
+  if (imported && saved) CountSaved(*item, filePath);
   item.reset();
   // The card file has served its purpose. Removed, it neither slows a folder
   // of a million spent card files down nor is truncated when the next file's

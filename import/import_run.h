@@ -37,6 +37,9 @@ struct RunOutcome {
   std::int64_t contactsSaved = 0;
   std::int64_t filesFailed = 0;  // files of which nothing (or not all) could be imported
   std::int64_t cardsFailed = 0;  // single cards of split files that could not be imported
+  std::int64_t listsSaved = 0;   // contact groups written as distribution lists
+  std::int64_t listMembersMissing = 0;  // group members no list could take
+  QStringList listProblems;      // each missing member or unsaved list, named with its file
   bool storeRemoved = false;     // the store left the profile: its file is complete
   QString removeFailure;
   QString endedBy;               // why the run ended before its last file: the store or
@@ -84,8 +87,10 @@ class ImportRun {
   void ImportFiles();
   void ImportWhole(automation::Session* session, const QString& filePath, const QString& folderPath);
   void ImportSplit(automation::Session* session, const QString& filePath, const QString& folderPath);
-  bool ImportCard(automation::Session* session, const QString& folderPath, const QString& cardText,
-                  std::int64_t cardNumber, TextEncoding encoding, QString* why);
+  bool ImportCard(automation::Session* session, const QString& filePath, const QString& folderPath,
+                  const QString& cardText, std::int64_t cardNumber, TextEncoding encoding, QString* why);
+  void CountSaved(automation::ContactItem& item, const QString& filePath);
+  void CompleteLists(automation::Store* store);
   void SaveItem(automation::ContactItem& item);
   // A stop was asked for, or the run cannot go on (see RunOutcome::endedBy).
   bool Ending() const { return stopRequested_ || !outcome_.endedBy.isEmpty(); }
@@ -110,6 +115,7 @@ class ImportRun {
   std::int64_t contactCount_ = 0;
   std::int64_t vCardCount_ = 0;
   QString relFolder_;
+  QStringList listFiles_;  // the file of each group saved, in the order saved
 
   bool running_ = false;
   bool stopRequested_ = false;

@@ -1,4 +1,4 @@
-// importFile: read a .vcf file and convert its first card.
+// importFile, importCard: read a .vcf file and convert its first card.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "vcard/contact.h"
+#include "vcard/group.h"
 #include "vcard/reader.h"
 
 namespace vcard {
@@ -53,11 +54,19 @@ std::vector<std::uint8_t> readWhole(const std::filesystem::path& path) {
 
 }  // namespace
 
-ContactItem importFile(const std::filesystem::path& path) {
+namespace {
+
+Card firstCard(const std::filesystem::path& path) {
   const std::vector<std::uint8_t> bytes = readWhole(path);
   std::vector<Card> cards = parseCards(bytes);
   if (cards.empty()) throw Error("The file " + path.string() + " holds no vCard (no BEGIN:VCARD line).");
-  return toContact(std::move(cards.front()));
+  return std::move(cards.front());
 }
+
+}  // namespace
+
+ContactItem importFile(const std::filesystem::path& path) { return toContact(firstCard(path)); }
+
+ImportedCard importCard(const std::filesystem::path& path) { return toImportedCard(firstCard(path)); }
 
 }  // namespace vcard

@@ -77,7 +77,11 @@ class Item : public automation::ContactItem {
     if (!file.open(QIODevice::ReadOnly)) throw AutomationError(errors::kNotFound, QStringLiteral("no file ") + path);
     item_->importedPath = path;
     item_->importedContent = file.readAll();
+    if (item_->importedContent.toUpper().contains("KIND:GROUP")) {
+      item_->messageClass = QString::fromLatin1(automation::kDistListClass);
+    }
   }
+  QString MessageClass() override { return item_->messageClass; }
   void Save() override {
     world_.enter(QStringLiteral("Item.Save"));
     item_->saved = true;
@@ -188,6 +192,10 @@ class Store : public automation::Store {
   std::unique_ptr<automation::Folder> IPMRootFolder() override {
     world_.enter(QStringLiteral("Store.IPMRootFolder"));
     return std::make_unique<Folder>(world_, store_->root, QStringLiteral("Top of Personal Folders"));
+  }
+  automation::DistListReport CompleteDistributionLists() override {
+    world_.enter(QStringLiteral("Store.CompleteDistributionLists"));
+    return world_.distLists;
   }
   void Remove() override {
     world_.enter(QStringLiteral("Store.Remove"));

@@ -18,6 +18,7 @@ namespace quillonet::testing {
 struct FakeItem {
   QString importedPath;
   QByteArray importedContent;  // the file's bytes at the time of Import
+  QString messageClass = QString::fromLatin1(automation::kContactClass);  // a group's card makes a list
   bool saved = false;
 };
 
@@ -48,6 +49,8 @@ class FakeWorld {
   std::vector<std::shared_ptr<FakeStore>> profile;
   // Stores taken out of the profile by Remove.
   std::vector<std::shared_ptr<FakeStore>> removed;
+  // What Store.CompleteDistributionLists returns.
+  automation::DistListReport distLists;
   bool hasExplorer = false;
   std::shared_ptr<FakeFolder> explorerFolder;
 

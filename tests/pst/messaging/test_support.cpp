@@ -26,8 +26,6 @@ std::string shellQuote(const std::string& s) {
   return out + "'";
 }
 
-std::filesystem::path scriptDir() { return std::filesystem::path(__FILE__).parent_path(); }
-
 }  // namespace
 
 TempDir::TempDir() {
@@ -71,7 +69,7 @@ std::string expectProblems(const std::filesystem::path& pst, const std::string& 
   const auto file = pst.string() + ".expect.json";
   std::ofstream(file) << expectationJson;
   ::setenv("QUILLONET_SHARED_TOOLS", QUILLONET_SHARED_TOOLS, 1);
-  auto r = run({"python3", (scriptDir() / "pst_expect.py").string(), "check", pst.string(), file});
+  auto r = run({"python3", QUILLONET_PST_EXPECT, "check", pst.string(), file});
   std::string problems;
   if (r.exitCode != 0) problems = r.output.empty() ? "pst_expect.py failed without output" : r.output;
   // Our own checker beside the readers; a killed writer leaves maps to rebuild.
