@@ -2,9 +2,11 @@
 #include "app/fonts.h"
 #include "app/frmStep1.h"
 #include "automation/in_process.h"
+#include "platform/stop_signals.h"
 #include "util/app_info.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -16,6 +18,14 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(quillonet::AppIcon());
   quillonet::automation::InProcessComponents components;
   quillonet::frmStep1 window(components);
+  // Ctrl+C, SIGTERM and SIGHUP act as the close box: a run in progress
+  // stops after its card and completes its file, then the window closes.
+  quillonet::platform::InstallStopSignals();
+  QSocketNotifier stop(quillonet::platform::StopNotifier(), QSocketNotifier::Read);
+  QObject::connect(&stop, &QSocketNotifier::activated, &window, [&] {
+    stop.setEnabled(false);
+    window.close();
+  });
   window.show();
   return QApplication::exec();
 }

@@ -6,6 +6,8 @@
 #include <optional>
 
 #include "automation/contact_message.h"
+#include "platform/qt_path.h"
+#include "platform/regular_file.h"
 #include "automation/dist_list.h"
 #include "automation/error.h"
 #include "automation/writer_error.h"
@@ -13,6 +15,7 @@
 #include "pst/messaging/store.h"
 #include "vcard/contact.h"
 #include "vcard/error.h"
+#include "vcard/reader.h"
 #include "vcard/group.h"
 
 namespace quillonet::automation {
@@ -22,6 +25,22 @@ namespace {
 const std::u16string kContactsClass = u"IPF.Contact";
 
 QString FromU16(const std::u16string& text) { return QString::fromStdU16String(text); }
+
+// A name as the store keeps it: well-formed UTF-16. A folder named by bytes
+// that are not UTF-8 reaches here with those bytes as lone surrogates, which
+// no reader of the file could show; each becomes U+FFFD.
+std::u16string StoreText(const QString& text) {
+  std::u16string out = text.toStdU16String();
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const char16_t c = out[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < out.size() && out[i + 1] >= 0xDC00 && out[i + 1] <= 0xDFFF) {
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      out[i] = 0xFFFD;
+    }
+  }
+  return out;
+}
 
 // Runs a call into the PST writer; its failures become automation errors.
 template <class Call>
@@ -57,8 +76,21 @@ class InProcessItem : public ContactItem {
                                 .arg(format)
                                 .arg(olVCard));
     }
+    std::string bytes;
     try {
-      card_ = vcard::importCard(std::filesystem::path(QFile::encodeName(path).toStdString()));
+      bytes = platform::ReadRegularFile(NativePath(path), kMaxCardBytes);
+    } catch (const std::system_error& e) {
+      const QString why = e.code() == std::errc::file_too_large
+                              ? QStringLiteral("it is larger than %1 MB, the largest card taken").arg(kMaxCardBytes >> 20)
+                              : QString::fromStdString(e.code().message());
+      throw AutomationError(e.code() == std::errc::no_such_file_or_directory ? errors::kNotFound : errors::kCorruptData,
+                            QStringLiteral("Cannot import %1: %2").arg(path, why));
+    }
+    try {
+      std::vector<vcard::Card> cards =
+          vcard::parseCards(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+      if (cards.empty()) throw vcard::Error("The file holds no vCard (no BEGIN:VCARD line).");
+      card_ = vcard::toImportedCard(std::move(cards.front()));
     } catch (const vcard::Error& e) {
       throw AutomationError(errors::kCorruptData,
                             QStringLiteral("Cannot import %1: %2").arg(path, QString::fromStdString(e.what())));
@@ -190,7 +222,7 @@ class InProcessFolders : public FolderCollection {
     }
     pst::Store& file = store_->open();
     try {
-      const pst::FolderId id = file.createFolder(parent_, name.toStdU16String(), kContactsClass);
+      const pst::FolderId id = file.createFolder(parent_, StoreText(name), kContactsClass);
       return std::make_unique<InProcessFolder>(store_, id);
     } catch (const pst::Error& e) {
       // A second subfolder of one name is a collision the store reports.
@@ -206,7 +238,7 @@ class InProcessFolders : public FolderCollection {
   }
   std::optional<pst::FolderId> find(const QString& name) {
     pst::Store& file = store_->open();
-    const std::u16string wanted = name.toStdU16String();
+    const std::u16string wanted = StoreText(name);
     for (const pst::FolderId id : children()) {
       if (Writing(QStringLiteral("Cannot read a folder name"), [&] { return file.folderName(id); }) == wanted) {
         return id;
@@ -246,6 +278,10 @@ class InProcessStore : public Store {
     return store_->lists->complete(file);
   }
   void Remove() override { profile_.remove(store_); }
+  std::int64_t ItemsInFile() override {
+    if (store_->pst) return static_cast<std::int64_t>(store_->pst->committedMessageCount());
+    return store_->itemsInFile;
+  }
 
  private:
   Profile& profile_;

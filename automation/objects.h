@@ -20,6 +20,11 @@ inline constexpr int olContactItem = 2;    // Items.Add: a contact
 inline constexpr int olVCard = 6;          // ContactItem.Import: a vCard file
 inline constexpr int olFolderContacts = 10;  // Folders.Add: a contacts folder
 
+// The largest card taken, in bytes: a larger vCard file is refused by Import,
+// and the run refuses a larger card of a multi-card file, before reading it
+// into memory. Real cards with a photo stay far below it.
+inline constexpr std::int64_t kMaxCardBytes = std::int64_t{64} << 20;
+
 inline constexpr char kContactClass[] = "IPM.Contact";
 inline constexpr char kDistListClass[] = "IPM.DistList";
 
@@ -91,6 +96,10 @@ class Store {
   virtual DistListReport CompleteDistributionLists() = 0;
   // Takes the store out of the profile; its file stays.
   virtual void Remove() = 0;
+  // Not a call of the components: how many items the store's file holds as
+  // of its last good write (after Remove, what the finished file holds), so
+  // a run whose file could not be completed reports what it really holds.
+  virtual std::int64_t ItemsInFile() = 0;
 };
 
 class StoreCollection {

@@ -4,6 +4,10 @@
 #include <QFile>
 
 #include <algorithm>
+#include <optional>
+
+#include "platform/qt_path.h"
+#include "platform/regular_file.h"
 
 #include "automation/dist_list.h"
 #include "automation/error.h"
@@ -29,7 +33,8 @@ Profile& Profile::instance() {
   return profile;
 }
 
-Profile::Profile() = default;
+Profile::Profile() : options_(std::make_unique<pst::StoreOptions>()) {}
+Profile::Profile(const pst::StoreOptions& options) : options_(std::make_unique<pst::StoreOptions>(options)) {}
 
 Profile::~Profile() {
   for (const auto& store : stores_) {
@@ -52,12 +57,12 @@ std::shared_ptr<ProfileStore> Profile::add(const QString& path, const QString& d
     throw AutomationError(errors::kCollision,
                           QStringLiteral("A store named \"%1\" is already in the profile").arg(displayName));
   }
+  const std::string nativePath = NativePath(path);
   auto store = std::make_shared<ProfileStore>();
   store->path = path;
   store->displayName = displayName;
   try {
-    store->pst = pst::Store::create(std::filesystem::path(QFile::encodeName(path).toStdString()),
-                                    displayName.toStdU16String());
+    store->pst = pst::Store::create(std::filesystem::path(nativePath), displayName.toStdU16String(), *options_);
   } catch (const pst::Error& e) {
     if (e.kind() == pst::ErrorKind::Exists) {
       throw AutomationError(ErrorNumber(e.kind()), QStringLiteral("Cannot create the store file %1: the file already "
@@ -76,15 +81,26 @@ void Profile::remove(const std::shared_ptr<ProfileStore>& store) {
   pst::Store& file = store->open();
   // Lists the import did not complete itself are written before the file
   // closes; a list is never lost with its store.
-  if (store->lists->pending()) store->lists->complete(file);
+  std::optional<AutomationError> failure;
+  try {
+    if (store->lists->pending()) store->lists->complete(file);
+  } catch (const pst::Error&) {
+    // The store took no more writes; closing it says why and ends the file.
+  }
   try {
     file.close();
   } catch (const pst::Error& e) {
-    throw WriterError(QStringLiteral("Cannot complete the store file %1").arg(store->path), e);
+    // The writer takes nothing more after a failure: the file is what it is.
+    const bool full = e.kind() == pst::ErrorKind::DiskFull;
+    failure.emplace(ErrorNumber(e.kind()), QStringLiteral("The store file %1 could not be completed%2: %3")
+                                               .arg(store->path, full ? QStringLiteral(" (disk full)") : QString(),
+                                                    QString::fromStdString(e.what())));
   }
+  store->itemsInFile = static_cast<std::int64_t>(file.committedMessageCount());
   store->pst.reset();
   store->inProfile = false;
   stores_.erase(std::remove(stores_.begin(), stores_.end(), store), stores_.end());
+  if (failure) throw *failure;
 }
 
 std::shared_ptr<ProfileStore> Profile::findById(const QByteArray& entryID) const {

@@ -7,11 +7,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 namespace pst {
 class Store;
+struct StoreOptions;
 }
 
 namespace quillonet::automation {
@@ -27,6 +29,7 @@ struct ProfileStore {
   // The contact groups saved into the store, written as lists at the end.
   std::unique_ptr<DistributionLists> lists;
   bool inProfile = true;
+  std::int64_t itemsInFile = 0;  // once the file is closed: the items it holds
 
   ProfileStore();
   ~ProfileStore();
@@ -40,6 +43,8 @@ class Profile {
   static Profile& instance();
 
   Profile();
+  // A profile whose store files are written with these options.
+  explicit Profile(const pst::StoreOptions& options);
   ~Profile();
   Profile(const Profile&) = delete;
   Profile& operator=(const Profile&) = delete;
@@ -48,7 +53,9 @@ class Profile {
   // it under displayName, which no other store of the profile may have.
   std::shared_ptr<ProfileStore> add(const QString& path, const QString& displayName);
   // Writes the lists still waiting, commits and closes the store's file and
-  // takes it out of the profile. When closing fails the store stays in the profile.
+  // takes it out of the profile. When the file cannot be completed (a write
+  // failed, now or earlier) it ends at its last good commit, the store leaves
+  // the profile all the same and an error of the failure's kind says so.
   void remove(const std::shared_ptr<ProfileStore>& store);
 
   std::shared_ptr<ProfileStore> findById(const QByteArray& entryID) const;
@@ -57,6 +64,7 @@ class Profile {
 
  private:
   std::vector<std::shared_ptr<ProfileStore>> stores_;
+  std::unique_ptr<pst::StoreOptions> options_;
 };
 
 }  // namespace quillonet::automation

@@ -2,17 +2,21 @@
 // files, creates the new store file in --dest and imports them into it.
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
+
+#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <csignal>
+#include <cerrno>
 #include <cstdio>
+#include <string>
 
 #include "automation/in_process.h"
 #include "cli/terminal_view.h"
 #include "import/import_run.h"
 #include "import/listed_files.h"
+#include "platform/qt_path.h"
+#include "platform/regular_file.h"
+#include "platform/stop_signals.h"
 #include "scanner/card_files.h"
 #include "scanner/scan_error.h"
 #include "util/app_info.h"
@@ -28,10 +32,6 @@ constexpr int kExitNotAllImported = 3;
 constexpr int kExitUsage = 64;
 constexpr int kExitInterrupted = 130;
 
-std::atomic<bool> stopRequested{false};
-
-extern "C" void OnStopSignal(int) { stopRequested.store(true); }
-
 const char kUsage[] =
     "Usage: quillonet-import --dest DIR PATH...\n"
     "\n"
@@ -46,15 +46,18 @@ const char kUsage[] =
     "  --version    show the version and exit\n"
     "\n"
     "Progress goes to stderr; the new file's full path is the last line on stdout.\n"
-    "Ctrl+C stops after the current card and still leaves a complete file.\n"
+    "Ctrl+C, SIGTERM or SIGHUP stops after the current card and still leaves a\n"
+    "complete file; a second one ends the program at once.\n"
     "\n"
     "Exit status: 0 every card of every file imported, 1 the .pst file could\n"
-    "not be completed, 2 the store could not be set up, 3 done, but files or\n"
-    "cards could not be imported (each such file is named on stderr with the\n"
-    "reason), 64 usage error, 130 stopped by a signal.\n";
+    "not be completed or the import ended early (the summary says why), 2 the\n"
+    "store could not be set up, 3 done, but files or cards could not be imported\n"
+    "(each such file is named on stderr with the reason), 64 usage error, 130\n"
+    "stopped by a signal.\n";
 
+// Paths in the text are written back as the bytes they came from.
 void Print(std::FILE* out, const QString& text) {
-  std::fputs(text.toLocal8Bit().constData(), out);
+  std::fputs(quillonet::NativePath(text).c_str(), out);
   std::fputc('\n', out);
 }
 
@@ -64,27 +67,32 @@ int UsageError(const QString& problem) {
   return kExitUsage;
 }
 
-// The folder as a folder chooser gives it: absolute, no trailing separator
-// except for the root.
-QString FolderForm(const QString& path) {
-  return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+// The path made absolute and clean, as a folder chooser gives it (no
+// trailing separator except for the root), by string operations only, so
+// no byte of a name is changed.
+QString AbsoluteForm(const QString& path) {
+  if (path.startsWith(QLatin1Char('/'))) return QDir::cleanPath(path);
+  std::string cwd(4096, '\0');
+  while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
+    if (errno != ERANGE) return QDir::cleanPath(path);
+    cwd.resize(cwd.size() * 2);
+  }
+  cwd.resize(std::char_traits<char>::length(cwd.c_str()));
+  return QDir::cleanPath(quillonet::PathFromNative(cwd) + QLatin1Char('/') + path);
 }
 
-void CatchStopSignals() {
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESETHAND;  // a second signal ends the program at once
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+quillonet::platform::PathKind KindOf(const QString& path) {
+  return quillonet::platform::KindOf(quillonet::NativePath(path));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
-  QStringList args = QCoreApplication::arguments();
-  args.removeFirst();
+  // Taken from argv byte for byte: Qt's arguments() decode names that are
+  // not valid UTF-8 lossily.
+  QStringList args;
+  for (int i = 1; i < argc; ++i) args << quillonet::PathFromNative(argv[i]);
 
   QString dest;
   QStringList paths;
@@ -111,18 +119,21 @@ int main(int argc, char** argv) {
     }
   }
   if (dest.isEmpty()) return UsageError(QStringLiteral("--dest DIR is required"));
-  if (!QFileInfo(dest).isDir()) return UsageError(QStringLiteral("--dest %1 is not a folder").arg(dest));
+  if (KindOf(dest) != quillonet::platform::PathKind::Folder) {
+    return UsageError(QStringLiteral("--dest %1 is not a folder").arg(dest));
+  }
   if (paths.isEmpty()) return UsageError(QStringLiteral("no vCard file given"));
 
   QStringList listed;
   for (const QString& path : paths) {
-    const QFileInfo info(path);
-    if (info.isDir()) {
+    const quillonet::platform::PathKind kind = KindOf(path);
+    if (kind == quillonet::platform::PathKind::Folder) {
       // A folder adds every vCard file under it, as the Add-folder button does.
       QStringList unreadable;
+      QStringList notRegular;
       QStringList found;
       try {
-        found = quillonet::CollectVCardFiles(QDir::cleanPath(info.absoluteFilePath()), &unreadable);
+        found = quillonet::CollectVCardFiles(AbsoluteForm(path), &unreadable, &notRegular);
       } catch (const quillonet::ScanError& e) {
         return UsageError(QStringLiteral("cannot read the folder %1: %2").arg(path, QString::fromLocal8Bit(e.what())));
       }
@@ -130,21 +141,28 @@ int main(int argc, char** argv) {
         Print(stderr, QStringLiteral("quillonet-import: could not read the folder %1; files in it were not added")
                           .arg(folder));
       }
+      for (const QString& file : notRegular) {
+        Print(stderr, QStringLiteral("quillonet-import: %1: not a regular file; not added").arg(file));
+      }
       if (found.isEmpty()) return UsageError(QStringLiteral("no vCard file (.vcf) under %1").arg(path));
       listed << found;
       continue;
     }
-    if (!info.isFile()) return UsageError(QStringLiteral("%1: no such file").arg(path));
-    if (!info.fileName().endsWith(QLatin1String(".vcf"), Qt::CaseInsensitive)) {
+    if (kind == quillonet::platform::PathKind::Missing) return UsageError(QStringLiteral("%1: no such file").arg(path));
+    if (kind != quillonet::platform::PathKind::RegularFile) {
+      return UsageError(QStringLiteral("%1: not a regular file").arg(path));
+    }
+    if (!quillonet::IsVCardName(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1))) {
       return UsageError(QStringLiteral("%1 is not a vCard file (.vcf)").arg(path));
     }
-    listed << QDir::cleanPath(info.absoluteFilePath());
+    // cleanPath keeps a trailing space: it is part of the name.
+    listed << AbsoluteForm(path);
   }
 
-  CatchStopSignals();
+  quillonet::platform::InstallStopSignals();
   quillonet::automation::InProcessComponents components;
   quillonet::ListedFiles files(listed);
-  quillonet::TerminalView view(FolderForm(dest), stderr, &stopRequested);
+  quillonet::TerminalView view(AbsoluteForm(dest), stderr, &quillonet::platform::StopRequested);
   quillonet::ImportRun run(components, view, files);
   view.setRun(&run);
   run.CmdExtractDBX_Click();
@@ -156,11 +174,15 @@ int main(int argc, char** argv) {
       return kExitOutlookError;
     case RunOutcome::Status::Stopped:
       Print(stderr, QStringLiteral("quillonet-import: stopped; %1 contacts saved").arg(outcome.contactsSaved));
-      if (outcome.storeRemoved) Print(stdout, outcome.pstPath);
+      if (outcome.storeRemoved) {
+        Print(stdout, outcome.pstPath);
+      } else if (!outcome.removeFailure.isEmpty()) {
+        Print(stderr, QStringLiteral("quillonet-import: %1").arg(outcome.removeFailure));
+      }
       return kExitInterrupted;
     case RunOutcome::Status::Completed: {
       Print(stdout, outcome.pstPath);
-      if (!outcome.storeRemoved) return kExitIncomplete;
+      if (!outcome.storeRemoved || !outcome.endedBy.isEmpty()) return kExitIncomplete;
       const bool allImported = std::all_of(outcome.files.begin(), outcome.files.end(),
                                            [](const quillonet::FileResult& file) { return file.complete(); });
       return allImported ? kExitOk : kExitNotAllImported;

@@ -3,18 +3,20 @@
 
 #include <unistd.h>
 
+#include "platform/qt_path.h"
+
 namespace quillonet {
 
-TerminalView::TerminalView(QString destination, std::FILE* out, const std::atomic<bool>* stopFlag)
+TerminalView::TerminalView(QString destination, std::FILE* out, bool (*stopRequested)())
     : destination_(std::move(destination)),
       out_(out),
-      stopFlag_(stopFlag),
+      stopRequested_(stopRequested),
       interactive_(::isatty(::fileno(out)) == 1) {}
 
 QString TerminalView::BrowseForFolder(const QString&) { return destination_; }
 
 void TerminalView::processEvents() {
-  if (run_ && stopFlag_ && stopFlag_->load()) run_->requestStop();
+  if (run_ && stopRequested_ && stopRequested_()) run_->requestStop();
 }
 
 void TerminalView::progress(const RunProgress& where) {
@@ -40,15 +42,18 @@ void TerminalView::finish() {
 
 void TerminalView::showMessage(const QString& caption, const QString& text, const QString& details) {
   finish();
-  QString message = caption + QStringLiteral(": ") + text;
-  if (!details.isEmpty()) message += QStringLiteral("\n") + details;
+  // The cause first: the window's own text ("Outlook Session Creation
+  // Error ! Check if Outlook is installed...") says nothing of it.
+  QString message;
+  if (!details.isEmpty()) message = QStringLiteral("quillonet-import: ") + details + QStringLiteral("\n");
+  message += caption + QStringLiteral(": ") + text;
   print(message);
 }
 
 void TerminalView::print(const QString& text) {
   QString plain = text;
   plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  std::fputs(plain.toLocal8Bit().constData(), out_);
+  std::fputs(NativePath(plain).c_str(), out_);
   std::fputc('\n', out_);
   std::fflush(out_);
 }

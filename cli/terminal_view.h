@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QString>
 
-#include <atomic>
 #include <cstdio>
 #include <limits>
 
@@ -16,8 +15,8 @@ namespace quillonet {
 
 class TerminalView : public ImportView {
  public:
-  // stopFlag, when set (by a signal handler), asks the run to stop.
-  TerminalView(QString destination, std::FILE* out, const std::atomic<bool>* stopFlag);
+  // stopRequested, when given and true, asks the run to stop.
+  TerminalView(QString destination, std::FILE* out, bool (*stopRequested)());
 
   void setRun(ImportRun* run) { run_ = run; }
   // Ends the progress line, if one was shown.
@@ -40,7 +39,7 @@ class TerminalView : public ImportView {
 
   QString destination_;
   std::FILE* out_;
-  const std::atomic<bool>* stopFlag_;
+  bool (*stopRequested_)();
   ImportRun* run_ = nullptr;
   bool interactive_;
   bool lineShown_ = false;

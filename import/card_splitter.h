@@ -34,6 +34,8 @@ class CardSplitter {
   const QString& card() const { return card_; }
   // A card has begun and not yet ended.
   bool inCard() const { return bounds_.inCard(); }
+  // Characters of the card begun so far.
+  qsizetype cardSize() const { return cardText_.size(); }
 
  private:
   void append(const QString& line, vcard::CardBounds::Role role);

@@ -29,6 +29,12 @@ class PathError : public std::runtime_error {
   explicit PathError(const QString& message) : std::runtime_error(message.toStdString()) {}
 };
 
+// A listed file lies directly in a root folder, which has no folder in the store.
+class RootFileError : public PathError {
+ public:
+  using PathError::PathError;
+};
+
 // What a caught failure says, for messages: the automation error's text and
 // number, or the exception's text.
 QString DescribeFailure(const std::exception& failure);

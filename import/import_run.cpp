@@ -1,15 +1,25 @@
 // ImportRun: the run's steps, its three failure regimes and its messages.
 #include "import/import_run.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
 #include <utility>
 
 #include "import/card_splitter.h"
 #include "import/failures.h"
 #include "import/store_folders.h"
 #include "import/time_stamp.h"
+#include "platform/qt_path.h"
+#include "platform/regular_file.h"
 #include "util/app_info.h"
 #include "util/registry.h"
 
@@ -27,20 +37,46 @@ QChar SeparatorOf(const QString& folder) {
                                                                                     : QLatin1Char('/');
 }
 
-void OpenForReading(QFile& file) {
-  if (!file.open(QIODevice::ReadOnly)) {
-    throw FileError(QStringLiteral("Cannot open %1: %2").arg(file.fileName(), file.errorString()), file.errorString());
+// Opens a listed file by its exact native name, and only a regular file:
+// a FIFO, a device or a socket is refused without being read or waited on.
+void OpenForReading(QFile& file, const QString& path) {
+  platform::FileDescriptor fd;
+  try {
+    fd = platform::OpenRegularFile(NativePath(path));
+  } catch (const std::system_error& e) {
+    const QString cause = QString::fromStdString(e.code().message());
+    throw FileError(QStringLiteral("Cannot open %1: %2").arg(path, cause), cause);
   }
+  if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    throw FileError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
+  }
+  fd.release();
 }
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
-      !file.flush()) {
-    throw FileError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()), file.errorString());
+// *error gets the errno of a failure.
+void WriteFile(const QString& path, const QByteArray& bytes, int* error) {
+  const auto fail = [&](int err) {
+    *error = err;
+    const QString cause = QString::fromLocal8Bit(std::strerror(err));
+    return FileError(QStringLiteral("Cannot write %1: %2").arg(path, cause), cause);
+  };
+  platform::FileDescriptor file(
+      ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (file.get() < 0) throw fail(errno);
+  const char* data = bytes.constData();
+  std::size_t left = static_cast<std::size_t>(bytes.size());
+  while (left > 0) {
+    const ssize_t n = ::write(file.get(), data, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw fail(errno);
+    data += n;
+    left -= static_cast<std::size_t>(n);
   }
-  file.close();
+  if (::close(file.release()) != 0) throw fail(errno);
 }
+
+// How many later stamps a run tries, in all, when the store file's name is taken.
+constexpr int kStampTries = 5;
 
 QString Counted(std::int64_t n, const char* one, const char* many) {
   return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
@@ -119,12 +155,13 @@ void ImportRun::CmdExtractDBX_Click() {
   QByteArray storeID;
   if (!SetUp(store, storeID)) return;
 
-  // From here on a failing step is skipped and the run goes on.
-  if (!stopRequested_) {
+  // From here on a failing step is skipped and the run goes on, unless the
+  // store itself failed: then nothing more can be saved.
+  if (!Ending()) {
     CreateStoreFolders(rdoSession_.get(), storeID, storeDisplayName_, folderList_, components_,
                        [this] { Yield(); });
   }
-  if (!stopRequested_) ImportFiles();
+  if (!Ending()) ImportFiles();
   TearDown(store);
 
   if (stopRequested_) {
@@ -145,12 +182,27 @@ bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& sto
     rdoSession_ = std::move(session);
     rdoSession_->Logon();
 
-    const QString pstPath =
-        saveFolder_ + QStringLiteral("MarlixContacts") + TimeStamp(clock_()) + QStringLiteral(".pst");
-    storeDisplayName_ = QStringLiteral("Marlix Contacts") + QStringLiteral(" : Created - ") + TimeStamp(clock_());
-    store = Require(rdoSession_->Stores(), "store list")
-                .AddPSTStore(pstPath, automation::olStoreDefault, storeDisplayName_);
-    outcome_.pstPath = pstPath;
+    // A name taken by an earlier run (one in the same second) is not an
+    // error: the run waits for the next second's stamp.
+    QDateTime when = clock_();
+    for (int tries = 0;;) {
+      const QDateTime first = when;
+      const QString pstPath = FreePstPath(when, tries);
+      storeDisplayName_ = QStringLiteral("Marlix Contacts") + QStringLiteral(" : Created - ") +
+                          TimeStamp(when == first ? clock_() : when);
+      try {
+        store = Require(rdoSession_->Stores(), "store list")
+                    .AddPSTStore(pstPath, automation::olStoreDefault, storeDisplayName_);
+        outcome_.pstPath = pstPath;
+        break;
+      } catch (const automation::AutomationError& e) {
+        // Another run took the name between the look and the creation.
+        if (e.number() != automation::errors::kCollision || tries >= kStampTries ||
+            !platform::PathExists(NativePath(pstPath))) {
+          throw;
+        }
+      }
+    }
     storeID = Require(store, "store").EntryID();
 
     folderList_ = BuildFolderList(files_, [this] { Yield(); });
@@ -164,10 +216,30 @@ bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& sto
   return true;
 }
 
+QString ImportRun::FreePstPath(QDateTime& when, int& tries) {
+  const auto pathAt = [this](const QDateTime& at) {
+    return saveFolder_ + QStringLiteral("MarlixContacts") + TimeStamp(at) + QStringLiteral(".pst");
+  };
+  for (; tries < kStampTries && platform::PathExists(NativePath(pathAt(when))); ++tries) {
+    const QDateTime next = when.addSecs(1);
+    // The clock reaches the next second within one; one that stands still
+    // (a test's) is not waited for longer.
+    QElapsedTimer waited;
+    waited.start();
+    while (clock_() < next && waited.elapsed() < 1100) {
+      Yield();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    const QDateTime now = clock_();
+    when = now > next ? now : next;
+  }
+  return pathAt(when);
+}
+
 void ImportRun::ImportFiles() {
   const int rows = files_.Rows();
   fileTotal_ = rows;
-  for (int i = 0; i < rows && !stopRequested_; ++i) {
+  for (int i = 0; i < rows && !Ending(); ++i) {
     // Rows cleared from the list while the run yielded are gone.
     if (i >= files_.Rows()) break;
     currentFile_ = i + 1;
@@ -176,27 +248,40 @@ void ImportRun::ImportFiles() {
     Yield();
     const QString text = files_.Text();
     QString folder;
-    const bool haveFolder = Skip([&] { folder = GetRelativeFolder(text); });
+    QString why;
+    const bool haveFolder = Skip([&] { folder = GetRelativeFolder(text); }, &why);
     if (haveFolder) relFolder_ = folder;
-    const QString path = TrimSpaces(text);
-    CurrentFile(path, /*fresh=*/true);
-    QString why, cause;
-    if (Skip([&] { CheckvCardType(path); }, &why, &cause)) {
-      outcome_.files.back().found = vCardCount_;
-    } else {
-      NoteFailure(outcome_.files.back(), QStringLiteral("cannot be read"), why, cause);
+    const QString path = ListedFilePath(text);
+    FileResult& result = CurrentFile(path, /*fresh=*/true);
+    // Nothing to import from a FIFO or a device, and nothing to wait for.
+    const platform::PathKind kind = platform::KindOf(NativePath(path));
+    const bool special = kind == platform::PathKind::Other || kind == platform::PathKind::Folder;
+    QString countWhy, cause;
+    if (!special) {
+      if (Skip([&] { CheckvCardType(path); }, &countWhy, &cause)) {
+        result.found = vCardCount_;
+      } else {
+        NoteFailure(result, QStringLiteral("cannot be read"), countWhy, cause);
+      }
     }
-    if (haveFolder) {
-      ImportVCardFile(rdoSession_.get(), path,
-                      QStringLiteral("\\\\") + storeDisplayName_ + QLatin1Char('\\') + relFolder_);
-    } else {
-      // A row added during the run whose folder the store does not have:
-      // importing it into the previous file's folder would misfile it.
+    if (!haveFolder || special) {
+      // A file directly in a root folder, or a row added during the run
+      // whose folder the store does not have: importing it into the
+      // previous file's folder would misfile it.
       ++outcome_.filesFailed;
-      FileResult& result = outcome_.files.back();
       result.failed = true;
       result.notImported = result.found;
-      NoteFailure(result, QStringLiteral("its folder is not in the store"), QString());
+      result.reason.clear();  // why it cannot go in matters more than a failed count
+      if (special) {
+        NoteFailure(result, QStringLiteral("not a regular file"), QString());
+      } else if (why.contains(QLatin1String("root folder"))) {
+        NoteFailure(result, QStringLiteral("it lies directly in a root folder"), why);
+      } else {
+        NoteFailure(result, QStringLiteral("its folder is not in the store"), why);
+      }
+    } else if (!Ending()) {
+      ImportVCardFile(rdoSession_.get(), path,
+                      QStringLiteral("\\\\") + storeDisplayName_ + QLatin1Char('\\') + relFolder_);
     }
     view_.setImportEnabled(false);
     view_.setCaption(Caption::FrameConversion, QStringLiteral("Details : Converting - (%1 of %2) file(s)")
@@ -215,6 +300,9 @@ void ImportRun::TearDown(std::unique_ptr<automation::Store>& store) {
   // file of the run are found, and before the store leaves the profile.
   CompleteLists(store.get());
   outcome_.storeRemoved = Skip([&] { Require(store, "store").Remove(); }, &outcome_.removeFailure);
+  // A file that could not be completed holds what its last good write
+  // holds, not what was saved after it.
+  if (!outcome_.storeRemoved) Skip([&] { outcome_.contactsSaved = Require(store, "store").ItemsInFile(); });
   store.reset();
   Yield();
   Skip([&] { Require(rdoSession_, "store session").Logoff(); });
@@ -269,6 +357,10 @@ QString ImportRun::CompletionText() const {
   if (rest > 0) {
     text += QStringLiteral("\n... and %1 more %2.").arg(rest).arg(QLatin1String(rest == 1 ? "file" : "files"));
   }
+  if (!outcome_.endedBy.isEmpty()) {
+    text += QStringLiteral("\n\nThe import ended at file %1 of %2: %3").arg(currentFile_).arg(fileTotal_).arg(
+        outcome_.endedBy);
+  }
   if (outcome_.listMembersMissing > 0) {
     text += QStringLiteral("\n\nList members not found: %1 (named in the details).").arg(outcome_.listMembersMissing);
   } else if (!outcome_.listProblems.isEmpty()) {
@@ -301,14 +393,17 @@ void ImportRun::CountSaved(automation::ContactItem& item, const QString& filePat
 
 void ImportRun::CheckvCardType(const QString& vCardFileName) {
   Yield();
-  QFile file(TrimSpaces(vCardFileName));
-  OpenForReading(file);
+  const QString path = ListedFilePath(vCardFileName);
+  QFile file;
+  OpenForReading(file, path);
   Yield();
   vCardCount_ = 0;
-  LineReader reader(file, file.fileName());
+  LineReader reader(file, path);
+  reader.setMaxLineLength(automation::kMaxCardBytes);
   CardSplitter cards(/*collect=*/false);
   for (;;) {
     Yield();
+    if (stopRequested_) break;  // the count is not needed any more
     if (reader.atEnd()) break;
     if (cards.addLine(reader.readLine())) ++vCardCount_;
   }
@@ -358,7 +453,7 @@ void ImportRun::ImportWhole(automation::Session* session, const QString& filePat
     vCardCount_ = counted;
   }
   QString saveWhy;
-  const bool saved = Skip([&] { Require(item, "contact item").Save(); }, &saveWhy);
+  const bool saved = Skip([&] { SaveItem(Require(item, "contact item")); }, &saveWhy);
   if (imported && saved) {
     CountSaved(*item, filePath);
     ++result.saved;
@@ -382,9 +477,9 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
                             const QString& folderPath) {
   FileResult& result = CurrentFile(filePath);
   Yield();
-  QFile file(filePath);
+  QFile file;
   QString readWhy, readCause;
-  const bool opened = Skip([&] { OpenForReading(file); }, &readWhy, &readCause);
+  const bool opened = Skip([&] { OpenForReading(file, filePath); }, &readWhy, &readCause);
   bool readFailed = !opened;
   Yield();
   CardSplitter splitter;
@@ -412,6 +507,7 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
   Yield();
   if (!readFailed) {
     LineReader reader(file, filePath);
+    reader.setMaxLineLength(automation::kMaxCardBytes);
     TextEncoding encoding = TextEncoding::Bytes;
     for (;;) {
       bool atEnd = true;
@@ -424,7 +520,16 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
         break;
       }
       Yield();
-      if (splitter.addLine(line)) {
+      const bool ended = splitter.addLine(line);
+      if (!ended && splitter.cardSize() > automation::kMaxCardBytes) {
+        // Refused before more of it is held in memory; the rest of the file goes with it.
+        readCause = QStringLiteral("card %1 is larger than %2 MB, the largest card taken").arg(cardNumber).arg(
+            automation::kMaxCardBytes >> 20);
+        readWhy = readCause;
+        readFailed = true;
+        break;
+      }
+      if (ended) {
         Skip([&] { encoding = reader.encoding(); });
         importCard(encoding);
       }
@@ -436,7 +541,7 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
         shownFrame = frame;
       }
       view_.setCaption(Caption::FrameConversion, frameCaption);
-      if (stopRequested_ && !splitter.inCard()) break;
+      if (Ending() && !splitter.inCard()) break;
     }
     // A card still open at the end of the file (or where reading failed) is
     // imported as it stands.
@@ -471,11 +576,14 @@ bool ImportRun::ImportCard(automation::Session* session, const QString& filePath
   QString why, cause;
   // The card file keeps the source's encoding and byte-order mark, so the
   // card reads exactly as it would in the whole file.
+  bool haveFolder = false;
+  int error = 0;
   const bool written = Skip(
       [&] {
-        cardFilePath =
-            GetTempFolderPath() + QStringLiteral("vCard") + QString::number(cardNumber) + QStringLiteral(".vcf");
-        WriteFile(cardFilePath, EncodeText(cardText + QLatin1String("\r\n"), encoding));
+        const QString folder = GetTempFolderPath();
+        haveFolder = true;
+        cardFilePath = folder + QStringLiteral("vCard") + QString::number(cardNumber) + QStringLiteral(".vcf");
+        WriteFile(cardFilePath, EncodeText(cardText + QLatin1String("\r\n"), encoding), &error);
       },
       &why, &cause);
   if (!written) {
@@ -483,6 +591,11 @@ bool ImportRun::ImportCard(automation::Session* session, const QString& filePath
                               : QStringLiteral("its card file could not be written: ") + cause;
     *detail = why;
   }
+  // Without a temporary folder that takes cards (missing, full, read-only)
+  // no card of any file can be imported: the run ends and says why.
+  const bool folderFailed = !haveFolder || error == ENOSPC || error == EDQUOT || error == EROFS ||
+                            error == EACCES || error == ENOENT;
+  if (!written && folderFailed && outcome_.endedBy.isEmpty()) outcome_.endedBy = why;
   Yield();
   std::unique_ptr<automation::Folder> folder;
   std::unique_ptr<automation::ContactItem> item;
@@ -503,7 +616,7 @@ bool ImportRun::ImportCard(automation::Session* session, const QString& filePath
     *reason = QStringLiteral("a card could not be read");
     *detail = why;
   }
-  const bool saved = Skip([&] { Require(item, "contact item").Save(); }, &why);
+  const bool saved = Skip([&] { SaveItem(Require(item, "contact item")); }, &why);
   if (imported && !saved) {
     *reason = QStringLiteral("a card could not be saved");
     *detail = why;
@@ -513,8 +626,20 @@ bool ImportRun::ImportCard(automation::Session* session, const QString& filePath
   // The card file has served its purpose. Removed, it neither slows a folder
   // of a million spent card files down nor is truncated when the next file's
   // card takes its name (some file systems flush such a file on its close).
-  if (written) QFile::remove(cardFilePath);
+  if (written) ::unlink(NativePath(cardFilePath).c_str());
   return imported && saved;
+}
+
+void ImportRun::SaveItem(automation::ContactItem& item) {
+  try {
+    item.Save();
+  } catch (const automation::AutomationError& e) {
+    // A store that failed to write takes nothing more: the run ends here.
+    if (e.number() == automation::errors::kNotEnoughDisk || e.number() == automation::errors::kDiskError) {
+      if (outcome_.endedBy.isEmpty()) outcome_.endedBy = DescribeFailure(e);
+    }
+    throw;
+  }
 }
 
 }  // namespace quillonet

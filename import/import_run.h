@@ -57,6 +57,8 @@ struct RunOutcome {
   std::vector<FileResult> files;  // one per listed file the run came to, in order
   bool storeRemoved = false;     // the store left the profile: its file is complete
   QString removeFailure;
+  QString endedBy;               // why the run ended before its last file: the store or
+                                 // the temporary folder took no more writes
 };
 
 class ImportRun {
@@ -109,6 +111,12 @@ class ImportRun {
   void CompleteLists(automation::Store* store);
   // The result of the file at hand; fresh: a new file of the run.
   FileResult& CurrentFile(const QString& path, bool fresh = false);
+  void SaveItem(automation::ContactItem& item);
+  // A stop was asked for, or the run cannot go on (see RunOutcome::endedBy).
+  bool Ending() const { return stopRequested_ || !outcome_.endedBy.isEmpty(); }
+  // The store file's path at when, or at a later second (waited for) when
+  // that name is taken; tries counts the later seconds tried in the run.
+  QString FreePstPath(QDateTime& when, int& tries);
   void TearDown(std::unique_ptr<automation::Store>& store);
   QString CompletionText() const;
   void ReportProgress(int file, int files);

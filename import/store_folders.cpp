@@ -16,7 +16,7 @@ namespace {
 
 QString DropLastSeparator(const QString& rowText, QString directory) {
   if (directory.isEmpty()) {
-    throw PathError(QStringLiteral("\"%1\" lies directly in the root folder of its drive; "
+    throw RootFileError(QStringLiteral("\"%1\" lies directly in the root folder of its drive; "
                                    "only files inside a folder can be imported")
                         .arg(rowText));
   }
@@ -44,15 +44,26 @@ QString GetRelativeFolder(const QString& rowText) {
   return DropLastSeparator(rowText, afterDrive.isEmpty() ? QString() : GetDirectoryPart(afterDrive));
 }
 
+QString ListedFilePath(const QString& rowText) {
+  return rowText.startsWith(QLatin1Char('/')) ? rowText : TrimSpaces(rowText);
+}
+
 QStringList BuildFolderList(FileListSource& files, const std::function<void()>& yield) {
   const int rows = files.Rows();
   if (rows < 1) throw PathError(QStringLiteral("The file list is empty"));
   QStringList list(rows + 1);  // the last entry stays empty
+  int kept = 0;
   for (int r = 0; r < rows; ++r) {
     files.setCurrentCell(r, 0);
-    list[r] = GetRelativeFolder(files.Text());
+    try {
+      list[kept] = GetRelativeFolder(files.Text());
+      ++kept;
+    } catch (const RootFileError&) {
+      // Named by the run as not imported; the other files still are.
+    }
   }
-  SortStrings(list, 0, rows - 1);
+  list.resize(kept + 1);
+  if (kept > 0) SortStrings(list, 0, kept - 1);
   yield();
   RemoveDuplicates(list);
 

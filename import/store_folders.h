@@ -22,9 +22,16 @@ namespace quillonet {
 // leading '/') and for a file directly in a root folder.
 QString GetRelativeFolder(const QString& rowText);
 
+// The file a row of the list names. A POSIX path (one that begins with '/')
+// is taken exactly as it stands: a space at its end is part of the file's
+// name. A Windows path loses its leading and trailing spaces, as Windows
+// names cannot end in one.
+QString ListedFilePath(const QString& rowText);
+
 // Every relative folder of the listed files with all of its ancestors, each
-// once, sorted ordinally so that parents come before their children. Any
-// failure (see GetRelativeFolder) goes to the caller. yield is called
+// once, sorted ordinally so that parents come before their children. A file
+// directly in a root folder adds no folder (the run names it as not
+// imported); any other failure (see GetRelativeFolder) goes to the caller. yield is called
 // between the phases.
 QStringList BuildFolderList(FileListSource& files, const std::function<void()>& yield);
 

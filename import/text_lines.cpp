@@ -149,6 +149,12 @@ QString LineReader::readRawLine() {
       }
     }
     appendUnits(line, pos_, i);
+    if (maxLine_ > 0 && line.size() > maxLine_) {
+      pos_ = i;
+      throw FileError(QStringLiteral("Cannot read %1: a line is longer than %2 MB, more than any card holds")
+                          .arg(name_)
+                          .arg(maxLine_ >> 20));
+    }
     if (i < end) {
       pos_ = i + unit_;
       skipLineFeed_ = (c == u'\r');

@@ -37,8 +37,10 @@ class LineReader {
   LineReader(QIODevice& device, const QString& name, qsizetype chunkSize = 64 * 1024);
 
   bool atEnd();
-  // The next line; the empty string at the end.
+  // The next line; the empty string at the end. Throws FileError for a line
+  // longer than the bound set below, having read no more of it than that.
   QString readLine();
+  void setMaxLineLength(qsizetype characters) { maxLine_ = characters; }
   TextEncoding encoding();
 
  private:
@@ -53,6 +55,7 @@ class LineReader {
   QIODevice& device_;
   QString name_;
   qsizetype chunkSize_;
+  qsizetype maxLine_ = 0;  // 0: unbounded
   QByteArray buffer_;
   qsizetype pos_ = 0;
   qsizetype unit_ = 1;

@@ -23,15 +23,21 @@ FolderScan ScanFolder(const QString& folder) {
   const std::shared_ptr<StringCollection> names = logger.fullFileNames();
   FolderScan scan;
   scan.unreadable = logger.unreadableFolders();
+  scan.notRegular = logger.notRegularFiles();
   logger.Terminate();
   scan.files.reserve(names->Count());
   for (const QString& name : names->Items()) scan.files << name;
   return scan;
 }
 
-QStringList CollectVCardFiles(const QString& folder, QStringList* unreadable) {
+QStringList CollectVCardFiles(const QString& folder, QStringList* unreadable, QStringList* notRegular) {
   FolderScan scan = ScanFolder(folder);
   if (unreadable != nullptr) *unreadable = scan.unreadable;
+  if (notRegular != nullptr) {
+    notRegular->clear();
+    for (const QString& entry : scan.notRegular)
+      if (IsVCardName(entry)) *notRegular << entry;
+  }
   QStringList cards;
   for (const QString& file : scan.files)
     if (IsVCardName(file)) cards << file;

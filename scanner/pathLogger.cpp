@@ -1,7 +1,7 @@
 // pathLogger: the walk, with name-ordered siblings, a visited set against link loops, and unreadable folders noted.
 #include "scanner/pathLogger.h"
 
-#include <QFile>
+#include "platform/qt_path.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,6 +20,7 @@ class pathLogger::FileSystem {
   struct Listing {
     std::vector<std::string> subfolders;  // bare names, in name order
     std::vector<std::string> files;
+    std::vector<std::string> others;  // neither a folder nor a regular file
     bool complete = true;  // false when the folder could not be (fully) read
   };
 
@@ -48,19 +49,23 @@ class pathLogger::FileSystem {
       const char* name = entry->d_name;
       if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
       bool isFolder = entry->d_type == DT_DIR;
+      bool isFile = entry->d_type == DT_REG;
       if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-        // Links are followed: a link to a folder is a subfolder; anything
-        // else that is not a folder (a broken link included) is a file.
+        // Links are followed: a link to a folder is a subfolder, one to a
+        // regular file a file; a broken link is neither.
         struct stat st {};
-        isFolder = ::fstatat(::dirfd(dir), name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        const bool known = ::fstatat(::dirfd(dir), name, &st, 0) == 0;
+        isFolder = known && S_ISDIR(st.st_mode);
+        isFile = known && S_ISREG(st.st_mode);
       }
-      (isFolder ? out.subfolders : out.files).emplace_back(name);
+      (isFolder ? out.subfolders : isFile ? out.files : out.others).emplace_back(name);
       errno = 0;
     }
     if (errno != 0) out.complete = false;
     ::closedir(dir);
     std::sort(out.subfolders.begin(), out.subfolders.end());
     std::sort(out.files.begin(), out.files.end());
+    std::sort(out.others.begin(), out.others.end());
     return out;
   }
 };
@@ -76,6 +81,7 @@ void pathLogger::PathLogInit() {
   pathNames_.reset();
   fullFileNames_.reset();
   unreadable_.clear();
+  notRegular_.clear();
 }
 
 void pathLogger::Terminate() {
@@ -85,6 +91,7 @@ void pathLogger::Terminate() {
   pathNames_.reset();
   fullFileNames_.reset();
   unreadable_.clear();
+  notRegular_.clear();
 }
 
 std::shared_ptr<StringCollection> pathLogger::fileNames() {
@@ -109,7 +116,7 @@ std::shared_ptr<StringCollection> pathLogger::fullFileNames() {
 
 void pathLogger::LogPath(const QString& strPARENT) {
   if (!fso_) throw ScanError(ScanError::kObjectNotSet, QStringLiteral("The scanner was not initialised (PathLogInit)"));
-  const std::string nativeRoot = QFile::encodeName(strPARENT).toStdString();
+  const std::string nativeRoot = NativePath(strPARENT);
   if (!FileSystem::FolderExists(nativeRoot)) return;
 
   const QChar sep = QLatin1Char('/');
@@ -132,6 +139,7 @@ void pathLogger::LogPath(const QString& strPARENT) {
   const std::shared_ptr<StringCollection> names = fullFileNamesOnly_ ? nullptr : fileNames();
   const std::shared_ptr<PointerCollection> pointers = fullFileNamesOnly_ ? nullptr : pathPointers();
   unreadable_.clear();
+  notRegular_.clear();
 
   while (i <= j) {
     const QString P = folders->Item(i);
@@ -143,12 +151,13 @@ void pathLogger::LogPath(const QString& strPARENT) {
       const std::string nativeSub = nativeP + sub + '/';
       if (FileSystem::Identity(nativeSub, id) && !walked.insert(id).second) continue;  // walked already
       ++j;
-      folders->Add(P + QFile::decodeName(QByteArray::fromStdString(sub)) + sep, QLatin1Char('K') + QString::number(j));
+      folders->Add(P + PathFromNative(sub) + sep, QLatin1Char('K') + QString::number(j));
       queue.push_back(nativeSub);
     }
+    for (const std::string& other : listing.others) notRegular_ << P + PathFromNative(other);
     for (const std::string& file : listing.files) {
       const QString key = QLatin1Char('K') + QString::number(fileCounter_);
-      const QString name = QFile::decodeName(QByteArray::fromStdString(file));
+      const QString name = PathFromNative(file);
       if (fullFileNamesOnly_) {
         full->Add(P + name, key);
       } else {

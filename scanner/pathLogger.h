@@ -57,6 +57,10 @@ class pathLogger {
 
   // Folders (as in pathNames) that could not be listed by the last LogPath.
   const QStringList& unreadableFolders() const { return unreadable_; }
+  // Entries that are neither folders nor regular files (FIFOs, devices,
+  // sockets, broken links), links followed: not logged as files, since
+  // reading one would block or never end.
+  const QStringList& notRegularFiles() const { return notRegular_; }
 
  private:
   class FileSystem;
@@ -69,6 +73,7 @@ class pathLogger {
   std::shared_ptr<StringCollection> fullFileNames_;
   bool fullFileNamesOnly_ = false;
   QStringList unreadable_;
+  QStringList notRegular_;
 };
 
 }  // namespace quillonet

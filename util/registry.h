@@ -8,10 +8,13 @@ namespace quillonet {
 // The folder for this process's temporary files, ending in a separator.
 // It is a private folder (mode 0700) created exclusively inside the user's
 // temporary folder ($TMPDIR or /tmp) on the first call, the same for every
-// later call, and removed with its contents when the process exits. Fixed
+// later call, and removed with its contents when the process exits; one
+// left by a run that was killed is removed by the next run that makes its
+// own, once that run's process is gone. Fixed
 // names such as "vCard1.vcf" written there can therefore be neither planted
 // by another user nor clobbered by a second import running at the same time.
-// Throws std::system_error when the folder cannot be created.
+// Throws std::system_error naming the temporary folder when the folder
+// cannot be created ($TMPDIR missing, not a folder, full or not writable).
 QString GetTempFolderPath();
 
 // The path up to and including its last separator: "C:\a\b\c.vcf" gives

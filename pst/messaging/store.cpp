@@ -99,6 +99,7 @@ class StoreImpl final : public Store {
 
   void commit() override;
   void close() override;
+  std::uint64_t committedMessageCount() const override { return messagesCommitted_; }
 
  private:
   const Folder& get(FolderId nid) const;
@@ -110,10 +111,18 @@ class StoreImpl final : public Store {
   auto writing(F&& step) {
     try {
       return step();
+    } catch (const Error& e) {
+      fail(e.what(), e.kind());
+      throw;
     } catch (const std::exception& e) {
-      failure_ = e.what();
+      fail(e.what(), ErrorKind::Io);
       throw;
     }
+  }
+  void fail(const std::string& what, ErrorKind kind) {
+    if (!failure_.empty()) return;  // the first failure is the cause
+    failure_ = what;
+    failureKind_ = kind == ErrorKind::DiskFull ? kind : ErrorKind::Io;
   }
   template <typename M>
   MessageId add(FolderId folder, M&& message);
@@ -143,6 +152,9 @@ class StoreImpl final : public Store {
   CommitPolicy policy_;
   bool closed_ = false;
   std::string failure_;  // why the store stopped accepting writes
+  ErrorKind failureKind_ = ErrorKind::Io;
+  std::uint64_t messagesAdded_ = 0;
+  std::uint64_t messagesCommitted_ = 0;  // what the file on disk holds
 
   // Tables every folder or message starts with.
   ndb::NodeData emptyHierarchy_;
@@ -356,6 +368,7 @@ MessageId StoreImpl::add(FolderId folderId, M&& message) {
     const ndb::Nid nid = db_->allocateNid(ndb::NID_TYPE_NORMAL_MESSAGE);
     db_->putNode(nid, folder.nid, built.node);
     built.node = {};
+    ++messagesAdded_;
     if (!folder.contents) folder.contents = tableWith(contentsColumns());
     built.contentsRow.insert_or_assign(tags::LtpRowId, PropertyValue::integer32(static_cast<std::int32_t>(nid)));
     built.contentsRow.insert_or_assign(tags::LtpRowVer, PropertyValue::integer32(static_cast<std::int32_t>(++rowVer_)));
@@ -410,6 +423,7 @@ void StoreImpl::writeFolderNodes(Folder& folder) {
 void StoreImpl::commitNow() {
   writeChanges();
   db_->commit();
+  messagesCommitted_ = messagesAdded_;
   policy_.committed();
 }
 
@@ -443,17 +457,33 @@ void StoreImpl::commit() {
 
 void StoreImpl::close() {
   if (closed_) return;
-  if (!failure_.empty()) {
-    // Keep the last good commit; do not write over a failed state.
-    closed_ = true;
-    db_.reset();
-    return;
+  if (failure_.empty()) {
+    try {
+      writing([&] {
+        writeChanges();
+        db_->close();  // commits: the last commit, which leaves no spare room at the end
+        messagesCommitted_ = messagesAdded_;
+      });
+      closed_ = true;
+      return;
+    } catch (const std::exception&) {
+      // failure_ says why; the file is ended as below.
+    }
   }
-  writing([&] {
-    writeChanges();
-    db_->close();  // commits: the last commit, which leaves no spare room at the end
-  });
-  closed_ = true;
+  {
+    // Keep the last good commit, cut back to its end, and say so: the
+    // changes since that commit are not in the file.
+    closed_ = true;
+    std::string end = "; the file holds its last good commit";
+    try {
+      db_->closeAtLastCommit();
+    } catch (const std::exception& e) {
+      end += ", but its end could not be cut back: " + std::string(e.what());
+    }
+    db_.reset();
+    throw Error(failureKind_, "the file could not be completed: " + failure_ + end);
+  }
+
 }
 
 }  // namespace

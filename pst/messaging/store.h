@@ -90,8 +90,13 @@ class Store {
   virtual ltp::PropId namedPropertyId(const PropertyKey& key) = 0;
 
   virtual void commit() = 0;
-  // Commits and closes. The destructor closes a store still open.
+  // Commits and closes. The destructor closes a store still open. Once a
+  // write has failed the store takes no more changes, and closing ends the
+  // file at its last good commit (cut back to that commit's end) and throws
+  // an Error of the first failure's kind saying so.
   virtual void close() = 0;
+  // The messages the file on disk holds: those of the last good commit.
+  virtual std::uint64_t committedMessageCount() const = 0;
 };
 
 }  // namespace pst

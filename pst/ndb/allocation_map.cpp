@@ -2,6 +2,7 @@
 #include "pst/ndb/allocation_map.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 
 namespace pst::ndb {
@@ -148,6 +149,21 @@ void AllocationMap::commitDone() {
   committed_ = current_;
   avail_ = free_;
   committedFreeUnits_ = currentFreeUnits_;
+  blockCursor_ = 0;
+  pageCursor_ = 0;
+}
+
+void AllocationMap::abandonCurrent() {
+  current_ = committed_;
+  committedFreeUnits_ = 0;
+  for (std::uint64_t i = 0; i < intervals(); ++i) {
+    std::uint32_t used = 0;
+    for (std::size_t b = 0; b < kMapBytes; ++b) used += static_cast<std::uint32_t>(std::popcount(committed_[i * kMapBytes + b]));
+    free_[i] = avail_[i] = static_cast<std::uint32_t>(kUnitsPerInterval) - used;
+    committedFreeUnits_ += free_[i];
+    dirty_[i] = 1;
+  }
+  currentFreeUnits_ = committedFreeUnits_;
   blockCursor_ = 0;
   pageCursor_ = 0;
 }

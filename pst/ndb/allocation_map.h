@@ -33,10 +33,17 @@ class AllocationMap {
   void release(std::uint64_t ib, std::uint32_t size);
   // The current state has been committed: it becomes the committed state.
   void commitDone();
+  // The current state is given up (a write failed): it becomes the committed
+  // state again, and every interval's map counts as changed.
+  void abandonCurrent();
 
   // The AMap bits of interval i for the current state.
   std::span<const std::uint8_t> amapBits(std::uint64_t i) const {
     return {current_.data() + i * kMapBytes, kMapBytes};
+  }
+  // The AMap bits of interval i for the last committed state.
+  std::span<const std::uint8_t> committedBits(std::uint64_t i) const {
+    return {committed_.data() + i * kMapBytes, kMapBytes};
   }
   bool isDirty(std::uint64_t i) const { return dirty_[i] != 0; }
   void clearDirty(std::uint64_t i) { dirty_[i] = 0; }

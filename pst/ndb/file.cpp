@@ -116,7 +116,9 @@ class PosixFile final : public File {
     if (fd_ < 0) throw Error(ErrorKind::Closed, "file " + path_.string() + " is closed");
   }
   [[noreturn]] void fail(const char* what) const {
-    ndb::fail(errno, std::string("cannot ") + what + " " + path_.string());
+    // Not the path: a store file is written under a temporary name that is
+    // gone once it is published; the caller names the file.
+    ndb::fail(errno, std::string("cannot ") + what + " the file");
   }
 
   int fd_;

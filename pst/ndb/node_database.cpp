@@ -156,13 +156,25 @@ class NodeDatabaseImpl final : public NodeDatabase {
     guard([&] { commitNow(); });
   }
 
+  void closeAtLastCommit() override {
+    if (closed_) return;
+    closed_ = true;
+    restoreLastCommit();
+    file_->close();
+  }
+
   void close() override {
     if (closed_) return;
     if (failed_) {
+      std::string restored = "; the file holds its last commit";
+      try {
+        closeAtLastCommit();
+      } catch (const std::exception& e) {
+        restored += std::string(", but its end could not be cut back: ") + e.what();
+      }
       closed_ = true;
       file_.reset();
-      throw Error(ErrorKind::Closed,
-                  "node database not closed cleanly: an earlier write failed; the file holds the last commit");
+      throw Error(failureKind_, "the file could not be completed: " + failure_ + restored);
     }
     closing_ = true;  // the last commit leaves no room ahead, and gives back what is left
     if (space_.freeTailIntervals() > 0) changed_ = true;
@@ -177,8 +189,10 @@ class NodeDatabaseImpl final : public NodeDatabase {
 
   void checkUsable() const {
     if (closed_) throw Error(ErrorKind::Closed, "node database is closed");
-    if (failed_)
-      throw Error(ErrorKind::Closed, "node database unusable after a failed write; the file holds the last commit");
+    if (failed_) {
+      throw Error(ErrorKind::Closed,
+                  "node database unusable after a failed write (" + failure_ + "); the file holds the last commit");
+    }
   }
 
   // Runs an operation that writes; a failure leaves memory and disk apart, so
@@ -187,10 +201,57 @@ class NodeDatabaseImpl final : public NodeDatabase {
   void guard(F&& f) {
     try {
       f();
+    } catch (const Error& e) {
+      fail(e.what(), e.kind());
+      throw;
+    } catch (const std::exception& e) {
+      fail(e.what(), ErrorKind::Io);
+      throw;
     } catch (...) {
-      failed_ = true;
+      fail("unknown failure", ErrorKind::Io);
       throw;
     }
+  }
+  void fail(const std::string& what, ErrorKind kind) {
+    if (failed_) return;  // the first failure is the cause
+    failed_ = true;
+    failure_ = what;
+    failureKind_ = kind;
+  }
+
+  // After a failed write: the file ends where the last commit ended, so a
+  // partly written tail does not keep a full disk full, and its maps and
+  // header are the last commit's again (a failed commit may have marked the
+  // maps invalid or rewritten them for the state it could not finish).
+  // Shortening first frees space, so the rewrites in place can succeed.
+  void restoreLastCommit() {
+    bufferUsed_ = 0;  // blocks of the state that failed
+    space_.abandonCurrent();
+    // Shortening to the present size changes nothing; it says whether the
+    // file can be shortened at all.
+    if (file_->truncate(file_->size())) {
+      // Room the committed state does not use at the end goes: grown ahead,
+      // or grown for the blocks of the state that failed.
+      if (const std::uint64_t spare = space_.freeTailIntervals()) {
+        const std::uint64_t kept = space_.intervals() - spare;
+        if (intervalOffset(kept) < committed_.ibFileEof) {
+          space_.removeTailIntervals(spare);
+          committed_.ibFileEof = intervalOffset(kept);
+          committed_.ibAMapLast = intervalOffset(kept - 1);
+          committed_.cbAMapFree = space_.committedFreeBytes();
+          // The header on disk must not reach past the end before the end moves.
+          writeHeader(committed_, kAMapInvalid);
+          file_->sync();
+        }
+      }
+      file_->truncate(committed_.ibFileEof);
+    }
+    for (std::uint64_t i = 0; i < space_.intervals() && intervalOffset(i) < committed_.ibFileEof; ++i) {
+      file_->write(intervalOffset(i), makeMapPage(ptypeAMap, intervalOffset(i), space_.committedBits(i)));
+    }
+    file_->sync();
+    writeHeader(committed_, kAMapValid2);
+    file_->sync();
   }
 
   // ----- blocks -----
@@ -561,6 +622,8 @@ class NodeDatabaseImpl final : public NodeDatabase {
   bool changed_ = true;
   bool closed_ = false;
   bool failed_ = false;
+  std::string failure_;  // the first failed write
+  ErrorKind failureKind_ = ErrorKind::Io;
   AllocationMap space_;
   Streams streams_;  // content of the multi-block streams of current nodes
   std::vector<SharedBlock> sharedBlocks_ = std::vector<SharedBlock>(kSharedBlockSlots);

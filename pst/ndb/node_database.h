@@ -48,6 +48,10 @@ class NodeDatabase {
   virtual void commit() = 0;
   // Commits and closes the file. Further calls fail; a second close is a no-op.
   virtual void close() = 0;
+  // Closes without committing: the file ends as the last commit left it,
+  // shortened to that commit's end. After a failed write close() does this
+  // and then throws. Throws pst::Error when the file cannot be restored.
+  virtual void closeAtLastCommit() = 0;
 };
 
 }  // namespace pst::ndb

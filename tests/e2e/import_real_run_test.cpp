@@ -237,8 +237,9 @@ TEST(ImportRealRun, CloseRequestEndsAfterTheCurrentCardWithACompleteFile) {
   ImportRun run(components, view, files);
   int yields = 0;
   view.onYield = [&] {
-    if (++yields == 200) run.requestStop();
-    if (yields == 201) run.CmdExtractDBX_Click();  // a second click is ignored
+    // Past the card count (a yield a line), in the middle of the cards.
+    if (++yields == 900) run.requestStop();
+    if (yields == 901) run.CmdExtractDBX_Click();  // a second click is ignored
   };
   run.CmdExtractDBX_Click();
   ASSERT_EQ(run.outcome().status, RunOutcome::Status::Stopped);

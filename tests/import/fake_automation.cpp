@@ -209,6 +209,19 @@ class Store : public automation::Store {
     }
     throw AutomationError(errors::kNotFound, QStringLiteral("not in the profile"));
   }
+  // Not logged: the stand-in's own query, not a call of the components.
+  std::int64_t ItemsInFile() override {
+    std::int64_t count = 0;
+    std::vector<const FakeFolder*> folders{store_->root.get()};
+    while (!folders.empty()) {
+      const FakeFolder* folder = folders.back();
+      folders.pop_back();
+      // An item saved without a successful import is no contact in a real file.
+      for (const auto& item : folder->items) count += item->importedPath.isEmpty() ? 0 : 1;
+      for (const auto& child : folder->children) folders.push_back(child.get());
+    }
+    return count;
+  }
 
  private:
   FakeWorld& world_;

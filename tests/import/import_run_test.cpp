@@ -239,7 +239,6 @@ TEST_F(ImportRunTest, SetupFailuresShowTheOutlookErrorAndUndoNothing) {
   };
   const std::vector<Case> cases = {
       {"empty list", {}, {}, true},
-      {"file in a root folder", {good, "C:\\a.vcf"}, {}, true},
       {"logon", {good}, "Session.Logon", false},
       {"store creation", {good}, "Stores.AddPSTStore", false},
   };
@@ -265,6 +264,20 @@ TEST_F(ImportRunTest, SetupFailuresShowTheOutlookErrorAndUndoNothing) {
     EXPECT_TRUE(caseWorld.callsStartingWith("Session.Logoff").isEmpty());
     EXPECT_FALSE(caseView.events.join(",").contains("import enabled"));
   }
+}
+
+TEST_F(ImportRunTest, AFileInARootFolderIsNamedAndTheOthersImport) {
+  const QString good = write("Cards/a.vcf", Card("A"));
+  files.set({"C:\\root.vcf", good});
+  view.destination = "/out";
+  run();
+  EXPECT_EQ(outcome.status, RunOutcome::Status::Completed);
+  EXPECT_EQ(outcome.contactsSaved, 1);
+  EXPECT_EQ(outcome.filesFailed, 1);
+  ASSERT_EQ(outcome.files.size(), 2u);
+  EXPECT_EQ(outcome.files[0].path, "C:\\root.vcf");
+  EXPECT_TRUE(outcome.files[0].failed && outcome.files[0].reason.contains("root folder"))
+      << outcome.files[0].reason.toStdString();
 }
 
 TEST_F(ImportRunTest, LaterFailuresAreSkippedAndCounted) {

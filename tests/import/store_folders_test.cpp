@@ -48,9 +48,10 @@ TEST(ImportFolderList, AncestorsOnceParentsFirst) {
             (QStringList{"DATA", "Data", "data"}));
 }
 
-TEST(ImportFolderList, AnyBadRowFails) {
+TEST(ImportFolderList, ABadRowFailsAFileInARootFolderAddsNoFolder) {
   EXPECT_THROW(FolderListOf({}), PathError);  // the single empty row
-  EXPECT_THROW(FolderListOf({"C:\\Cards\\a.vcf", "C:\\root.vcf"}), PathError);
+  EXPECT_THROW(FolderListOf({"C:\\Cards\\a.vcf", "no drive.vcf"}), PathError);
+  EXPECT_EQ(FolderListOf({"C:\\Cards\\a.vcf", "C:\\root.vcf", "/top.vcf"}), (QStringList{"Cards"}));
 }
 
 TEST(ImportOpenMAPIFolder, WalksByNameAndSkipsWhatIsMissing) {

@@ -102,3 +102,26 @@ TEST(TempFolder, UnusableTempRootIsAnErrorNotTheWorkingFolder) {
   EXPECT_EQ(probe.exitCode(), 3);
   EXPECT_TRUE(probe.readAllStandardError().contains("/nonexistent/quillonet-test"));
 }
+
+TEST(TempFolder, AKilledRunsFolderGoesAtTheNextStartALiveOnesStays) {
+  QTemporaryDir base;
+  ASSERT_TRUE(base.isValid());
+  QProcess alive;
+  QProcess killed;
+  const QString kept = StartProbe(alive, base.path());
+  const QString left = StartProbe(killed, base.path());
+  ASSERT_FALSE(kept.isEmpty());
+  ASSERT_FALSE(left.isEmpty());
+  killed.kill();  // SIGKILL: no clean-up of its own
+  ASSERT_TRUE(killed.waitForFinished(10000));
+  ASSERT_TRUE(QFileInfo(left).isDir());
+
+  QProcess next;
+  ASSERT_FALSE(StartProbe(next, base.path()).isEmpty());
+  EXPECT_FALSE(QFileInfo::exists(left));
+  EXPECT_TRUE(QFileInfo(kept + "vCard1.vcf").isFile());
+  for (QProcess* p : {&alive, &next}) {
+    p->closeWriteChannel();
+    p->waitForFinished(10000);
+  }
+}

@@ -264,12 +264,15 @@ TEST(NodeDatabaseApi, AFailedWriteLeavesTheDatabaseRefusingWork) {
   Written w;
   w.db->putNode(0x8022, 0x8022, streamNode(10, 1));
   w.db->commit();
+  const std::size_t committed = w.image().size();
   w.disk->budget = 100;
   EXPECT_THROW(w.db->putNode(0x8042, 0x8042, streamNode(9000000, 2)), Error);
   w.disk->budget = UINT64_MAX;
   w.disk->crashed = false;
   EXPECT_THROW(w.db->commit(), Error);
   EXPECT_THROW(w.db->close(), Error);
+  // The close ended the file at the last commit: no tail of the failed write.
+  EXPECT_LE(w.image().size(), committed);
   EXPECT_EQ(parseFile(w.image()).nodes.size(), 1u);
 }
 
