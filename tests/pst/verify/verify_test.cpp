@@ -3,7 +3,6 @@
 #include "pst/verify/verify.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <fstream>
 #include <iterator>
@@ -11,6 +10,8 @@
 #include "pst/messaging/store.h"
 #include "pst/verify/bytes.h"
 #include "pst/verify/codec.h"
+#include "tests/support/pst_checks.h"
+#include "tests/support/temp_dir.h"
 
 namespace pst::verify {
 namespace {
@@ -24,9 +25,8 @@ std::vector<std::uint8_t> readAll(const std::filesystem::path& p) {
 // subnode, and a second interval, written once for all tests.
 const std::vector<std::uint8_t>& goodFile() {
   static const std::vector<std::uint8_t> bytes = [] {
-    std::string dir = (std::filesystem::temp_directory_path() / "verifytest.XXXXXX").string();
-    if (!mkdtemp(dir.data())) throw std::runtime_error("mkdtemp failed");
-    const auto path = std::filesystem::path(dir) / "good.pst";
+    quillonet::test_support::TempDir dir("verifytest");
+    const auto path = dir / "good.pst";
     {
       auto store = Store::create(path, u"Verify");
       const auto folder = store->createFolder(store->ipmSubtree(), u"Contacts", u"IPF.Contact");
@@ -39,9 +39,7 @@ const std::vector<std::uint8_t>& goodFile() {
       }
       store->close();
     }
-    auto b = readAll(path);
-    std::filesystem::remove_all(dir);
-    return b;
+    return readAll(path);
   }();
   return bytes;
 }
@@ -102,13 +100,13 @@ TEST(StrictChecker, PassesOurFileAndOutlookSamples) {
   EXPECT_GT(goodFile().size(), 0x4400u + 0x3E000u) << "the test file should span two AMap intervals";
 
   for (const char* name : {"outlook-empty.pst", "dist-list.pst", "pstsdk-sample1.pst"}) {
-    const auto r = checkFile(std::filesystem::path(QUILLONET_SAMPLES) / name);
+    const auto r = checkFile(quillonet::test_support::samplePath(name));
     EXPECT_TRUE(r.clean()) << name << ":\n" << problemsOf(r);
   }
   // dist-list carries a leaked block; Outlook leaves those, so it is a note.
-  EXPECT_FALSE(checkFile(std::filesystem::path(QUILLONET_SAMPLES) / "dist-list.pst").notes.empty());
+  EXPECT_FALSE(checkFile(quillonet::test_support::samplePath("dist-list.pst")).notes.empty());
 
-  const auto ansi = checkFile(std::filesystem::path(QUILLONET_SAMPLES) / "pstsdk-sample2.pst");
+  const auto ansi = checkFile(quillonet::test_support::samplePath("pstsdk-sample2.pst"));
   EXPECT_FALSE(ansi.readable);
   EXPECT_TRUE(mentions(ansi, "ANSI")) << problemsOf(ansi);
   EXPECT_FALSE(checkFile("/nonexistent/x.pst").readable);
