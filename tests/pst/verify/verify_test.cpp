@@ -182,6 +182,43 @@ TEST(StrictChecker, NamesBTreeOrderFaults) {
   img.fixPage(a - (a - 0x4400) % 512);
   const auto r = img.check();
   EXPECT_TRUE(mentions(r, "is not above the previous key")) << problemsOf(r);
+
+  // The root page: padding that must stay zero, and an entry whose key is
+  // below the first key of the page it leads to.
+  Image tree;
+  const auto root = tree.get(0xD8 + 8, 8);
+  ASSERT_GT(tree.b[root + 0x1EB], 0) << "the test expects an NBT of two levels";
+  tree.put(root + 0x1EC, 4, 1);
+  const auto childFirst = tree.get(tree.get(root + 24 + 16, 8), 8);
+  ASSERT_GT(childFirst - 1, tree.get(root, 8));
+  tree.put(root + 24, 8, childFirst - 1);
+  tree.fixPage(root);
+  const auto t = tree.check();
+  EXPECT_TRUE(mentions(t, "dwPadding is 0x1")) << problemsOf(t);
+  EXPECT_TRUE(mentions(t, "differs from the parent entry's key")) << problemsOf(t);
+}
+
+TEST(StrictChecker, ShowsWhatItReadFromEachNode) {
+  Contents contents;
+  ASSERT_TRUE(checkBytes(goodFile(), {}, &contents).clean());
+  const NodeContents* seventh = nullptr;
+  for (const auto& [nid, node] : contents.nodes)
+    if (node.kind == "PC" && node.properties.count(0x3001001F) && node.properties.at(0x3001001F) == "Contact 7")
+      seventh = &node;
+  ASSERT_NE(seventh, nullptr);
+  EXPECT_EQ(seventh->properties.at(0x001A001F), "IPM.Contact");
+  EXPECT_EQ(seventh->properties.at(0x1000001F), std::string(2507, 'x'));  // from a subnode
+  const auto& table = contents.nodes.at((seventh->parent & ~0x1Fu) | 0x0E);
+  EXPECT_EQ(table.kind, "TC");
+  EXPECT_EQ(table.rows.size(), 300u);
+  char nid[16];
+  std::snprintf(nid, sizeof nid, "0x%x", seventh->nid);
+  const auto* row = table.rowWith(0x67F20003, nid);
+  ASSERT_NE(row, nullptr);
+  EXPECT_EQ(row->at(0x001A001F), "IPM.Contact");
+  EXPECT_EQ(valueText(0x0003, std::vector<std::uint8_t>{0xD2, 0x04, 0, 0}), "0x4d2");
+  EXPECT_EQ(valueText(0x101F, std::vector<std::uint8_t>{2, 0, 0, 0, 12, 0, 0, 0, 14, 0, 0, 0, 'a', 0, 'b', 0}), "[a | b]");
+  EXPECT_EQ(valueText(0x0102, std::vector<std::uint8_t>{0x01, 0xAB}), "hex:01ab");
 }
 
 TEST(StrictChecker, NamesHeapPageMapFaults) {
