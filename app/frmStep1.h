@@ -60,7 +60,6 @@ class frmStep1 : public QWidget, public ImportView {
   const ImportRun& Run() const { return run_; }
 
   FileList& Files() { return fileList_; }
-  UserDialogs& Dialogs() { return *dialogs_; }
 
   // Controls, named as the rest of the program refers to them, declared back
   // to front: later siblings are stacked above earlier ones.

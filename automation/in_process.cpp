@@ -7,6 +7,7 @@
 
 #include "automation/contact_message.h"
 #include "automation/error.h"
+#include "automation/writer_error.h"
 #include "pst/error.h"
 #include "pst/messaging/store.h"
 #include "vcard/contact.h"
@@ -26,7 +27,7 @@ auto Writing(const QString& what, Call&& call) {
   try {
     return call();
   } catch (const pst::Error& e) {
-    throw AutomationError(errors::kDiskError, QStringLiteral("%1: %2").arg(what, QString::fromStdString(e.what())));
+    throw WriterError(what, e);
   }
 }
 
@@ -167,16 +168,15 @@ class InProcessFolders : public FolderCollection {
       throw AutomationError(errors::kInvalidArgument,
                             QStringLiteral("Folders.Add: a folder needs a name (in \"%1\")").arg(parentName()));
     }
-    if (find(name)) {
-      throw AutomationError(errors::kCollision,
-                            QStringLiteral("Folders.Add: \"%1\" already holds a folder named \"%2\"")
-                                .arg(parentName(), name));
-    }
     pst::Store& file = store_->open();
-    const pst::FolderId id = Writing(QStringLiteral("Cannot create the folder \"%1\"").arg(name), [&] {
-      return file.createFolder(parent_, name.toStdU16String(), kContactsClass);
-    });
-    return std::make_unique<InProcessFolder>(store_, id);
+    try {
+      const pst::FolderId id = file.createFolder(parent_, name.toStdU16String(), kContactsClass);
+      return std::make_unique<InProcessFolder>(store_, id);
+    } catch (const pst::Error& e) {
+      // A second subfolder of one name is a collision the store reports.
+      throw WriterError(
+          QStringLiteral("Folders.Add: cannot create the folder \"%1\" in \"%2\"").arg(name, parentName()), e);
+    }
   }
 
  private:

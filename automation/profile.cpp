@@ -2,11 +2,11 @@
 #include "automation/profile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 
 #include "automation/error.h"
+#include "automation/writer_error.h"
 #include "pst/error.h"
 #include "pst/messaging/store.h"
 
@@ -50,12 +50,6 @@ std::shared_ptr<ProfileStore> Profile::add(const QString& path, const QString& d
     throw AutomationError(errors::kCollision,
                           QStringLiteral("A store named \"%1\" is already in the profile").arg(displayName));
   }
-  if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
-    throw AutomationError(errors::kCollision,
-                          QStringLiteral("Cannot create the store file %1: the file already exists "
-                                         "and is never overwritten")
-                              .arg(path));
-  }
   auto store = std::make_shared<ProfileStore>();
   store->path = path;
   store->displayName = displayName;
@@ -63,8 +57,12 @@ std::shared_ptr<ProfileStore> Profile::add(const QString& path, const QString& d
     store->pst = pst::Store::create(std::filesystem::path(QFile::encodeName(path).toStdString()),
                                     displayName.toStdU16String());
   } catch (const pst::Error& e) {
-    throw AutomationError(errors::kNoAccess, QStringLiteral("Cannot create the store file %1: %2")
-                                                 .arg(path, QString::fromStdString(e.what())));
+    if (e.kind() == pst::ErrorKind::Exists) {
+      throw AutomationError(ErrorNumber(e.kind()), QStringLiteral("Cannot create the store file %1: the file already "
+                                                                  "exists and is never overwritten")
+                                                       .arg(path));
+    }
+    throw WriterError(QStringLiteral("Cannot create the store file %1").arg(path), e);
   }
   const auto& key = store->pst->recordKey();
   store->entryID = QByteArray(reinterpret_cast<const char*>(key.data()), static_cast<qsizetype>(key.size()));
@@ -77,8 +75,7 @@ void Profile::remove(const std::shared_ptr<ProfileStore>& store) {
   try {
     file.close();
   } catch (const pst::Error& e) {
-    throw AutomationError(errors::kDiskError, QStringLiteral("Cannot complete the store file %1: %2")
-                                                  .arg(store->path, QString::fromStdString(e.what())));
+    throw WriterError(QStringLiteral("Cannot complete the store file %1").arg(store->path), e);
   }
   store->pst.reset();
   store->inProfile = false;

@@ -75,7 +75,6 @@ class ImportRun {
   const QString& storeDisplayName() const { return storeDisplayName_; }
   const QStringList& folderList() const { return folderList_; }
   std::int64_t vCardCount() const { return vCardCount_; }
-  std::int64_t contactCount() const { return contactCount_; }
 
  private:
   bool SetUp(std::unique_ptr<automation::Store>& store, QByteArray& storeID);

@@ -46,16 +46,8 @@ class KeyedCollection {
     return keys_[static_cast<size_t>(position - 1)];
   }
 
-  bool Contains(const QString& key) const { return positions_.contains(key); }
-
   // The elements in order, for range-for.
   const std::vector<T>& Items() const { return items_; }
-
-  void Reserve(size_t n) {
-    items_.reserve(n);
-    keys_.reserve(n);
-    positions_.reserve(static_cast<qsizetype>(n));
-  }
 
  private:
   std::vector<T> items_;

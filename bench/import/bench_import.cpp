@@ -30,7 +30,6 @@
 #include "vcard/contact.h"
 #include "vcard/reader.h"
 
-#ifdef QUILLONET_BENCH_WINDOW
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -39,7 +38,6 @@
 #include "app/frmStep1.h"
 #include "automation/in_process.h"
 #include "filelist/dialogs.h"
-#endif
 
 namespace fs = std::filesystem;
 
@@ -120,8 +118,6 @@ void row(const char* what, const Figures& f, double units, const char* unit, dou
               f.status ? "  (FAILED)" : "");
 }
 
-
-#ifdef QUILLONET_BENCH_WINDOW
 // Answers the window's questions: the destination folder, OK to messages.
 class BenchDialogs : public quillonet::UserDialogs {
  public:
@@ -191,7 +187,6 @@ int runWindow(const std::vector<fs::path>& files, const fs::path& outDir, const 
                           << figures.gapsOver50Ms << '\n';
   return window.Run().outcome().contactsSaved > 0 ? 0 : 1;
 }
-#endif
 
 }  // namespace
 
@@ -247,13 +242,11 @@ int main(int argc, char** argv) {
     for (std::string line; std::getline(out, line);) if (!line.empty()) pstFile = line;
   }
 
-#ifdef QUILLONET_BENCH_WINDOW
   fs::create_directories(dir / "window");
   const auto windowRun = measure([&] { return runWindow(vcfFiles(input), dir / "window", dir / "window.stats"); });
   WindowFigures windowFigures;
   std::ifstream(dir / "window.stats") >> windowFigures.longestGapMs >> windowFigures.ticks >> windowFigures.paints >>
       windowFigures.gapsOver50Ms;
-#endif
 
   fs::create_directories(dir / "readpst");
   const auto readpst = measure([&] {
@@ -264,24 +257,18 @@ int main(int argc, char** argv) {
   row("vCard reader", reader, tree.cards, "cards", mb);
   row("PST writer (+reader)", writer, tree.cards, "cards", mb);
   row("headless import", import, tree.cards, "cards", mb);
-#ifdef QUILLONET_BENCH_WINDOW
   row("window import", windowRun, tree.cards, "cards", mb);
-#endif
   const double pstMb = fs::exists(pstFile) ? fs::file_size(pstFile) / 1e6 : 0;
   row("readpst -cv (ref.)", readpst, tree.cards, "cards", pstMb);
   std::printf("PST file: %.1f MB; writer/readpst time ratio %.2f; import/readpst %.2f\n", pstMb,
               writer.seconds / readpst.seconds, import.seconds / readpst.seconds);
-#ifdef QUILLONET_BENCH_WINDOW
   std::printf(
       "window/headless time ratio %.2f; event loop: longest wait %.1f ms, %ld waits over 50 ms, "
       "%ld timer ticks, %ld paints\n",
       windowRun.seconds / import.seconds, windowFigures.longestGapMs, windowFigures.gapsOver50Ms, windowFigures.ticks,
       windowFigures.paints);
-#endif
   if (keep.empty()) fs::remove_all(dir);
   int failed = reader.status || writer.status || import.status || readpst.status;
-#ifdef QUILLONET_BENCH_WINDOW
   failed = failed || windowRun.status;
-#endif
   return failed;
 }

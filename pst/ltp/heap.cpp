@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "pst/error.h"
-#include "pst/ltp/bytes.h"
+#include "pst/little_endian.h"
 #include "pst/ndb/node_data.h"
 
 namespace pst::ltp {
@@ -39,7 +39,7 @@ std::uint8_t heapFillLevel(std::size_t freeBytes) {
 HeapBuilder::HeapBuilder(std::uint8_t clientSig) : clientSig_(clientSig) { openPage(); }
 
 void HeapBuilder::openPage() {
-  if (pages_.size() > 0xFFFF) throw Error("heap larger than 65,536 pages");
+  if (pages_.size() > 0xFFFF) throw Error(ErrorKind::BadRequest, "heap larger than 65,536 pages");
   auto page = std::make_shared<Page>();
   const std::size_t header = pageHeaderSize(pages_.size());
   page->bytes.reserve(pages_.empty() ? 512 : ndb::kMaxBlockData);
@@ -62,8 +62,8 @@ HeapBuilder::Page& HeapBuilder::writable(std::size_t index) {
 
 Hid HeapBuilder::allocate(std::size_t size) {
   if (size > kMaxHeapAlloc) {
-    throw Error("heap allocation of " + std::to_string(size) + " bytes exceeds " +
-                std::to_string(kMaxHeapAlloc));
+    throw Error(ErrorKind::BadRequest,
+                "heap allocation of " + std::to_string(size) + " bytes exceeds " + std::to_string(kMaxHeapAlloc));
   }
   const Page& current = *pages_.back();
   const std::size_t allocs = current.ends.size();  // after this allocation
@@ -97,21 +97,22 @@ std::span<const std::uint8_t> HeapBuilder::at(Hid hid) const {
   const std::uint32_t block = hidBlockIndex(hid);
   const std::uint32_t index = hidAllocIndex(hid);
   if ((hid & 0x1F) != 0 || block >= pages_.size() || index == 0 || index >= pages_[block]->ends.size()) {
-    throw Error("no heap allocation with HID " + std::to_string(hid));
+    throw Error(ErrorKind::BadRequest, "no heap allocation with HID " + std::to_string(hid));
   }
   const Page& page = *pages_[block];
   return std::span<const std::uint8_t>(page.bytes).subspan(page.ends[index - 1], page.ends[index] - page.ends[index - 1]);
 }
 
 void HeapBuilder::dropPage(std::size_t index) {
-  if (index == 0 || index + 1 >= pages_.size()) throw Error("heap page " + std::to_string(index) + " cannot be dropped");
+  if (index == 0 || index + 1 >= pages_.size())
+    throw Error(ErrorKind::BadRequest, "heap page " + std::to_string(index) + " cannot be dropped");
   if (isDropped(index)) return;
   auto page = std::make_shared<Page>();
   page->droppedLength = static_cast<std::uint16_t>(align2(pages_[index]->bytes.size()) + 4 + 2 * pages_[index]->ends.size());
   pages_[index] = std::move(page);
 }
 
-std::vector<std::vector<std::uint8_t>> HeapBuilder::finish() const {
+std::vector<std::vector<std::uint8_t>> HeapBuilder::build() const {
   auto lengthOf = [](const Page& page) {
     return page.droppedLength ? std::size_t{page.droppedLength} : align2(page.bytes.size()) + 4 + 2 * page.ends.size();
   };
@@ -134,11 +135,11 @@ std::vector<std::vector<std::uint8_t>> HeapBuilder::finish() const {
     b.reserve(lengthOf(page));
     b.assign(page.bytes.begin(), page.bytes.end());
     b.resize(lengthOf(page));
-    le::put16(b.data(), static_cast<std::uint16_t>(ibHnpm));
+    le::put<std::uint16_t>(b.data(), static_cast<std::uint16_t>(ibHnpm));
     if (i == 0) {
       b[2] = kHeapSig;
       b[3] = clientSig_;
-      le::put32(b.data() + 4, userRoot_);
+      le::put<std::uint32_t>(b.data() + 4, userRoot_);
       std::memset(b.data() + 8, 0, 4);
       putFill(b.data() + 8, 0, 8);
     } else if (i % 128 == 8) {
@@ -146,9 +147,9 @@ std::vector<std::vector<std::uint8_t>> HeapBuilder::finish() const {
       putFill(b.data() + 2, i, 128);
     }
     std::uint8_t* map = b.data() + ibHnpm;
-    le::put16(map, static_cast<std::uint16_t>(page.ends.size() - 1));  // cAlloc
-    le::put16(map + 2, 0);                                               // cFree
-    for (std::size_t k = 0; k < page.ends.size(); ++k) le::put16(map + 4 + 2 * k, page.ends[k]);
+    le::put<std::uint16_t>(map, static_cast<std::uint16_t>(page.ends.size() - 1));  // cAlloc
+    le::put<std::uint16_t>(map + 2, 0);                                             // cFree
+    for (std::size_t k = 0; k < page.ends.size(); ++k) le::put<std::uint16_t>(map + 4 + 2 * k, page.ends[k]);
   }
   return out;
 }

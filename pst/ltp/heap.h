@@ -27,10 +27,10 @@ constexpr std::uint32_t hidAllocIndex(Hid hid) { return (hid >> 5) & 0x7FF; }
 // 4-bit fill level of a heap page with `freeBytes` left (0: 3584 or more free).
 std::uint8_t heapFillLevel(std::size_t freeBytes);
 
-// A builder is copyable: a copy can be finished while the original grows on.
+// A builder is copyable: a copy can be built while the original grows on.
 // Appends allocations in order, opening a new page when the next one (with
 // its page-map entry) would not fit the 8176-byte block or the 2047-entry
-// HID index. Pages are finished (headers, page maps, fill levels) by finish().
+// HID index. Pages are finished (headers, page maps, fill levels) by build().
 class HeapBuilder {
  public:
   explicit HeapBuilder(std::uint8_t clientSig);
@@ -50,7 +50,7 @@ class HeapBuilder {
   // The finished pages, one per data block of the node: headers, page maps
   // and fill levels written into fresh vectors of their exact size. A
   // dropped page comes out empty.
-  std::vector<std::vector<std::uint8_t>> finish() const;
+  std::vector<std::vector<std::uint8_t>> build() const;
 
   // Frees the bytes of page index, whose finished block the caller has
   // stored: a page that takes no more allocations (not the last) and holds

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "pst/error.h"
+#include "pst/little_endian.h"
 #include "pst/ltp/bth.h"
-#include "pst/ltp/bytes.h"
 #include "pst/ltp/heap.h"
 #include "pst/ltp/stream.h"
 
@@ -70,7 +70,8 @@ const PropertyValue* PropertyContextBuilder::find(PropId id) const {
 ndb::NodeData PropertyContextBuilder::build(const std::map<ndb::Nid, ndb::NodeData>& extraSubnodes) const {
   for (const auto& [nid, data] : extraSubnodes) {
     (void)data;
-    if (ndb::nidType(nid) == ndb::NID_TYPE_HID) throw Error("subnode NID " + std::to_string(nid) + " has type HID");
+    if (ndb::nidType(nid) == ndb::NID_TYPE_HID)
+      throw Error(ErrorKind::BadRequest, "subnode NID " + std::to_string(nid) + " has type HID");
   }
   ndb::NodeData out;
   out.subnodes = extraSubnodes;
@@ -83,14 +84,14 @@ ndb::NodeData PropertyContextBuilder::build(const std::map<ndb::Nid, ndb::NodeDa
   std::vector<std::uint8_t> records(props_.size() * (kPcKeySize + kPcEntrySize));
   std::uint8_t* rec = records.data();
   for (const auto& [id, value] : props_) {
-    le::put16(rec, id);
-    le::put16(rec + 2, static_cast<std::uint16_t>(value.type));
+    le::put<std::uint16_t>(rec, id);
+    le::put<std::uint16_t>(rec + 2, static_cast<std::uint16_t>(value.type));
     std::uint32_t hnid = 0;
     const std::size_t fixed = fixedSize(value.type);
     if (fixed != 0 && fixed <= 4) {
       std::uint8_t inlineBytes[4] = {};
       std::memcpy(inlineBytes, value.data.data(), fixed);
-      hnid = le::get32(inlineBytes);
+      hnid = le::get<std::uint32_t>(inlineBytes);
     } else if (value.data.empty()) {
       hnid = 0;
     } else if (value.data.size() <= kMaxHeapAlloc) {
@@ -100,11 +101,11 @@ ndb::NodeData PropertyContextBuilder::build(const std::map<ndb::Nid, ndb::NodeDa
       out.subnodes.emplace(nid, streamNode(value.data));
       hnid = nid;
     }
-    le::put32(rec + 4, hnid);
+    le::put<std::uint32_t>(rec + 4, hnid);
     rec += kPcKeySize + kPcEntrySize;
   }
   writeBth(heap, header, kPcKeySize, kPcEntrySize, records);
-  out.blocks = std::move(heap).finish();
+  out.blocks = std::move(heap).build();
   return out;
 }
 

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "pst/error.h"
-#include "pst/ltp/bytes.h"
+#include "pst/little_endian.h"
 
 namespace pst::ltp {
 
@@ -25,11 +25,11 @@ PropertyValue fixedValue(PropType type, T v) {
   if constexpr (sizeof(T) == 1) {
     out.data[0] = static_cast<std::uint8_t>(v);
   } else if constexpr (sizeof(T) == 2) {
-    le::put16(out.data.data(), static_cast<std::uint16_t>(v));
+    le::put<std::uint16_t>(out.data.data(), static_cast<std::uint16_t>(v));
   } else if constexpr (sizeof(T) == 4) {
-    le::put32(out.data.data(), static_cast<std::uint32_t>(v));
+    le::put<std::uint32_t>(out.data.data(), static_cast<std::uint32_t>(v));
   } else {
-    le::put64(out.data.data(), static_cast<std::uint64_t>(v));
+    le::put<std::uint64_t>(out.data.data(), static_cast<std::uint64_t>(v));
   }
   return out;
 }
@@ -40,18 +40,20 @@ PropertyValue fixedArray(PropType type, std::span<const T> v) {
   out.data.reserve(v.size() * sizeof(T));
   for (T x : v) {
     if constexpr (sizeof(T) == 2) {
-      le::append16(out.data, static_cast<std::uint16_t>(x));
+      le::append<std::uint16_t>(out.data, static_cast<std::uint16_t>(x));
     } else if constexpr (sizeof(T) == 4) {
-      le::append32(out.data, static_cast<std::uint32_t>(x));
+      le::append<std::uint32_t>(out.data, static_cast<std::uint32_t>(x));
     } else {
-      le::append64(out.data, static_cast<std::uint64_t>(x));
+      le::append<std::uint64_t>(out.data, static_cast<std::uint64_t>(x));
     }
   }
   return out;
 }
 
 void appendUtf16(std::vector<std::uint8_t>& out, std::u16string_view s) {
-  for (char16_t c : s) le::append16(out, static_cast<std::uint16_t>(c));
+  const std::size_t at = out.size();
+  out.resize(at + 2 * s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) le::put<std::uint16_t>(out.data() + at + 2 * i, s[i]);
 }
 
 // ulCount, rgulDataOffsets (from the start of the value), then the elements.
@@ -60,10 +62,10 @@ PropertyValue offsetTable(PropType type, const Range& elements, Append append) {
   PropertyValue out{type, {}};
   const std::size_t count = elements.size();
   out.data.resize(4 + 4 * count);
-  le::put32(out.data.data(), static_cast<std::uint32_t>(count));
+  le::put<std::uint32_t>(out.data.data(), static_cast<std::uint32_t>(count));
   for (std::size_t i = 0; i < count; ++i) {
-    if (out.data.size() > UINT32_MAX) throw Error("multi-valued property larger than 4 GB");
-    le::put32(out.data.data() + 4 + 4 * i, static_cast<std::uint32_t>(out.data.size()));
+    if (out.data.size() > UINT32_MAX) throw Error(ErrorKind::BadRequest, "multi-valued property larger than 4 GB");
+    le::put<std::uint32_t>(out.data.data() + 4 + 4 * i, static_cast<std::uint32_t>(out.data.size()));
     append(out.data, elements[i]);
   }
   return out;
@@ -171,23 +173,24 @@ PropertyValue PropertyValue::stringFromUtf8(std::string_view s) {
       cp = b & 0x07;
       len = 4;
     } else {
-      throw Error("invalid UTF-8 at byte " + std::to_string(i));
+      throw Error(ErrorKind::BadRequest, "invalid UTF-8 at byte " + std::to_string(i));
     }
-    if (i + len > n) throw Error("truncated UTF-8 sequence at byte " + std::to_string(i));
+    if (i + len > n) throw Error(ErrorKind::BadRequest, "truncated UTF-8 sequence at byte " + std::to_string(i));
     for (std::size_t k = 1; k < len; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80) throw Error("invalid UTF-8 at byte " + std::to_string(i + k));
+      if ((p[i + k] & 0xC0) != 0x80)
+        throw Error(ErrorKind::BadRequest, "invalid UTF-8 at byte " + std::to_string(i + k));
       cp = (cp << 6) | (p[i + k] & 0x3F);
     }
     static constexpr std::uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
     if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      throw Error("invalid UTF-8 code point at byte " + std::to_string(i));
+      throw Error(ErrorKind::BadRequest, "invalid UTF-8 code point at byte " + std::to_string(i));
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      le::append16(out.data, static_cast<std::uint16_t>(0xD800 + (cp >> 10)));
-      le::append16(out.data, static_cast<std::uint16_t>(0xDC00 + (cp & 0x3FF)));
+      le::append<std::uint16_t>(out.data, static_cast<std::uint16_t>(0xD800 + (cp >> 10)));
+      le::append<std::uint16_t>(out.data, static_cast<std::uint16_t>(0xDC00 + (cp & 0x3FF)));
     } else {
-      le::append16(out.data, static_cast<std::uint16_t>(cp));
+      le::append<std::uint16_t>(out.data, static_cast<std::uint16_t>(cp));
     }
     i += len;
   }
@@ -248,58 +251,60 @@ PropertyValue PropertyValue::fromBytes(PropType type, std::vector<std::uint8_t> 
 }
 
 void PropertyValue::validate() const {
-  if (!isKnownType(type)) throw Error("unsupported property type " + typeName(type));
+  if (!isKnownType(type)) throw Error(ErrorKind::BadRequest, "unsupported property type " + typeName(type));
   if (const std::size_t size = fixedSize(type)) {
     if (data.size() != size) {
-      throw Error("property of type " + typeName(type) + " holds " + std::to_string(data.size()) +
-                  " bytes, want " + std::to_string(size));
+      throw Error(ErrorKind::BadRequest, "property of type " + typeName(type) + " holds " +
+                                             std::to_string(data.size()) + " bytes, want " + std::to_string(size));
     }
     return;
   }
   if (type == PropType::Guid && data.size() != 16) {
-    throw Error("GUID property holds " + std::to_string(data.size()) + " bytes, want 16");
+    throw Error(ErrorKind::BadRequest, "GUID property holds " + std::to_string(data.size()) + " bytes, want 16");
   }
   if (type == PropType::String && data.size() % 2 != 0) {
-    throw Error("string property of " + std::to_string(data.size()) + " bytes is not UTF-16");
+    throw Error(ErrorKind::BadRequest, "string property of " + std::to_string(data.size()) + " bytes is not UTF-16");
   }
-  if (data.size() > UINT32_MAX) throw Error("property value larger than 4 GB");
+  if (data.size() > UINT32_MAX) throw Error(ErrorKind::BadRequest, "property value larger than 4 GB");
   if (isMultiValued(type)) (void)elements();
 }
 
 std::vector<std::span<const std::uint8_t>> PropertyValue::elements() const {
   if (!isMultiValued(type) || !isKnownType(type)) {
-    throw Error("property type " + typeName(type) + " is not multi-valued");
+    throw Error(ErrorKind::BadRequest, "property type " + typeName(type) + " is not multi-valued");
   }
   std::vector<std::span<const std::uint8_t>> out;
   const std::span<const std::uint8_t> all(data);
   if (const std::size_t size = elementSize(type)) {
     if (data.size() % size != 0) {
-      throw Error("multi-valued property of type " + typeName(type) + ": " + std::to_string(data.size()) +
-                  " bytes is not a whole number of elements");
+      throw Error(ErrorKind::BadRequest, "multi-valued property of type " + typeName(type) + ": " +
+                                             std::to_string(data.size()) + " bytes is not a whole number of elements");
     }
     for (std::size_t i = 0; i < data.size(); i += size) out.push_back(all.subspan(i, size));
     return out;
   }
   // An empty value (no bytes at all) reads as zero elements.
   if (data.empty()) return out;
-  if (data.size() < 4) throw Error("multi-valued property shorter than its count");
-  const std::uint32_t count = le::get32(data.data());
-  if (count > (data.size() - 4) / 4) throw Error("multi-valued property: offset table past the value");
+  if (data.size() < 4) throw Error(ErrorKind::BadRequest, "multi-valued property shorter than its count");
+  const std::uint32_t count = le::get<std::uint32_t>(data.data());
+  if (count > (data.size() - 4) / 4)
+    throw Error(ErrorKind::BadRequest, "multi-valued property: offset table past the value");
   const std::size_t tableEnd = 4 + 4 * static_cast<std::size_t>(count);
   std::size_t prev = tableEnd;
   for (std::uint32_t i = 0; i < count; ++i) {
-    const std::size_t start = le::get32(data.data() + 4 + 4 * i);
-    const std::size_t end = i + 1 < count ? le::get32(data.data() + 8 + 4 * i) : data.size();
+    const std::size_t start = le::get<std::uint32_t>(data.data() + 4 + 4 * i);
+    const std::size_t end = i + 1 < count ? le::get<std::uint32_t>(data.data() + 8 + 4 * i) : data.size();
     if (start < prev || end < start || end > data.size()) {
-      throw Error("multi-valued property: element " + std::to_string(i) + " has a bad offset");
+      throw Error(ErrorKind::BadRequest, "multi-valued property: element " + std::to_string(i) + " has a bad offset");
     }
     if (type == PropType::MultipleString && (end - start) % 2 != 0) {
-      throw Error("multi-valued string: element " + std::to_string(i) + " is not UTF-16");
+      throw Error(ErrorKind::BadRequest, "multi-valued string: element " + std::to_string(i) + " is not UTF-16");
     }
     out.push_back(all.subspan(start, end - start));
     prev = end;
   }
-  if (count == 0 && data.size() != 4) throw Error("multi-valued property: bytes after an empty offset table");
+  if (count == 0 && data.size() != 4)
+    throw Error(ErrorKind::BadRequest, "multi-valued property: bytes after an empty offset table");
   return out;
 }
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "pst/error.h"
+#include "pst/little_endian.h"
 #include "pst/ltp/bth.h"
-#include "pst/ltp/bytes.h"
 #include "pst/ltp/heap.h"
 #include "pst/ltp/stream.h"
 
@@ -37,7 +37,8 @@ bool holdsHnid(PropType type) { return fixedSize(type) == 0; }
 }  // namespace
 
 std::uint8_t tableCellSize(PropType type) {
-  if (!isKnownType(type)) throw Error("unsupported column type " + hexTag(static_cast<PropTag>(type)));
+  if (!isKnownType(type))
+    throw Error(ErrorKind::BadRequest, "unsupported column type " + hexTag(static_cast<PropTag>(type)));
   const std::size_t size = fixedSize(type);
   return static_cast<std::uint8_t>(size == 0 ? 4 : size);
 }
@@ -94,9 +95,10 @@ struct TableContextBuilder::Impl {
 
 void TableContextBuilder::Impl::finishLayout() {
   std::sort(columns.begin(), columns.end(), [](const ColumnDesc& a, const ColumnDesc& b) { return a.tag < b.tag; });
-  if (columns.size() > kMaxColumns) throw Error("table with more than 255 columns");
+  if (columns.size() > kMaxColumns) throw Error(ErrorKind::BadRequest, "table with more than 255 columns");
   for (std::size_t i = 1; i < columns.size(); ++i) {
-    if (columns[i].tag == columns[i - 1].tag) throw Error("column " + hexTag(columns[i].tag) + " given twice");
+    if (columns[i].tag == columns[i - 1].tag)
+      throw Error(ErrorKind::BadRequest, "column " + hexTag(columns[i].tag) + " given twice");
   }
   const std::size_t cebSize = (columns.size() + 7) / 8;
   // Regions of 8/4-byte, 2-byte and 1-byte cells, in that order.
@@ -104,8 +106,8 @@ void TableContextBuilder::Impl::finishLayout() {
   for (const ColumnDesc& c : columns) {
     const std::uint8_t want = tableCellSize(tagType(c.tag));
     if (c.cbData != want) {
-      throw Error("column " + hexTag(c.tag) + " has cbData " + std::to_string(c.cbData) + ", want " +
-                  std::to_string(want));
+      throw Error(ErrorKind::BadRequest, "column " + hexTag(c.tag) + " has cbData " + std::to_string(c.cbData) +
+                                             ", want " + std::to_string(want));
     }
     std::size_t& end = c.cbData >= 4 ? end4 : c.cbData == 2 ? end2 : end1;
     end = std::max<std::size_t>(end, c.ibData + c.cbData);
@@ -113,7 +115,8 @@ void TableContextBuilder::Impl::finishLayout() {
   end2 = std::max(end2, end4);
   end1 = std::max(end1, end2);
   rowSize = end1 + cebSize;
-  if (rowSize > ndb::kMaxBlockData) throw Error("table row of " + std::to_string(rowSize) + " bytes");
+  if (rowSize > ndb::kMaxBlockData)
+    throw Error(ErrorKind::BadRequest, "table row of " + std::to_string(rowSize) + " bytes");
   rgib[0] = static_cast<std::uint16_t>(end4);
   rgib[1] = static_cast<std::uint16_t>(end2);
   rgib[2] = static_cast<std::uint16_t>(end1);
@@ -123,13 +126,15 @@ void TableContextBuilder::Impl::finishLayout() {
   std::vector<bool> bits(columns.size(), false);
   for (const ColumnDesc& c : columns) {
     const std::size_t regionStart = c.cbData >= 4 ? 0 : c.cbData == 2 ? end4 : end2;
-    if (c.ibData < regionStart) throw Error("column " + hexTag(c.tag) + " lies outside its cell-size region");
+    if (c.ibData < regionStart)
+      throw Error(ErrorKind::BadRequest, "column " + hexTag(c.tag) + " lies outside its cell-size region");
     for (std::size_t b = c.ibData; b < c.ibData + c.cbData; ++b) {
-      if (used[b]) throw Error("column " + hexTag(c.tag) + " overlaps another column");
+      if (used[b]) throw Error(ErrorKind::BadRequest, "column " + hexTag(c.tag) + " overlaps another column");
       used[b] = 1;
     }
     if (c.iBit >= columns.size() || bits[c.iBit]) {
-      throw Error("column " + hexTag(c.tag) + " has a bad or repeated iBit " + std::to_string(c.iBit));
+      throw Error(ErrorKind::BadRequest,
+                  "column " + hexTag(c.tag) + " has a bad or repeated iBit " + std::to_string(c.iBit));
     }
     bits[c.iBit] = true;
   }
@@ -138,8 +143,10 @@ void TableContextBuilder::Impl::finishLayout() {
   };
   const auto rowId = findColumn(kPidTagLtpRowId);
   const auto rowVer = findColumn(kPidTagLtpRowVer);
-  if (rowId == columns.end() || rowId->ibData != 0) throw Error("table without PidTagLtpRowId at offset 0");
-  if (rowVer == columns.end() || rowVer->ibData != 4) throw Error("table without PidTagLtpRowVer at offset 4");
+  if (rowId == columns.end() || rowId->ibData != 0)
+    throw Error(ErrorKind::BadRequest, "table without PidTagLtpRowId at offset 0");
+  if (rowVer == columns.end() || rowVer->ibData != 4)
+    throw Error(ErrorKind::BadRequest, "table without PidTagLtpRowVer at offset 4");
 
   std::vector<const ColumnDesc*> byOffset;
   for (const ColumnDesc& c : columns) {
@@ -160,7 +167,7 @@ void TableContextBuilder::Impl::resetHeap() {
   const Hid header = heap.allocate(kBthHeaderSize);
   const Hid info = heap.allocate(kTcInfoHeader + 8 * columns.size());
   heap.setUserRoot(info);
-  if (header != kRowIndexHid || info != kTcInfoHid) throw Error("unexpected TC heap layout");
+  if (header != kRowIndexHid || info != kTcInfoHid) throw Error(ErrorKind::Corrupt, "unexpected TC heap layout");
 }
 
 std::uint32_t TableContextBuilder::Impl::storeValue(std::span<const std::uint8_t> bytes) {
@@ -174,7 +181,7 @@ std::uint32_t TableContextBuilder::Impl::storeValue(std::span<const std::uint8_t
 void TableContextBuilder::Impl::dropValues(const std::uint8_t* r) {
   for (std::size_t k = 0; k < varCells.size(); ++k) {
     if (!cellExists(r, varBits[k])) continue;
-    const std::uint32_t hnid = le::get32(r + varCells[k]);
+    const std::uint32_t hnid = le::get<std::uint32_t>(r + varCells[k]);
     if (hnid == 0) continue;
     if ((hnid & 0x1F) == 0) {
       garbage += std::as_const(heap).at(hnid).size();
@@ -192,8 +199,9 @@ void TableContextBuilder::Impl::compact() {
     std::uint8_t* p = row(r);
     for (std::size_t k = 0; k < varCells.size(); ++k) {
       if (!cellExists(p, varBits[k])) continue;
-      const std::uint32_t hnid = le::get32(p + varCells[k]);
-      if (hnid != 0 && (hnid & 0x1F) == 0) le::put32(p + varCells[k], heap.allocate(std::as_const(old).at(hnid)));
+      const std::uint32_t hnid = le::get<std::uint32_t>(p + varCells[k]);
+      if (hnid != 0 && (hnid & 0x1F) == 0)
+        le::put<std::uint32_t>(p + varCells[k], heap.allocate(std::as_const(old).at(hnid)));
     }
   }
   garbage = 0;
@@ -204,9 +212,10 @@ TableContextBuilder::TableContextBuilder(std::vector<PropTag> tags) : impl_(std:
   if (std::find(tags.begin(), tags.end(), kPidTagLtpRowVer) == tags.end()) tags.push_back(kPidTagLtpRowVer);
   std::sort(tags.begin(), tags.end());
   if (std::adjacent_find(tags.begin(), tags.end()) != tags.end()) {
-    throw Error("column " + hexTag(*std::adjacent_find(tags.begin(), tags.end())) + " given twice");
+    throw Error(ErrorKind::BadRequest,
+                "column " + hexTag(*std::adjacent_find(tags.begin(), tags.end())) + " given twice");
   }
-  if (tags.size() > kMaxColumns) throw Error("table with more than 255 columns");
+  if (tags.size() > kMaxColumns) throw Error(ErrorKind::BadRequest, "table with more than 255 columns");
   // RowId and RowVer first, then cells by size (8, 4, 2, 1), each size by tag.
   std::vector<ColumnDesc> layout;
   std::uint16_t at = 8;
@@ -267,14 +276,16 @@ void TableContextBuilder::setRowFrom(std::uint32_t rowId, It begin, It end) {
     const auto& [tag, value] = *it;
     if (findColumn(tag) == none) continue;
     if (value.type != tagType(tag)) {
-      throw Error("cell " + hexTag(tag) + " holds a value of type " + hexTag(static_cast<PropTag>(value.type)));
+      throw Error(ErrorKind::BadRequest,
+                  "cell " + hexTag(tag) + " holds a value of type " + hexTag(static_cast<PropTag>(value.type)));
     }
     value.validate();
     if (tag == kPidTagLtpRowVer) hasRowVer = true;
   }
 
   if (impl_->appendOnly && !impl_->index.empty() && rowId <= impl_->index.back().first) {
-    throw Error("row " + hexTag(rowId) + ": a table whose blocks are written takes only new rows with higher RowIds");
+    throw Error(ErrorKind::BadRequest,
+                "row " + hexTag(rowId) + ": a table whose blocks are written takes only new rows with higher RowIds");
   }
 
   Impl& impl = mutableImpl();
@@ -285,7 +296,8 @@ void TableContextBuilder::setRowFrom(std::uint32_t rowId, It begin, It end) {
                            [](const auto& e, std::uint32_t id) { return e.first < id; });
   }
   const bool replace = pos != index.end() && pos->first == rowId;
-  if (!replace && index.size() >= UINT32_MAX) throw Error("table with more than 4,294,967,295 rows");
+  if (!replace && index.size() >= UINT32_MAX)
+    throw Error(ErrorKind::BadRequest, "table with more than 4,294,967,295 rows");
 
   std::uint8_t* row;
   if (replace) {
@@ -309,16 +321,16 @@ void TableContextBuilder::setRowFrom(std::uint32_t rowId, It begin, It end) {
     if (c == none) continue;
     const ColumnDesc& col = impl.columns[c];
     if (impl.hnidColumn[c]) {
-      le::put32(row + col.ibData, impl.storeValue(value.data));
+      le::put<std::uint32_t>(row + col.ibData, impl.storeValue(value.data));
     } else {
       std::memcpy(row + col.ibData, value.data.data(), col.cbData);
     }
     ceb[col.iBit >> 3] |= static_cast<std::uint8_t>(0x80 >> (col.iBit & 7));
   }
-  le::put32(row, rowId);
+  le::put<std::uint32_t>(row, rowId);
   ceb[0] |= 0x80;
   if (!hasRowVer) {
-    le::put32(row + 4, impl.nextRowVer++);
+    le::put<std::uint32_t>(row + 4, impl.nextRowVer++);
     ceb[0] |= 0x40;
   }
   if (!replace) index.insert(pos, {rowId, static_cast<std::uint32_t>(index.size())});
@@ -338,7 +350,8 @@ bool TableContextBuilder::removeRow(std::uint32_t rowId) {
   const auto found = std::lower_bound(view.begin(), view.end(), rowId,
                                       [](const auto& e, std::uint32_t id) { return e.first < id; });
   if (found == view.end() || found->first != rowId) return false;
-  if (impl_->appendOnly) throw Error("row " + hexTag(rowId) + ": a table whose blocks are written keeps its rows");
+  if (impl_->appendOnly)
+    throw Error(ErrorKind::BadRequest, "row " + hexTag(rowId) + ": a table whose blocks are written keeps its rows");
   const auto offset = found - view.begin();
 
   Impl& impl = mutableImpl();
@@ -353,7 +366,7 @@ bool TableContextBuilder::removeRow(std::uint32_t rowId) {
   if (number != last) {
     std::uint8_t* gap = impl.row(number);
     std::memcpy(gap, impl.row(last), impl.rowSize);
-    const std::uint32_t movedId = le::get32(gap);
+    const std::uint32_t movedId = le::get<std::uint32_t>(gap);
     const auto entry = std::lower_bound(index.begin(), index.end(), movedId,
                                         [](const auto& e, std::uint32_t id) { return e.first < id; });
     entry->second = number;
@@ -414,34 +427,34 @@ ndb::NodeData TableContextBuilder::build() const {
   const std::size_t first = impl.rowsInLeaves;
   std::vector<std::uint8_t> records((n - first) * 8);
   for (std::size_t i = first; i < n; ++i) {
-    le::put32(records.data() + 8 * (i - first), impl.index[i].first);
-    le::put32(records.data() + 8 * (i - first) + 4, impl.index[i].second);
+    le::put<std::uint32_t>(records.data() + 8 * (i - first), impl.index[i].first);
+    le::put<std::uint32_t>(records.data() + 8 * (i - first) + 4, impl.index[i].second);
   }
   writeBth(heap, kRowIndexHid, 4, 4, impl.indexLeaves, records);
 
   auto info = heap.at(kTcInfoHid);
   info[0] = kTcInfoType;
   info[1] = static_cast<std::uint8_t>(impl.columns.size());
-  for (int i = 0; i < 4; ++i) le::put16(info.data() + 2 + 2 * i, impl.rgib[i]);
-  le::put32(info.data() + 10, kRowIndexHid);
-  le::put32(info.data() + 14, hnidRows);
-  le::put32(info.data() + 18, 0);  // hidIndex, deprecated
+  for (int i = 0; i < 4; ++i) le::put<std::uint16_t>(info.data() + 2 + 2 * i, impl.rgib[i]);
+  le::put<std::uint32_t>(info.data() + 10, kRowIndexHid);
+  le::put<std::uint32_t>(info.data() + 14, hnidRows);
+  le::put<std::uint32_t>(info.data() + 18, 0);  // hidIndex, deprecated
   std::uint8_t* desc = info.data() + kTcInfoHeader;
   for (const ColumnDesc& c : impl.columns) {
-    le::put32(desc, c.tag);
-    le::put16(desc + 4, c.ibData);
+    le::put<std::uint32_t>(desc, c.tag);
+    le::put<std::uint16_t>(desc + 4, c.ibData);
     desc[6] = c.cbData;
     desc[7] = c.iBit;
     desc += 8;
   }
 
-  out.blocks = std::move(heap).finish();
+  out.blocks = std::move(heap).build();
   return out;
 }
 
 void TableContextBuilder::dropWrittenBlocks() {
   if (!impl_->lastBuild || impl_->lastBuild->changes != impl_->changes) {
-    throw Error("table changed in place since it was last built; its blocks cannot be dropped");
+    throw Error(ErrorKind::BadRequest, "table changed in place since it was last built; its blocks cannot be dropped");
   }
   Impl& impl = mutableImpl();
   const Impl::Built built = *impl.lastBuild;
@@ -467,12 +480,12 @@ void TableContextBuilder::dropWrittenBlocks() {
   std::vector<std::uint8_t> leaf(perLeaf * 8);
   while (impl.index.size() - impl.rowsInLeaves >= perLeaf) {
     for (std::size_t i = 0; i < perLeaf; ++i) {
-      le::put32(leaf.data() + 8 * i, impl.index[impl.rowsInLeaves + i].first);
-      le::put32(leaf.data() + 8 * i + 4, impl.index[impl.rowsInLeaves + i].second);
+      le::put<std::uint32_t>(leaf.data() + 8 * i, impl.index[impl.rowsInLeaves + i].first);
+      le::put<std::uint32_t>(leaf.data() + 8 * i + 4, impl.index[impl.rowsInLeaves + i].second);
     }
     const Hid hid = impl.heap.allocate(leaf);
-    le::append32(impl.indexLeaves, impl.index[impl.rowsInLeaves].first);
-    le::append32(impl.indexLeaves, hid);
+    le::append<std::uint32_t>(impl.indexLeaves, impl.index[impl.rowsInLeaves].first);
+    le::append<std::uint32_t>(impl.indexLeaves, hid);
     impl.rowsInLeaves += perLeaf;
   }
 }

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "pst/messaging/little_endian.h"
+#include "pst/little_endian.h"
 
 namespace pst {
 
@@ -18,10 +18,10 @@ std::vector<std::uint8_t> makeEntryId(const std::array<std::uint8_t, 16>& provid
 
 std::optional<ndb::Nid> nidOfEntryId(const std::array<std::uint8_t, 16>& providerUid,
                                      std::span<const std::uint8_t> entryId) {
-  if (entryId.size() != kEntryIdSize || le::read<std::uint32_t>(entryId, 0) != 0 ||
+  if (entryId.size() != kEntryIdSize || le::get<std::uint32_t>(entryId, 0) != 0 ||
       !std::equal(providerUid.begin(), providerUid.end(), entryId.begin() + 4))
     return std::nullopt;
-  return le::read<std::uint32_t>(entryId, 20);
+  return le::get<std::uint32_t>(entryId, 20);
 }
 
 }  // namespace pst

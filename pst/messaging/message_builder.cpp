@@ -8,7 +8,7 @@
 #include <type_traits>
 
 #include "pst/error.h"
-#include "pst/messaging/little_endian.h"
+#include "pst/little_endian.h"
 #include "pst/messaging/tags.h"
 #include "pst/messaging/templates.h"
 
@@ -27,8 +27,8 @@ std::string hex(std::uint32_t v, int width) {
 }
 
 [[noreturn]] void badValue(PropId id, const PropertyValue& v, const std::string& why) {
-  throw Error("property 0x" + hex(id, 4) + " of type 0x" + hex(static_cast<std::uint16_t>(v.type), 4) +
-              ": " + why);
+  throw Error(ErrorKind::BadRequest,
+              "property 0x" + hex(id, 4) + " of type 0x" + hex(static_cast<std::uint16_t>(v.type), 4) + ": " + why);
 }
 
 // Bytes a value occupies, for PidTagMessageSize and PidTagAttachSize.
@@ -55,7 +55,7 @@ void setIfAbsent(ltp::PropertyContextBuilder& pc, ltp::PropTag tag, PropertyValu
 std::int32_t int32Of(const ltp::PropertyContextBuilder& pc, ltp::PropTag tag, std::int32_t fallback) {
   const PropertyValue* v = pc.find(ltp::tagId(tag));
   if (v == nullptr || v->type != ltp::tagType(tag)) return fallback;
-  return le::read<std::int32_t>(v->data, 0);
+  return le::get<std::int32_t>(v->data, 0);
 }
 
 // Cells of a table row: every column whose property the object has, same type.
@@ -83,9 +83,11 @@ PropId resolvePropertyKey(const PropertyKey& key, NameToIdMap& names) {
   if (const auto* named = std::get_if<NamedId>(&key)) return names.idFor(*named);
   if (const auto* named = std::get_if<NamedString>(&key)) return names.idFor(*named);
   const PropId id = std::get<PropId>(key);
-  if (id == 0 || id == 0xFFFF) throw Error("property id 0x" + hex(id, 4) + " is not a valid property id");
+  if (id == 0 || id == 0xFFFF)
+    throw Error(ErrorKind::BadRequest, "property id 0x" + hex(id, 4) + " is not a valid property id");
   if (id >= NameToIdMap::kFirstId && std::size_t{id} - NameToIdMap::kFirstId >= names.size())
-    throw Error("property id 0x" + hex(id, 4) + " is a named-property id this store never assigned");
+    throw Error(ErrorKind::BadRequest,
+                "property id 0x" + hex(id, 4) + " is a named-property id this store never assigned");
   return id;
 }
 

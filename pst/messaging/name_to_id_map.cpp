@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "pst/error.h"
-#include "pst/messaging/little_endian.h"
+#include "pst/little_endian.h"
 #include "pst/messaging/tags.h"
 #include "pst/ndb/crc.h"
 
@@ -25,7 +25,7 @@ std::uint16_t NameToIdMap::guidIndexFor(const Guid& set) {
   if (set == PS_PUBLIC_STRINGS) return 2;
   auto it = std::find(guids_.begin(), guids_.end(), set);
   if (it == guids_.end()) {
-    if (guids_.size() >= 0x7FFF - 3) throw Error("name-to-id map: too many property sets");
+    if (guids_.size() >= 0x7FFF - 3) throw Error(ErrorKind::BadRequest, "name-to-id map: too many property sets");
     guids_.push_back(set);
     it = guids_.end() - 1;
   }
@@ -35,7 +35,7 @@ std::uint16_t NameToIdMap::guidIndexFor(const Guid& set) {
 ltp::PropId NameToIdMap::add(Entry entry) {
   // 0xFFFF is reserved (PROP_ID_INVALID), so the last id is 0xFFFE.
   if (entries_.size() >= 0xFFFF - kFirstId)
-    throw Error("name-to-id map: all named property ids are in use");
+    throw Error(ErrorKind::BadRequest, "name-to-id map: all named property ids are in use");
   entries_.push_back(entry);
   return static_cast<ltp::PropId>(kFirstId + entries_.size() - 1);
 }
@@ -62,7 +62,7 @@ ltp::PropId NameToIdMap::idFor(const NamedId& name) {
 
 ltp::PropId NameToIdMap::idFor(const NamedString& name) {
   if (auto id = find(name)) return *id;
-  if (name.name.empty()) throw Error("name-to-id map: a named property needs a non-empty name");
+  if (name.name.empty()) throw Error(ErrorKind::BadRequest, "name-to-id map: a named property needs a non-empty name");
   const auto bytes = utf16le(name.name);
   const auto offset = static_cast<std::uint32_t>(strings_.size());
   // String stream: length, UTF-16LE name, padding to a 4-byte boundary.

@@ -155,7 +155,7 @@ const Folder& StoreImpl::get(FolderId nid) const {
   if (it == folders_.end()) {
     char text[64];
     std::snprintf(text, sizeof text, "no folder with NID 0x%X in this store", nid);
-    throw Error(text);
+    throw Error(ErrorKind::BadRequest, text);
   }
   return it->second;
 }
@@ -164,13 +164,14 @@ Folder& StoreImpl::get(FolderId nid) { return const_cast<Folder&>(std::as_const(
 
 Folder& StoreImpl::normalFolder(FolderId nid, const char* what) {
   Folder& folder = get(nid);
-  if (folder.search) throw Error(std::string("cannot ") + what + " a search folder");
+  if (folder.search) throw Error(ErrorKind::BadRequest, std::string("cannot ") + what + " a search folder");
   return folder;
 }
 
 void StoreImpl::checkWritable() const {
-  if (closed_) throw Error("the store is closed");
-  if (!failure_.empty()) throw Error("the store stopped accepting changes after a write failed: " + failure_);
+  if (closed_) throw Error(ErrorKind::Closed, "the store is closed");
+  if (!failure_.empty())
+    throw Error(ErrorKind::Closed, "the store stopped accepting changes after a write failed: " + failure_);
 }
 
 Folder& StoreImpl::addFolder(ndb::Nid nid, ndb::Nid parent, std::u16string name, std::u16string containerClass,
@@ -182,7 +183,7 @@ Folder& StoreImpl::addFolder(ndb::Nid nid, ndb::Nid parent, std::u16string name,
   folder.containerClass = std::move(containerClass);
   folder.comment = std::move(comment);
   auto [it, inserted] = folders_.emplace(nid, std::move(folder));
-  if (!inserted) throw Error("folder NID already in use");
+  if (!inserted) throw Error(ErrorKind::Corrupt, "folder NID already in use");
   dirtyFolders_.insert(nid);
   if (nid != parent) {
     Folder& p = get(parent);
@@ -279,9 +280,9 @@ void StoreImpl::writeMandatoryNodes() {
 FolderId StoreImpl::createFolder(FolderId parent, const std::u16string& name, const std::u16string& containerClass) {
   checkWritable();
   Folder& p = normalFolder(parent, "create a folder in");
-  if (name.empty()) throw Error("a folder needs a name");
+  if (name.empty()) throw Error(ErrorKind::BadRequest, "a folder needs a name");
   for (FolderId child : p.children) {
-    if (get(child).name == name) throw Error("the folder already has a subfolder with that name");
+    if (get(child).name == name) throw Error(ErrorKind::Exists, "the folder already has a subfolder with that name");
   }
   return writing([&] {
     const ndb::Nid nid = db_->allocateNid(ndb::NID_TYPE_NORMAL_FOLDER);
@@ -413,12 +414,13 @@ void StoreImpl::close() {
 
 std::unique_ptr<Store> Store::create(const std::filesystem::path& path, const std::u16string& displayName,
                                      const StoreOptions& options) {
-  PendingStoreFile file(path);
+  ndb::FileSystem& fileSystem = options.fileSystem ? *options.fileSystem : ndb::FileSystem::local();
+  PendingStoreFile file(fileSystem, path);
   std::unique_ptr<ndb::NodeDatabase> db;
   try {
-    db = ndb::NodeDatabase::create(ndb::createNewFile(file.temporaryPath()), {options.cryptMethod});
+    db = ndb::NodeDatabase::create(fileSystem.createNew(file.temporaryPath()), {options.cryptMethod});
   } catch (const Error& e) {
-    throw Error(path.string() + ": cannot create the store: " + e.what());
+    throw Error(e.kind(), path.string() + ": cannot create the store: " + e.what());
   }
   auto store = std::make_unique<StoreImpl>(std::move(db), displayName, options);
   file.publish();

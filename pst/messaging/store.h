@@ -42,6 +42,8 @@ struct StoreOptions {
   // Commit at least this often while messages are added.
   std::uint32_t messagesPerCommit = 5000;
   double secondsPerCommit = 2.0;
+  // Where create(path) makes and names the file; null: the local one.
+  ndb::FileSystem* fileSystem = nullptr;
 };
 
 class Store {

@@ -1,35 +1,24 @@
 // Temporary store files and publishing them without replacing anything.
 #include "pst/messaging/store_file.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
+#include <cstdio>
 #include <random>
+#include <string>
 
 #include "pst/error.h"
 
 namespace pst {
 namespace {
 
-std::string reason(int err) { return std::strerror(err); }
-
-// Makes the new name durable.
-void syncDirectory(const std::filesystem::path& dir) {
-  int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
+Error alreadyExists(const std::filesystem::path& path) {
+  return Error(ErrorKind::Exists, path.string() + ": the file already exists");
 }
 
 }  // namespace
 
-PendingStoreFile::PendingStoreFile(std::filesystem::path destination) : destination_(std::move(destination)) {
-  std::error_code ec;
-  if (std::filesystem::symlink_status(destination_, ec).type() != std::filesystem::file_type::not_found)
-    throw Error(destination_.string() + ": the file already exists");
+PendingStoreFile::PendingStoreFile(ndb::FileSystem& fileSystem, std::filesystem::path destination)
+    : fileSystem_(fileSystem), destination_(std::move(destination)) {
+  if (fileSystem_.exists(destination_)) throw alreadyExists(destination_);
   std::random_device device;
   char suffix[16];
   std::snprintf(suffix, sizeof suffix, "%08x", device());
@@ -37,32 +26,18 @@ PendingStoreFile::PendingStoreFile(std::filesystem::path destination) : destinat
 }
 
 PendingStoreFile::~PendingStoreFile() {
-  if (!published_) {
-    std::error_code ec;
-    std::filesystem::remove(temporary_, ec);
-  }
+  if (!published_) fileSystem_.remove(temporary_);
 }
 
 void PendingStoreFile::publish() {
-  const std::string what = destination_.string() + ": ";
-  if (::link(temporary_.c_str(), destination_.c_str()) == 0) {
-    ::unlink(temporary_.c_str());
-  } else if (errno == EEXIST) {
-    throw Error(what + "the file already exists");
-  } else {
-    // File systems without hard links (FAT, some network shares).
-    if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, destination_.c_str(), RENAME_NOREPLACE) != 0) {
-      if (errno == EEXIST) throw Error(what + "the file already exists");
-      if (errno != EINVAL && errno != ENOSYS) throw Error(what + reason(errno));
-      // No atomic no-replace rename here either: check, then rename.
-      std::error_code ec;
-      if (std::filesystem::symlink_status(destination_, ec).type() != std::filesystem::file_type::not_found)
-        throw Error(what + "the file already exists");
-      if (std::rename(temporary_.c_str(), destination_.c_str()) != 0) throw Error(what + reason(errno));
-    }
+  try {
+    fileSystem_.renameNoReplace(temporary_, destination_);
+  } catch (const Error& e) {
+    if (e.kind() == ErrorKind::Exists) throw alreadyExists(destination_);
+    throw;
   }
   published_ = true;
-  syncDirectory(destination_.parent_path());
+  fileSystem_.syncFolder(destination_.parent_path());
 }
 
 }  // namespace pst

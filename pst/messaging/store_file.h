@@ -4,12 +4,14 @@
 #pragma once
 #include <filesystem>
 
+#include "pst/ndb/file.h"
+
 namespace pst {
 
 class PendingStoreFile {
  public:
-  // Fails with pst::Error when destination exists already.
-  explicit PendingStoreFile(std::filesystem::path destination);
+  // Fails with pst::Error (ErrorKind::Exists) when destination exists already.
+  PendingStoreFile(ndb::FileSystem& fileSystem, std::filesystem::path destination);
   ~PendingStoreFile();  // removes the temporary file unless published
   PendingStoreFile(const PendingStoreFile&) = delete;
   PendingStoreFile& operator=(const PendingStoreFile&) = delete;
@@ -17,10 +19,12 @@ class PendingStoreFile {
   const std::filesystem::path& temporaryPath() const { return temporary_; }
   const std::filesystem::path& destination() const { return destination_; }
   // Gives the temporary file the destination's name without replacing
-  // anything there. Open descriptors stay valid. Throws pst::Error.
+  // anything there, and makes the name durable. Open files stay valid.
+  // Throws pst::Error.
   void publish();
 
  private:
+  ndb::FileSystem& fileSystem_;
   std::filesystem::path destination_;
   std::filesystem::path temporary_;
   bool published_ = false;

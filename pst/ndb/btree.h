@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "pst/ndb/bytes.h"
+#include "pst/little_endian.h"
 #include "pst/ndb/layout.h"
 #include "pst/ndb/page.h"
 
@@ -290,9 +290,9 @@ class PageTree {
       for (int j = 0; j < in->count; ++j) {
         flushRec(in->child[j].get(), place, write);
         std::uint8_t* at = page.data() + j * 24;
-        putLe<std::uint64_t>(at, in->key[j]);
-        putLe<std::uint64_t>(at + 8, in->child[j]->ref.bid);
-        putLe<std::uint64_t>(at + 16, in->child[j]->ref.ib);
+        le::put<std::uint64_t>(at, in->key[j]);
+        le::put<std::uint64_t>(at + 8, in->child[j]->ref.bid);
+        le::put<std::uint64_t>(at + 16, in->child[j]->ref.ib);
       }
       page[0x1E9] = kInnerCap;
       page[0x1EA] = 24;

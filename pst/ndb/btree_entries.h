@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "pst/error.h"
-#include "pst/ndb/bytes.h"
+#include "pst/little_endian.h"
 #include "pst/ndb/layout.h"
 
 namespace pst::ndb {
@@ -12,7 +12,7 @@ namespace pst::ndb {
 // BIDs have bit 0 clear, so bid >> 1 keeps the internal bit; 32 bits of it
 // cover 2^31 blocks, far beyond any PST.
 inline std::uint32_t packBid(std::uint64_t bid) {
-  if ((bid >> 1) > 0xFFFFFFFFu) throw Error("block ID beyond this writer's range");
+  if ((bid >> 1) > 0xFFFFFFFFu) throw Error(ErrorKind::BadRequest, "block ID beyond this writer's range");
   return static_cast<std::uint32_t>(bid >> 1);
 }
 inline std::uint64_t unpackBid(std::uint32_t packed) { return std::uint64_t(packed) << 1; }
@@ -29,11 +29,11 @@ struct NbtTraits {
   static constexpr PageType kPageType = ptypeNBT;
   static std::uint64_t key(const Entry& e) { return e.nid; }
   static void serialize(const Entry& e, std::uint8_t* out) {
-    putLe<std::uint64_t>(out, e.nid);
-    putLe<std::uint64_t>(out + 8, unpackBid(e.data));
-    putLe<std::uint64_t>(out + 16, unpackBid(e.sub));
-    putLe<std::uint32_t>(out + 24, e.parent);
-    putLe<std::uint32_t>(out + 28, 0);
+    le::put<std::uint64_t>(out, e.nid);
+    le::put<std::uint64_t>(out + 8, unpackBid(e.data));
+    le::put<std::uint64_t>(out + 16, unpackBid(e.sub));
+    le::put<std::uint32_t>(out + 24, e.parent);
+    le::put<std::uint32_t>(out + 28, 0);
   }
 };
 
@@ -49,11 +49,11 @@ struct BbtTraits {
   static constexpr PageType kPageType = ptypeBBT;
   static std::uint64_t key(const Entry& e) { return unpackBid(e.bid); }
   static void serialize(const Entry& e, std::uint8_t* out) {
-    putLe<std::uint64_t>(out, unpackBid(e.bid));
-    putLe<std::uint64_t>(out + 8, std::uint64_t(e.ibUnit) * kUnitSize);
-    putLe<std::uint16_t>(out + 16, e.cb);
-    putLe<std::uint16_t>(out + 18, e.cRef);
-    putLe<std::uint32_t>(out + 20, 0);
+    le::put<std::uint64_t>(out, unpackBid(e.bid));
+    le::put<std::uint64_t>(out + 8, std::uint64_t(e.ibUnit) * kUnitSize);
+    le::put<std::uint16_t>(out + 16, e.cb);
+    le::put<std::uint16_t>(out + 18, e.cRef);
+    le::put<std::uint32_t>(out + 20, 0);
   }
 };
 

@@ -1,5 +1,6 @@
-// The file a node database writes to. All I/O goes through this interface so
-// tests can inject faults (a full disk, a crash after N bytes).
+// The file a node database writes to, and the file system it is made in. All
+// I/O goes through these interfaces so tests can inject faults (a full disk,
+// a crash after N bytes, a failed rename).
 #pragma once
 #include <cstdint>
 #include <filesystem>
@@ -34,8 +35,32 @@ class File {
   }
 };
 
-// Creates a new file exclusively (O_CREAT|O_EXCL): an existing path is never
-// opened, let alone overwritten. Throws pst::Error naming the path and reason.
+// The file system the files live in: creating them and giving them their
+// names (as a LevelDB Env owns creating, renaming and removing files), so
+// tests can fail or crash every step, publishing a finished file included.
+// Failures throw pst::Error with the kind the system's reason gives.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // This machine's file system.
+  static FileSystem& local();
+
+  // Creates a new file exclusively (O_CREAT|O_EXCL): an existing path is
+  // never opened, let alone overwritten (ErrorKind::Exists).
+  virtual std::unique_ptr<File> createNew(const std::filesystem::path& path) = 0;
+  // Whether anything is at path, a link that leads nowhere included.
+  virtual bool exists(const std::filesystem::path& path) = 0;
+  // Gives the file at from the name to, never replacing anything there
+  // (ErrorKind::Exists); open files stay valid.
+  virtual void renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+  // Removes the file at path if it is there; never throws.
+  virtual void remove(const std::filesystem::path& path) noexcept = 0;
+  // Makes the names in folder durable (fsync of the folder). Only a best
+  // effort: a file system that cannot sync folders keeps its own order.
+  virtual void syncFolder(const std::filesystem::path& folder) noexcept = 0;
+};
+
+// FileSystem::local().createNew(path).
 std::unique_ptr<File> createNewFile(const std::filesystem::path& path);
 
 }  // namespace pst::ndb

@@ -4,18 +4,18 @@
 #include "pst/ndb/node_database.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "pst/error.h"
 #include "pst/ndb/allocation_map.h"
+#include "pst/ndb/block.h"
 #include "pst/ndb/btree.h"
 #include "pst/ndb/btree_entries.h"
-#include "pst/ndb/bytes.h"
-#include "pst/ndb/crc.h"
 #include "pst/ndb/crypt.h"
+#include "pst/ndb/fingerprint.h"
 #include "pst/ndb/header.h"
 #include "pst/ndb/layout.h"
 #include "pst/ndb/page.h"
@@ -23,9 +23,6 @@
 namespace pst::ndb {
 namespace {
 
-constexpr std::size_t kXBlockMaxEntries = (kMaxBlockData - 8) / 8;    // 1021
-constexpr std::size_t kSLBlockMaxEntries = (kMaxBlockData - 8) / 24;  // 340
-constexpr std::size_t kSIBlockMaxEntries = (kMaxBlockData - 8) / 16;  // 510
 constexpr std::size_t kWriteBufferSize = 4u << 20;
 constexpr std::uint64_t kFirstPageBid = 0x400;
 // Small data blocks are shared between nodes when their bytes are equal
@@ -33,49 +30,6 @@ constexpr std::uint64_t kFirstPageBid = 0x400;
 // ones are remembered, content included, so sharing never trusts a hash alone.
 constexpr std::size_t kSharedBlockSlots = 4096;
 constexpr std::size_t kSharedBlockMaxSize = 1024;
-
-// A 128-bit fingerprint of a block's content, used to recognise blocks a
-// node put again still has. Four xxHash-style lanes keep the multiplier
-// pipeline busy; the seed is drawn per process so that collisions cannot be
-// prepared in advance.
-struct Fingerprint {
-  std::uint64_t a = 0, b = 0;
-  bool operator==(const Fingerprint&) const = default;
-};
-
-constexpr std::uint64_t kP1 = 0x9E3779B185EBCA87ull;
-constexpr std::uint64_t kP2 = 0xC2B2AE3D27D4EB4Full;
-
-constexpr std::uint64_t rotl(std::uint64_t x, int r) { return (x << r) | (x >> (64 - r)); }
-constexpr std::uint64_t lane(std::uint64_t acc, std::uint64_t w) { return rotl(acc + w * kP2, 31) * kP1; }
-constexpr std::uint64_t avalanche(std::uint64_t h) {
-  h ^= h >> 33;
-  h *= kP2;
-  h ^= h >> 29;
-  h *= 0x165667B19E3779F9ull;
-  return h ^ (h >> 32);
-}
-
-const std::uint64_t kFingerprintSeed = [] {
-  std::random_device rd;
-  return (std::uint64_t(rd()) << 32) | rd();
-}();
-
-Fingerprint fingerprint(std::span<const std::uint8_t> data) {
-  const std::uint8_t* p = data.data();
-  const std::size_t n = data.size();
-  std::uint64_t v[4] = {kFingerprintSeed + kP1 + kP2, kFingerprintSeed + kP2, kFingerprintSeed ^ kP1,
-                        kFingerprintSeed - kP1};
-  std::size_t i = 0;
-  for (; i + 32 <= n; i += 32)
-    for (int k = 0; k < 4; ++k) v[k] = lane(v[k], getLe<std::uint64_t>(p + i + 8 * k));
-  std::uint64_t tail[5] = {n, 0, 0, 0, 0};  // the length, then up to 31 bytes left
-  for (std::size_t k = 0; i < n; ++i, ++k) tail[1 + k / 8] |= std::uint64_t(p[i]) << (8 * (k % 8));
-  for (int k = 0; k < 4; ++k) v[k] = lane(v[k], tail[k]);
-  v[0] = lane(v[0], tail[4]);
-  return {avalanche(v[0] ^ rotl(v[1], 17) ^ rotl(v[2], 31) ^ rotl(v[3], 47)),
-          avalanche(v[3] + rotl(v[2], 13) + rotl(v[1], 29) + rotl(v[0], 43) + kP1)};
-}
 
 std::string hex(std::uint64_t v) {
   char buf[24];
@@ -94,21 +48,23 @@ void validate(Nid nid, const NodeData& data, int depth, const Known& kept) {
     const auto& b = data.blocks[i];
     if (b.empty()) {
       const auto* previous = depth <= 1 && data.blocks.size() > 1 ? kept(nid) : nullptr;
-      if (!previous || i >= previous->size()) throw Error("node " + hex(nid) + ": empty data block");
+      if (!previous || i >= previous->size())
+        throw Error(ErrorKind::BadRequest, "node " + hex(nid) + ": empty data block");
       total += (*previous)[i].cb;
       continue;
     }
-    if (b.size() > kMaxBlockData) throw Error("node " + hex(nid) + ": data block over 8176 bytes");
+    if (b.size() > kMaxBlockData)
+      throw Error(ErrorKind::BadRequest, "node " + hex(nid) + ": data block over 8176 bytes");
     total += b.size();
   }
-  if (total > 0xFFFFFFFFu) throw Error("node " + hex(nid) + ": data over 4 GB");
+  if (total > 0xFFFFFFFFu) throw Error(ErrorKind::BadRequest, "node " + hex(nid) + ": data over 4 GB");
   if (data.blocks.size() > kXBlockMaxEntries * kXBlockMaxEntries)
-    throw Error("node " + hex(nid) + ": too many data blocks");
+    throw Error(ErrorKind::BadRequest, "node " + hex(nid) + ": too many data blocks");
   if (data.subnodes.size() > kSLBlockMaxEntries * kSIBlockMaxEntries)
-    throw Error("node " + hex(nid) + ": too many subnodes");
-  if (depth > 16) throw Error("node " + hex(nid) + ": subnodes nested too deep");
+    throw Error(ErrorKind::BadRequest, "node " + hex(nid) + ": too many subnodes");
+  if (depth > 16) throw Error(ErrorKind::BadRequest, "node " + hex(nid) + ": subnodes nested too deep");
   for (const auto& [sub, sd] : data.subnodes) {
-    if (sub == 0) throw Error("node " + hex(nid) + ": subnode NID 0");
+    if (sub == 0) throw Error(ErrorKind::BadRequest, "node " + hex(nid) + ": subnode NID 0");
     validate(sub, sd, depth + 1, kept);
   }
 }
@@ -117,7 +73,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
  public:
   NodeDatabaseImpl(std::unique_ptr<File> file, CreateOptions options)
       : file_(std::move(file)), crypt_(options.cryptMethod) {
-    if (crypt_ > 1) throw Error("unsupported bCryptMethod " + std::to_string(crypt_));
+    if (crypt_ > 1) throw Error(ErrorKind::BadRequest, "unsupported bCryptMethod " + std::to_string(crypt_));
     rgnid_ = initialRgnid();
   }
 
@@ -139,7 +95,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
   Nid allocateNid(NidType type) override {
     checkUsable();
     std::uint32_t& counter = rgnid_[type & 0x1F];
-    if (counter >= (1u << 27) - 1) throw Error("NID space of type " + hex(type) + " exhausted");
+    if (counter >= (1u << 27) - 1) throw Error(ErrorKind::BadRequest, "NID space of type " + hex(type) + " exhausted");
     changed_ = true;
     return makeNid(type, ++counter);
   }
@@ -155,7 +111,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
 
   void putNode(Nid nid, Nid parent, const NodeData& data) override {
     checkUsable();
-    if (nid == 0) throw Error("node NID 0");
+    if (nid == 0) throw Error(ErrorKind::BadRequest, "node NID 0");
     validate(nid, data, 0, [&](Nid stream) { return previousStream(nid, stream == nid ? 0 : stream); });
     guard([&] {
       // Streams of several blocks are remembered by content, so that when the
@@ -180,7 +136,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
   void removeNode(Nid nid) override {
     checkUsable();
     const auto* old = nbt_.find(nid);
-    if (!old) throw Error("no node " + hex(nid) + " to remove");
+    if (!old) throw Error(ErrorKind::BadRequest, "no node " + hex(nid) + " to remove");
     guard([&] {
       std::uint64_t oldData = unpackBid(old->data);
       std::uint64_t oldSub = unpackBid(old->sub);
@@ -205,7 +161,8 @@ class NodeDatabaseImpl final : public NodeDatabase {
     if (failed_) {
       closed_ = true;
       file_.reset();
-      throw Error("node database not closed cleanly: an earlier write failed; the file holds the last commit");
+      throw Error(ErrorKind::Closed,
+                  "node database not closed cleanly: an earlier write failed; the file holds the last commit");
     }
     closing_ = true;  // the last commit leaves no room ahead, and gives back what is left
     if (space_.freeTailIntervals() > 0) changed_ = true;
@@ -219,8 +176,9 @@ class NodeDatabaseImpl final : public NodeDatabase {
   using Bbt = PageTree<BbtTraits>;
 
   void checkUsable() const {
-    if (closed_) throw Error("node database is closed");
-    if (failed_) throw Error("node database unusable after a failed write; the file holds the last commit");
+    if (closed_) throw Error(ErrorKind::Closed, "node database is closed");
+    if (failed_)
+      throw Error(ErrorKind::Closed, "node database unusable after a failed write; the file holds the last commit");
   }
 
   // Runs an operation that writes; a failure leaves memory and disk apart, so
@@ -283,13 +241,8 @@ class NodeDatabaseImpl final : public NodeDatabase {
     std::uint8_t* p = bufferAt(ib, size);
     std::memcpy(p, data.data(), data.size());
     if (!internal && crypt_ == 1) permuteEncode({p, data.size()});
-    std::uint8_t* t = p + size - kBlockTrailerSize;
-    std::memset(p + data.size(), 0, t - (p + data.size()));
-    putLe<std::uint16_t>(t, static_cast<std::uint16_t>(data.size()));
-    putLe<std::uint16_t>(t + 2, computeSig(ib, bid));
-    putLe<std::uint32_t>(t + 4, computeCrc({p, data.size()}));
-    putLe<std::uint64_t>(t + 8, bid);
-    if (ib / kUnitSize > 0xFFFFFFFFu) throw Error("file offset beyond this writer's range");
+    sealBlock({p, size}, data.size(), ib, bid);
+    if (ib / kUnitSize > 0xFFFFFFFFu) throw Error(ErrorKind::BadRequest, "file offset beyond this writer's range");
     bbt_.insertOrAssign({packBid(bid), static_cast<std::uint32_t>(ib / kUnitSize),
                          static_cast<std::uint16_t>(data.size()), 2});
     return bid;
@@ -297,13 +250,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
 
   // XBLOCK (level 1) or XXBLOCK (level 2) over child BIDs.
   std::uint64_t writeXBlock(std::uint8_t level, std::span<const std::uint64_t> children, std::uint64_t total) {
-    std::vector<std::uint8_t> b(8 + 8 * children.size());
-    b[0] = 0x01;
-    b[1] = level;
-    putU16(b, 2, static_cast<std::uint16_t>(children.size()));
-    putU32(b, 4, static_cast<std::uint32_t>(total));
-    for (std::size_t i = 0; i < children.size(); ++i) putU64(b, 8 + 8 * i, children[i]);
-    return writeBlock(b, true);
+    return writeBlock(makeXBlock(level, children, static_cast<std::uint32_t>(total)), true);
   }
 
   struct KnownBlock {
@@ -367,7 +314,8 @@ class NodeDatabaseImpl final : public NodeDatabase {
       if (b.empty() && known && previous && i < previous->size()) {
         // Kept from the last put (checked by validate()).
         const KnownBlock& k = (*previous)[i];
-        if (!shareBlock(k.bid)) throw Error("block " + hex(k.bid) + " to keep is gone or shared too often");
+        if (!shareBlock(k.bid))
+          throw Error(ErrorKind::Corrupt, "block " + hex(k.bid) + " to keep is gone or shared too often");
         total += k.cb;
         bids.push_back(k.bid);
         known->push_back(k);
@@ -400,31 +348,12 @@ class NodeDatabaseImpl final : public NodeDatabase {
     return writeXBlock(2, xbids, total);
   }
 
-  struct SubEntry {
-    Nid nid;
-    std::uint64_t data;
-    std::uint64_t sub;
-  };
-
-  std::uint64_t writeSLBlock(std::span<const SubEntry> entries) {
-    std::vector<std::uint8_t> b(8 + 24 * entries.size());
-    b[0] = 0x02;
-    b[1] = 0x00;
-    putU16(b, 2, static_cast<std::uint16_t>(entries.size()));
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      putU64(b, 8 + 24 * i, entries[i].nid);
-      putU64(b, 16 + 24 * i, entries[i].data);
-      putU64(b, 24 + 24 * i, entries[i].sub);
-    }
-    return writeBlock(b, true);
-  }
-
   // owner: the top-level node whose direct subnodes these are (their streams
   // are remembered), or null for deeper levels.
   std::uint64_t writeSubnodes(const std::map<Nid, NodeData>& subnodes, const Nid* owner = nullptr,
                               Streams* record = nullptr) {
     if (subnodes.empty()) return 0;
-    std::vector<SubEntry> entries;
+    std::vector<SLEntry> entries;
     entries.reserve(subnodes.size());
     for (const auto& [nid, sd] : subnodes) {
       std::uint64_t d = owner ? writeDataTree(sd.blocks, previousStream(*owner, nid), record, {*owner, nid})
@@ -432,20 +361,13 @@ class NodeDatabaseImpl final : public NodeDatabase {
       std::uint64_t s = writeSubnodes(sd.subnodes);
       entries.push_back({nid, d, s});
     }
-    if (entries.size() <= kSLBlockMaxEntries) return writeSLBlock(entries);
-    std::vector<std::uint8_t> si(8);
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < entries.size(); i += kSLBlockMaxEntries, ++count) {
+    if (entries.size() <= kSLBlockMaxEntries) return writeBlock(makeSLBlock(entries), true);
+    std::vector<SIEntry> children;
+    for (std::size_t i = 0; i < entries.size(); i += kSLBlockMaxEntries) {
       std::size_t n = std::min(kSLBlockMaxEntries, entries.size() - i);
-      std::uint64_t child = writeSLBlock(std::span(entries).subspan(i, n));
-      si.resize(si.size() + 16);
-      putU64(si, 8 + 16 * count, entries[i].nid);
-      putU64(si, 16 + 16 * count, child);
+      children.push_back({entries[i].nid, writeBlock(makeSLBlock(std::span(entries).subspan(i, n)), true)});
     }
-    si[0] = 0x02;
-    si[1] = 0x01;
-    putU16(si, 2, static_cast<std::uint16_t>(count));
-    return writeBlock(si, true);
+    return writeBlock(makeSIBlock(children), true);
   }
 
   std::vector<std::uint8_t> readBlock(const BbtTraits::Entry& e) {
@@ -463,7 +385,7 @@ class NodeDatabaseImpl final : public NodeDatabase {
   void freeTree(std::uint64_t bid) {
     if (bid == 0) return;
     const auto* found = bbt_.find(bid);
-    if (!found) throw Error("block " + hex(bid) + " missing from the block B-tree");
+    if (!found) throw Error(ErrorKind::Corrupt, "block " + hex(bid) + " missing from the block B-tree");
     BbtTraits::Entry e = *found;
     if (e.cRef > 2) {
       --e.cRef;
@@ -471,23 +393,11 @@ class NodeDatabaseImpl final : public NodeDatabase {
       return;
     }
     if (bid & 2) {
-      std::vector<std::uint8_t> d = readBlock(e);
-      if (d.size() < 8) throw Error("internal block " + hex(bid) + " too short");
-      std::size_t n = getU16(d, 2);
-      std::vector<std::uint64_t> children;
-      if (d[0] == 0x01) {
-        for (std::size_t i = 0; i < n && 16 + 8 * i <= d.size(); ++i) children.push_back(getU64(d, 8 + 8 * i));
-      } else if (d[0] == 0x02 && d[1] == 0) {
-        for (std::size_t i = 0; i < n && 32 + 24 * i <= d.size(); ++i) {
-          children.push_back(getU64(d, 16 + 24 * i));
-          children.push_back(getU64(d, 24 + 24 * i));
-        }
-      } else if (d[0] == 0x02) {
-        for (std::size_t i = 0; i < n && 24 + 16 * i <= d.size(); ++i) children.push_back(getU64(d, 16 + 16 * i));
-      } else {
-        throw Error("internal block " + hex(bid) + " of unknown type");
-      }
-      for (std::uint64_t c : children) freeTree(c);
+      const auto children = internalBlockReferences(readBlock(e));
+      if (!children)
+        throw Error(ErrorKind::Corrupt,
+                    "internal block " + hex(bid) + " is not an XBLOCK, XXBLOCK, SLBLOCK or SIBLOCK");
+      for (std::uint64_t c : *children) freeTree(c);
     }
     bbt_.erase(bid);
     space_.release(std::uint64_t(e.ibUnit) * kUnitSize, blockSizeOnDisk(e.cb));
@@ -664,21 +574,22 @@ class NodeDatabaseImpl final : public NodeDatabase {
 }  // namespace
 
 std::unique_ptr<NodeDatabase> NodeDatabase::create(std::unique_ptr<File> file, CreateOptions options) {
-  if (!file) throw Error("no file to create the node database in");
+  if (!file) throw Error(ErrorKind::BadRequest, "no file to create the node database in");
   auto db = std::make_unique<NodeDatabaseImpl>(std::move(file), options);
   db->initialise();
   return db;
 }
 
 std::unique_ptr<NodeDatabase> NodeDatabase::create(const std::filesystem::path& path, CreateOptions options) {
-  if (options.cryptMethod > 1) throw Error("unsupported bCryptMethod " + std::to_string(options.cryptMethod));
-  auto file = createNewFile(path);
+  if (options.cryptMethod > 1)
+    throw Error(ErrorKind::BadRequest, "unsupported bCryptMethod " + std::to_string(options.cryptMethod));
+  FileSystem& fileSystem = options.fileSystem ? *options.fileSystem : FileSystem::local();
+  auto file = fileSystem.createNew(path);
   try {
     return create(std::move(file), options);
   } catch (...) {
     // The file is ours and holds no valid PST yet.
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
+    fileSystem.remove(path);
     throw;
   }
 }

@@ -16,6 +16,8 @@ namespace pst::ndb {
 struct CreateOptions {
   // bCryptMethod: 0 = NDB_CRYPT_NONE, 1 = NDB_CRYPT_PERMUTE (Outlook's default).
   std::uint8_t cryptMethod = 1;
+  // Where create(path) makes the file; null: FileSystem::local().
+  FileSystem* fileSystem = nullptr;
 };
 
 class NodeDatabase {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cassert>
 
-#include "pst/ndb/bytes.h"
+#include "pst/little_endian.h"
 #include "pst/ndb/crc.h"
 
 namespace pst::ndb {
@@ -14,9 +14,9 @@ void sealPage(Page& page, PageType type, std::uint64_t ib, std::uint64_t bid) {
   page[t] = type;
   page[t + 1] = type;
   bool isMap = type == ptypeAMap || type == ptypePMap || type == ptypeFMap || type == ptypeFPMap;
-  putU16(page, t + 2, isMap ? 0 : computeSig(ib, bid));
-  putU32(page, t + 4, computeCrc(std::span<const std::uint8_t>(page.data(), kMapBytes)));
-  putU64(page, t + 8, bid);
+  le::put<std::uint16_t>(page, t + 2, isMap ? 0 : computeSig(ib, bid));
+  le::put<std::uint32_t>(page, t + 4, computeCrc(std::span<const std::uint8_t>(page.data(), kMapBytes)));
+  le::put<std::uint64_t>(page, t + 8, bid);
 }
 
 Page makeMapPage(PageType type, std::uint64_t ib, std::span<const std::uint8_t> body) {

@@ -83,6 +83,20 @@ TEST_F(InProcessTest, AddPSTStoreCreatesOnlyNewUnicodeStores) {
   EXPECT_EQ(profile.stores().size(), 2u);
 }
 
+// The writer's kind of failure decides the number, so callers can tell a
+// missing folder or a collision from a failing disk.
+TEST_F(InProcessTest, WriterFailuresAreNumberedByWhatWentWrong) {
+  auto session = loggedOn();
+  auto stores = session->Stores();
+  const AutomationError missing = FailureOf([&] { stores->AddPSTStore(path("no/such/x.pst"), 1, "X"); });
+  EXPECT_EQ(missing.number(), errors::kPathNotFound) << missing.description().toStdString();
+  auto folders = stores->AddPSTStore(path("s.pst"), 1, "S")->IPMRootFolder()->Folders();
+  folders->Add("Cards", olFolderContacts);
+  const AutomationError twice = FailureOf([&] { folders->Add("Cards", olFolderContacts); });
+  EXPECT_EQ(twice.number(), errors::kCollision);
+  EXPECT_TRUE(twice.description().contains("\"Cards\"")) << twice.description().toStdString();
+}
+
 TEST_F(InProcessTest, FoldersByPositionNameAndPath) {
   auto session = loggedOn();
   auto store = session->Stores()->AddPSTStore(path("s.pst"), 1, "S");

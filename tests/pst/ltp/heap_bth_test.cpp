@@ -13,7 +13,7 @@ namespace {
 
 pst::ndb::NodeData finish(HeapBuilder& heap) {
   pst::ndb::NodeData node;
-  node.blocks = std::move(heap).finish();
+  node.blocks = std::move(heap).build();
   return node;
 }
 
@@ -169,6 +169,6 @@ TEST(Heap, CopiesShareNoChanges) {
   const Hid b = copy.allocate(Bytes{3});          // grows the copy only
   EXPECT_EQ(copy.at(a)[0], 1);
   EXPECT_THROW((void)std::as_const(heap).at(b), pst::Error);
-  EXPECT_EQ(ltptest::readHeap({copy.finish(), {}}).get(b), Bytes{3});
-  EXPECT_EQ(ltptest::readHeap({heap.finish(), {}}).get(a), (Bytes{9, 2}));
+  EXPECT_EQ(ltptest::readHeap({copy.build(), {}}).get(b), Bytes{3});
+  EXPECT_EQ(ltptest::readHeap({heap.build(), {}}).get(a), (Bytes{9, 2}));
 }

@@ -101,7 +101,7 @@ class FillingFile final : public ndb::File {
  public:
   FillingFile(std::unique_ptr<ndb::File> file, std::uint64_t budget) : file_(std::move(file)), budget_(budget) {}
   void write(std::uint64_t offset, std::span<const std::uint8_t> data) override {
-    if (data.size() > budget_) throw Error("No space left on device");
+    if (data.size() > budget_) throw Error(ErrorKind::DiskFull, "No space left on device");
     budget_ -= data.size();
     file_->write(offset, data);
   }

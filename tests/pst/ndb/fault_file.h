@@ -1,13 +1,19 @@
 // An in-memory ndb::File that can crash: after a budget of bytes it stops
 // writing (tearing the write at 4 KB boundaries, as a killed process can),
 // and it can forget a random part of what was written since the last sync
-// (as a power loss can).
+// (as a power loss can). FaultFileSystem holds such files under names that,
+// like their bytes, are durable only once synced.
 #pragma once
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "pst/error.h"
@@ -24,6 +30,7 @@ struct MemoryDisk {
   std::vector<std::uint8_t> durable;  // as of the last sync
   std::vector<Write> pending;         // since the last sync, in order
   std::uint64_t budget = UINT64_MAX;  // bytes that may still be written
+  ErrorKind budgetKind = ErrorKind::Io;  // a crash, or DiskFull: a disk that filled up
   std::uint64_t written = 0;
   std::uint64_t syncs = 0;
   std::uint64_t syncBudget = UINT64_MAX;  // syncs that may still happen
@@ -85,7 +92,7 @@ class FaultFile final : public File {
       d.written += d.budget;
       d.budget = 0;
       d.crashed = true;
-      throw Error("simulated crash");
+      throw Error(d.budgetKind, "simulated crash");
     }
     d.budget -= data.size();
     d.written += data.size();
@@ -97,7 +104,7 @@ class FaultFile final : public File {
     check();
     const MemoryDisk& d = *disk_;
     const std::uint64_t end = offset + out.size();
-    if (end > currentSize()) throw Error("short read");
+    if (end > currentSize()) throw Error(ErrorKind::Corrupt, "short read");
     std::fill(out.begin(), out.end(), std::uint8_t{0});
     if (offset < d.durable.size()) {
       const std::uint64_t n = std::min<std::uint64_t>(end, d.durable.size()) - offset;
@@ -117,7 +124,7 @@ class FaultFile final : public File {
     check();
     if (disk_->syncBudget == 0) {
       disk_->crashed = true;
-      throw Error("simulated crash");
+      throw Error(ErrorKind::Io, "simulated crash");
     }
     --disk_->syncBudget;
     for (const auto& w : disk_->pending) MemoryDisk::apply(disk_->durable, w);
@@ -142,9 +149,69 @@ class FaultFile final : public File {
     return size;
   }
   void check() const {
-    if (disk_->crashed) throw Error("simulated crash");
+    if (disk_->crashed) throw Error(ErrorKind::Io, "simulated crash");
   }
   std::shared_ptr<MemoryDisk> disk_;
+};
+
+class FaultFileSystem final : public FileSystem {
+ public:
+  using Names = std::map<std::filesystem::path, std::shared_ptr<MemoryDisk>>;
+  Names names;                              // as the running process sees them
+  Names durableNames;                       // as of the last syncFolder()
+  std::uint64_t syncBudget = UINT64_MAX;    // given to each new file's disk
+  std::uint64_t renameBudget = UINT64_MAX;  // renames that may still happen
+  std::optional<ErrorKind> renameFails;     // renames fail with this kind
+  std::function<void()> beforeRename;       // another process at work meanwhile
+  std::vector<std::string> steps;           // "create P", "rename P Q", "sync folder P", "remove P"
+
+  std::unique_ptr<File> createNew(const std::filesystem::path& path) override {
+    check();
+    steps.push_back("create " + path.string());
+    if (names.count(path)) throw Error(ErrorKind::Exists, path.string() + ": simulated: exists");
+    auto disk = std::make_shared<MemoryDisk>();
+    disk->syncBudget = syncBudget;
+    names[path] = disk;
+    return std::make_unique<FaultFile>(disk);
+  }
+  bool exists(const std::filesystem::path& path) override { return names.count(path) != 0; }
+  void renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    check();
+    if (beforeRename) beforeRename();
+    steps.push_back("rename " + from.string() + " " + to.string());
+    if (renameBudget == 0) {
+      crashed_ = true;
+      throw Error(ErrorKind::Io, "simulated crash");
+    }
+    --renameBudget;
+    if (renameFails) throw Error(*renameFails, "simulated rename failure");
+    if (!names.count(from)) throw Error(ErrorKind::NotFound, from.string() + ": simulated: no such file");
+    if (names.count(to)) throw Error(ErrorKind::Exists, to.string() + ": simulated: exists");
+    names[to] = names[from];
+    names.erase(from);
+  }
+  void remove(const std::filesystem::path& path) noexcept override {
+    if (crashed()) return;  // a process that died removes nothing
+    steps.push_back("remove " + path.string());
+    names.erase(path);
+  }
+  void syncFolder(const std::filesystem::path& folder) noexcept override {
+    if (crashed()) return;
+    steps.push_back("sync folder " + folder.string());
+    durableNames = names;
+  }
+  bool crashed() const {
+    if (crashed_) return true;
+    for (const auto& [path, disk] : names)
+      if (disk->crashed) return true;
+    return false;
+  }
+
+ private:
+  void check() const {
+    if (crashed()) throw Error(ErrorKind::Io, "simulated crash");
+  }
+  bool crashed_ = false;
 };
 
 }  // namespace pst::ndb::test

@@ -44,18 +44,18 @@ TEST(Layout, HeaderAndFixedPagesOfANewFile) {
   EXPECT_EQ(std::string(f.begin(), f.begin() + 4), "!BDN");
   EXPECT_EQ(f[8], 'S');
   EXPECT_EQ(f[9], 'M');
-  EXPECT_EQ(getU16(h, 0x0A), 23);
-  EXPECT_EQ(getU16(h, 0x0C), 19);
-  EXPECT_EQ(getU32(h, 0x04), computeCrc(h.subspan(8, 471)));
-  EXPECT_EQ(getU32(h, 0x20C), computeCrc(h.subspan(8, 516)));
+  EXPECT_EQ(le::get<std::uint16_t>(h, 0x0A), 23);
+  EXPECT_EQ(le::get<std::uint16_t>(h, 0x0C), 19);
+  EXPECT_EQ(le::get<std::uint32_t>(h, 0x04), computeCrc(h.subspan(8, 471)));
+  EXPECT_EQ(le::get<std::uint32_t>(h, 0x20C), computeCrc(h.subspan(8, 516)));
   EXPECT_EQ(f[0x200], 0x80);
   EXPECT_EQ(f[0x201], 1);
   for (std::size_t i = 0x100; i < 0x200; ++i) ASSERT_EQ(f[i], 0xFF) << "rgbFM/rgbFP at " << i;
-  EXPECT_EQ(getU32(h, 0x2C + 4 * 2), 0x401u);    // the folder allocated
-  EXPECT_EQ(getU32(h, 0x2C + 4 * 3), 0x4000u);   // search folders
-  EXPECT_EQ(getU32(h, 0x2C + 4 * 4), 0x10001u);  // one message allocated
-  EXPECT_EQ(getU32(h, 0x2C + 4 * 8), 0x8000u);   // associated messages
-  EXPECT_EQ(getU32(h, 0x2C + 4 * 0x1F), 0x400u);
+  EXPECT_EQ(le::get<std::uint32_t>(h, 0x2C + 4 * 2), 0x401u);    // the folder allocated
+  EXPECT_EQ(le::get<std::uint32_t>(h, 0x2C + 4 * 3), 0x4000u);   // search folders
+  EXPECT_EQ(le::get<std::uint32_t>(h, 0x2C + 4 * 4), 0x10001u);  // one message allocated
+  EXPECT_EQ(le::get<std::uint32_t>(h, 0x2C + 4 * 8), 0x8000u);   // associated messages
+  EXPECT_EQ(le::get<std::uint32_t>(h, 0x2C + 4 * 0x1F), 0x400u);
 
   auto p = parseFile(f);
   EXPECT_EQ(p.ibFileEof, f.size());
@@ -68,20 +68,20 @@ TEST(Layout, HeaderAndFixedPagesOfANewFile) {
   auto dl = at(f, 0x4200, 512);
   EXPECT_EQ(dl[0x1F0], 0x86);
   EXPECT_EQ(dl[0x1F1], 0x86);
-  EXPECT_EQ(getU16(dl, 0x1F2), computeSig(0x4200, getU64(dl, 0x1F8)));
-  EXPECT_LT(getU64(dl, 0x1F8), p.bidNextP);
+  EXPECT_EQ(le::get<std::uint16_t>(dl, 0x1F2), computeSig(0x4200, le::get<std::uint64_t>(dl, 0x1F8)));
+  EXPECT_LT(le::get<std::uint64_t>(dl, 0x1F8), p.bidNextP);
   // AMap maps itself and the PMap; the PMap is all 0xFF; both carry their own offset as BID.
   auto am = at(f, 0x4400, 512);
   EXPECT_EQ(am[0], 0xFF);
   EXPECT_EQ(am[1], 0xFF);
   EXPECT_EQ(am[0x1F0], 0x84);
-  EXPECT_EQ(getU16(am, 0x1F2), 0);
-  EXPECT_EQ(getU32(am, 0x1F4), computeCrc(am.first(496)));
-  EXPECT_EQ(getU64(am, 0x1F8), 0x4400u);
+  EXPECT_EQ(le::get<std::uint16_t>(am, 0x1F2), 0);
+  EXPECT_EQ(le::get<std::uint32_t>(am, 0x1F4), computeCrc(am.first(496)));
+  EXPECT_EQ(le::get<std::uint64_t>(am, 0x1F8), 0x4400u);
   auto pm = at(f, 0x4600, 512);
   EXPECT_EQ(pm[0x1F0], 0x83);
   for (int i = 0; i < 496; ++i) ASSERT_EQ(pm[i], 0xFF);
-  EXPECT_EQ(getU64(pm, 0x1F8), 0x4600u);
+  EXPECT_EQ(le::get<std::uint64_t>(pm, 0x1F8), 0x4600u);
   // Free bytes = zero bits of the AMap.
   std::uint64_t freeBits = 0;
   for (int i = 0; i < 496; ++i) freeBits += 8 - std::popcount(am[i]);
@@ -111,10 +111,10 @@ TEST(Layout, DataBlockTrailerPaddingAndEncoding) {
       EXPECT_NE(std::vector<std::uint8_t>(blk.begin(), blk.begin() + 100), data);
     }
     for (int i = 100; i < 112; ++i) EXPECT_EQ(blk[i], 0) << "padding";
-    EXPECT_EQ(getU16(blk, 112), 100);
-    EXPECT_EQ(getU16(blk, 114), computeSig(b.ib, bid));
-    EXPECT_EQ(getU32(blk, 116), computeCrc(blk.first(100)));
-    EXPECT_EQ(getU64(blk, 120), bid);
+    EXPECT_EQ(le::get<std::uint16_t>(blk, 112), 100);
+    EXPECT_EQ(le::get<std::uint16_t>(blk, 114), computeSig(b.ib, bid));
+    EXPECT_EQ(le::get<std::uint32_t>(blk, 116), computeCrc(blk.first(100)));
+    EXPECT_EQ(le::get<std::uint64_t>(blk, 120), bid);
     // The block's two units are allocated in the AMap.
     std::uint64_t unit = (b.ib - 0x4400) / 64;
     EXPECT_TRUE(f[0x4400 + unit / 8] & (0x80 >> (unit % 8)));
@@ -137,20 +137,20 @@ TEST(Layout, XBlockAndSIBlock) {
   auto xb = at(f, x.ib, x.cb);
   EXPECT_EQ(xb[0], 0x01);
   EXPECT_EQ(xb[1], 0x01);
-  EXPECT_EQ(getU16(xb, 2), 3);
-  EXPECT_EQ(getU32(xb, 4), 3u * 8176 - 10);
-  EXPECT_EQ(p.blocks.at(getU64(xb, 8)).cb, 8176);
-  EXPECT_EQ(p.blocks.at(getU64(xb, 24)).cb, 8176 - 10);
+  EXPECT_EQ(le::get<std::uint16_t>(xb, 2), 3);
+  EXPECT_EQ(le::get<std::uint32_t>(xb, 4), 3u * 8176 - 10);
+  EXPECT_EQ(p.blocks.at(le::get<std::uint64_t>(xb, 8)).cb, 8176);
+  EXPECT_EQ(p.blocks.at(le::get<std::uint64_t>(xb, 24)).cb, 8176 - 10);
   // 341 subnodes: an SIBLOCK over two SLBLOCKs of 340 and 1.
   auto si = p.blocks.at(node.sub);
   auto sb = at(f, si.ib, si.cb);
   EXPECT_EQ(sb[0], 0x02);
   EXPECT_EQ(sb[1], 0x01);
-  EXPECT_EQ(getU16(sb, 2), 2);
-  EXPECT_EQ(getU64(sb, 8), (1u << 5) | NID_TYPE_LTP);
-  EXPECT_EQ(getU64(sb, 24), (341u << 5) | NID_TYPE_LTP);
-  auto sl = p.blocks.at(getU64(sb, 32));
-  EXPECT_EQ(getU16(at(f, sl.ib, 8), 2), 1);
+  EXPECT_EQ(le::get<std::uint16_t>(sb, 2), 2);
+  EXPECT_EQ(le::get<std::uint64_t>(sb, 8), (1u << 5) | NID_TYPE_LTP);
+  EXPECT_EQ(le::get<std::uint64_t>(sb, 24), (341u << 5) | NID_TYPE_LTP);
+  auto sl = p.blocks.at(le::get<std::uint64_t>(sb, 32));
+  EXPECT_EQ(le::get<std::uint16_t>(at(f, sl.ib, 8), 2), 1);
 }
 
 // The heart of crash safety: between two commits, no write touches a page
@@ -296,7 +296,7 @@ std::vector<std::uint64_t> xblockChildren(const std::vector<std::uint8_t>& f, co
   auto x = p.blocks.at(bid);
   std::span<const std::uint8_t> b(f.data() + x.ib, x.cb);
   std::vector<std::uint64_t> out;
-  for (int i = 0; i < getU16(b, 2); ++i) out.push_back(getU64(b, 8 + 8 * i));
+  for (int i = 0; i < le::get<std::uint16_t>(b, 2); ++i) out.push_back(le::get<std::uint64_t>(b, 8 + 8 * i));
   return out;
 }
 

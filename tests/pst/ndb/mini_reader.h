@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "pst/ndb/bytes.h"
+#include "pst/little_endian.h"
 
 namespace pst::ndb::test {
 
@@ -37,11 +37,13 @@ inline void walkTree(const std::vector<std::uint8_t>& f, std::uint64_t ib, bool 
   for (int i = 0; i < cEnt; ++i) {
     const std::size_t at = static_cast<std::size_t>(i) * cbEnt;
     if (level > 0) {
-      walkTree(f, getU64(p, at + 16), nbt, out, levels);
+      walkTree(f, le::get<std::uint64_t>(p, at + 16), nbt, out, levels);
     } else if (nbt) {
-      out.nodes[static_cast<std::uint32_t>(getU64(p, at))] = {getU64(p, at + 8), getU64(p, at + 16), getU32(p, at + 24)};
+      out.nodes[static_cast<std::uint32_t>(le::get<std::uint64_t>(p, at))] = {
+          le::get<std::uint64_t>(p, at + 8), le::get<std::uint64_t>(p, at + 16), le::get<std::uint32_t>(p, at + 24)};
     } else {
-      out.blocks[getU64(p, at)] = {getU64(p, at + 8), getU16(p, at + 16), getU16(p, at + 18)};
+      out.blocks[le::get<std::uint64_t>(p, at)] = {
+          le::get<std::uint64_t>(p, at + 8), le::get<std::uint16_t>(p, at + 16), le::get<std::uint16_t>(p, at + 18)};
     }
   }
 }
@@ -50,16 +52,16 @@ inline ParsedFile parseFile(const std::vector<std::uint8_t>& f) {
   if (f.size() < 0x4400) throw std::runtime_error("file too short");
   std::span<const std::uint8_t> h(f.data(), 0x234);
   ParsedFile out;
-  out.bidNextP = getU64(h, 0x20);
-  out.dwUnique = getU32(h, 0x28);
-  out.ibFileEof = getU64(h, 0xB8);
-  out.ibAMapLast = getU64(h, 0xC0);
-  out.cbAMapFree = getU64(h, 0xC8);
+  out.bidNextP = le::get<std::uint64_t>(h, 0x20);
+  out.dwUnique = le::get<std::uint32_t>(h, 0x28);
+  out.ibFileEof = le::get<std::uint64_t>(h, 0xB8);
+  out.ibAMapLast = le::get<std::uint64_t>(h, 0xC0);
+  out.cbAMapFree = le::get<std::uint64_t>(h, 0xC8);
   out.fAMapValid = h[0xF8];
   out.cryptMethod = h[0x201];
-  out.bidNextB = getU64(h, 0x204);
-  walkTree(f, getU64(h, 0xE0), true, out, out.nbtLevels);
-  walkTree(f, getU64(h, 0xF0), false, out, out.bbtLevels);
+  out.bidNextB = le::get<std::uint64_t>(h, 0x204);
+  walkTree(f, le::get<std::uint64_t>(h, 0xE0), true, out, out.nbtLevels);
+  walkTree(f, le::get<std::uint64_t>(h, 0xF0), false, out, out.bbtLevels);
   return out;
 }
 

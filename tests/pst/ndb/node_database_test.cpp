@@ -90,8 +90,8 @@ std::vector<std::uint8_t> readStream(const std::vector<std::uint8_t>& f, const t
   std::vector<std::uint8_t> bytes(f.begin() + b.ib, f.begin() + b.ib + b.cb);
   if ((bid & 2) == 0) return bytes;
   std::vector<std::uint8_t> out;
-  for (std::size_t i = 0; i < getU16(bytes, 2); ++i) {
-    auto part = readStream(f, p, getU64(bytes, 8 + 8 * i));
+  for (std::size_t i = 0; i < le::get<std::uint16_t>(bytes, 2); ++i) {
+    auto part = readStream(f, p, le::get<std::uint64_t>(bytes, 8 + 8 * i));
     out.insert(out.end(), part.begin(), part.end());
   }
   return out;
@@ -148,8 +148,8 @@ TEST(NodeDatabase, EmptyBlocksKeepTheBlocksOfTheLastPut) {
   EXPECT_EQ(readStream(f, parsed, node.data), joined(expected));
   const auto& sl = parsed.blocks.at(node.sub);
   const std::vector<std::uint8_t> slBytes(f.begin() + sl.ib, f.begin() + sl.ib + sl.cb);
-  ASSERT_EQ(getU64(slBytes, 8), matrix);
-  EXPECT_EQ(readStream(f, parsed, getU64(slBytes, 16)), joined(expected.subnodes[matrix]));
+  ASSERT_EQ(le::get<std::uint64_t>(slBytes, 8), matrix);
+  EXPECT_EQ(readStream(f, parsed, le::get<std::uint64_t>(slBytes, 16)), joined(expected.subnodes[matrix]));
 }
 
 // Commits grow the file ahead of the next batch; closing gives back what no

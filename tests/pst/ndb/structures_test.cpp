@@ -61,11 +61,11 @@ TEST(PageTree, MatchesAMapThroughInsertsErasesAndFlushes) {
       ASSERT_GT(p[0x1E8], 0);
       for (int j = 0; j < p[0x1E8]; ++j) {
         if (level == 0) {
-          keys.push_back(getU32(p, j * 32));
+          keys.push_back(le::get<std::uint32_t>(p, j * 32));
         } else {
           std::size_t before = keys.size();
-          walk(getU64(p, j * 24 + 16), level - 1);
-          ASSERT_EQ(keys[before], getU64(p, j * 24)) << "btkey is the child's first key";
+          walk(le::get<std::uint64_t>(p, j * 24 + 16), level - 1);
+          ASSERT_EQ(keys[before], le::get<std::uint64_t>(p, j * 24)) << "btkey is the child's first key";
         }
       }
     };

@@ -1,0 +1,33 @@
+// The number for each kind of writer failure.
+#include "automation/writer_error.h"
+
+namespace quillonet::automation {
+
+std::int32_t ErrorNumber(pst::ErrorKind kind) {
+  switch (kind) {
+    case pst::ErrorKind::Exists:
+      return errors::kCollision;
+    case pst::ErrorKind::DiskFull:
+      return errors::kNotEnoughDisk;
+    case pst::ErrorKind::NoAccess:
+      return errors::kNoAccess;
+    case pst::ErrorKind::NotFound:
+      return errors::kPathNotFound;
+    case pst::ErrorKind::Io:
+      return errors::kDiskError;
+    case pst::ErrorKind::Corrupt:
+      return errors::kCorruptData;
+    case pst::ErrorKind::BadRequest:
+      return errors::kInvalidArgument;
+    case pst::ErrorKind::Closed:
+      return errors::kCallFailed;
+  }
+  return errors::kCallFailed;
+}
+
+AutomationError WriterError(const QString& what, const pst::Error& error) {
+  return AutomationError(ErrorNumber(error.kind()),
+                         QStringLiteral("%1: %2").arg(what, QString::fromStdString(error.what())));
+}
+
+}  // namespace quillonet::automation
