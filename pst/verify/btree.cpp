@@ -13,11 +13,12 @@ class TreeWalk {
  public:
   TreeWalk(Context& c, bool nbt) : c_(c), nbt_(nbt), name_(nbt ? "NBT" : "BBT") {}
 
-  void run(std::uint64_t bid, std::uint64_t ib) { page(bid, ib, -1, 0, std::nullopt, 0); }
+  void run(std::uint64_t bid, std::uint64_t ib) { page(bid, ib, -1, std::nullopt, std::nullopt, 0); }
 
  private:
-  void page(std::uint64_t bid, std::uint64_t ib, int expectLevel, std::uint64_t low, std::optional<std::uint64_t> high,
-            int depth) {
+  // low: the key of the parent's entry for this page, which its first entry repeats.
+  void page(std::uint64_t bid, std::uint64_t ib, int expectLevel, std::optional<std::uint64_t> low,
+            std::optional<std::uint64_t> high, int depth) {
     const std::string where = name_ + " page " + hex(bid) + " at " + hex(ib);
     if (depth > 8) {
       c_.problem(where + ": the tree is deeper than 8 levels");
@@ -43,6 +44,7 @@ class TreeWalk {
                  std::to_string(wantCb) + "/" + std::to_string(488 / wantCb));
       return;
     }
+    if (u32(p, 0x1EC) != 0) c_.problem(where + ": dwPadding is " + hex(u32(p, 0x1EC)) + ", not 0");
     if (cEnt > cEntMax || cEnt == 0) {
       c_.problem(where + ": cEnt is " + std::to_string(cEnt) + " (1.." + std::to_string(cEntMax) + " allowed)");
       if (cEnt == 0) return;
@@ -59,9 +61,11 @@ class TreeWalk {
       if (previous && key <= *previous)
         c_.problem(where + ": entry " + std::to_string(k) + " key " + hex(key) + " is not above the previous key " +
                    hex(*previous));
-      if (key < low || (high && key >= *high))
+      if ((low && key < *low) || (high && key >= *high))
         c_.problem(where + ": entry " + std::to_string(k) + " key " + hex(key) + " lies outside the parent's range " +
-                   hex(low) + ".." + (high ? hex(*high) : std::string("end")));
+                   hex(low.value_or(0)) + ".." + (high ? hex(*high) : std::string("end")));
+      else if (k == 0 && low && key != *low)
+        c_.problem(where + ": first key " + hex(key) + " differs from the parent entry's key " + hex(*low));
       previous = key;
       if (cLevel > 0) {
         std::optional<std::uint64_t> next = high;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pst/verify/bytes.h"
+#include "pst/verify/contents.h"
 #include "pst/verify/report.h"
 #include "pst/verify/verify.h"
 
@@ -96,7 +97,11 @@ class Context {
   std::uint64_t highestPageBid = 0;
   bool mapsInvalid = false;
   std::map<std::uint32_t, std::shared_ptr<const HeapSummary>> heaps;  // top-level heap nodes by NID
-  std::map<std::uint16_t, std::string> namedUse;  // property IDs >= 0x8000 -> first user  // fAMapValid 0 accepted: maps and EOF fields are not checked
+  std::map<std::uint16_t, std::string> namedUse;  // property IDs >= 0x8000 -> first user
+  // What was read, when the caller asked for it; current is the top-level
+  // node whose heap is being checked (null while a subnode is).
+  Contents* contents = nullptr;
+  NodeContents* current = nullptr;
 };
 
 inline std::uint64_t bidKey(std::uint64_t bid) { return bid & ~std::uint64_t(1); }

@@ -215,6 +215,7 @@ HeapSummary checkHeap(Context& c, const std::string& where, const DataTree& data
   Heap heap(c, where, data);
   if (!heap.usable()) return summary;
   summary.clientSig = heap.clientSig();
+  if (c.current) c.current->kind = heap.clientSig() == 0xBC ? "PC" : heap.clientSig() == 0x7C ? "TC" : "heap";
   switch (heap.clientSig()) {
     case 0xBC:
       checkPropertyContext(heap, subnodes, summary);

@@ -54,6 +54,9 @@ std::size_t fixedSize(std::uint16_t type);
 
 void checkPropertyContext(const Heap& heap, const Subnodes& subnodes, HeapSummary& summary);
 void checkTableContext(const Heap& heap, const Subnodes& subnodes, HeapSummary& summary);
+// The bytes of a value stored by HNID (heap allocation or subnode stream),
+// for the dump; empty when it cannot be found (the checks report that).
+std::vector<std::uint8_t> valueBytes(const Heap& heap, const Subnodes& subnodes, std::uint32_t hnid);
 // Checks a value of property type `type` stored inline or by HNID; the bytes
 // it takes when stored by HNID.
 std::uint64_t checkValue(const Heap& heap, const Subnodes& subnodes, std::uint16_t type, std::uint32_t value,

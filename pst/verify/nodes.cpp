@@ -28,6 +28,8 @@ class NodeWalk {
     if (bidSub) subs = subnodeTree(bidSub, where, true);
     std::shared_ptr<const DataTree> data;
     if (bidData) data = dataTree(bidData, where, true);
+    if (c_.current)
+      for (const auto& s : subs) c_.current->subnodes.push_back(s.first);
     if (auto summary = content(nid, bidData, bidSub, data.get(), subs, where, true)) c_.heaps[nid] = summary;
   }
 
@@ -176,17 +178,34 @@ class NodeWalk {
   std::shared_ptr<const HeapSummary> content(std::uint32_t nid, std::uint64_t bidData, std::uint64_t bidSub,
                                              const DataTree* data, const Subnodes& subs, const std::string& where,
                                              bool keep) {
+    NodeContents* shown = keep ? c_.current : nullptr;
+    if (shown) shown->kind = !data ? "empty" : data->ok && c_.header.cryptMethod != 2 ? "stream" : "unreadable";
     if (!data || !data->ok || c_.header.cryptMethod == 2) return nullptr;
     const auto key = std::make_pair(bidData, bidSub);
-    if (auto it = checked_.find(key); it != checked_.end()) return it->second;  // a shared node is checked once
+    if (auto it = checked_.find(key); it != checked_.end()) {  // a shared node is checked once
+      if (auto first = shownFirst_.find(key); shown && first != shownFirst_.end()) {
+        const NodeContents& earlier = c_.contents->nodes.at(first->second);
+        shown->kind = earlier.kind;
+        shown->properties = earlier.properties;
+        shown->columns = earlier.columns;
+        shown->rows = earlier.rows;
+        shown->stream = earlier.stream;
+      }
+      return it->second;
+    }
     auto& summary = checked_[key];
+    if (shown) shownFirst_[key] = nid;
     const auto& b = data->blocks;
     const bool looksHeap = !b.empty() && b[0].size() >= 12 && b[0][2] == 0xEC;
     if (looksHeap && (nid & 0x1F) != 0x1F) {
+      NodeContents* const outer = c_.current;
+      c_.current = shown;  // a subnode's heap is not shown
       auto found = std::make_shared<const HeapSummary>(checkHeap(c_, where, *data, subs));
+      c_.current = outer;
       if (keep) summary = found;
       return found;
     }
+    if (shown && !b.empty()) shown->stream = streamText(b[0], data->size);
     if (c_.options.storeRules && heapType(nid)) {
       c_.problem(where + ": data is not a heap (bSig " + hex(b.empty() || b[0].size() < 3 ? 0 : b[0][2]) +
                  ", expected 0xec)");
@@ -203,6 +222,7 @@ class NodeWalk {
   Context& c_;
   std::set<std::uint64_t> descended_, descendedSub_;  // internal blocks whose children were counted
   std::map<std::pair<std::uint64_t, std::uint64_t>, std::shared_ptr<const HeapSummary>> checked_;
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::uint32_t> shownFirst_;  // data and subnodes -> NID shown
   std::size_t junkNids_ = 0;  // subnode entries with non-zero upper NID bytes
 };
 
@@ -216,7 +236,14 @@ void checkNodes(Context& c) {
     const std::string where = "node " + hex(n.nid);
     if (c.options.storeRules && n.nidParent && !nids.count(n.nidParent))
       c.problem(where + ": nidParent " + hex(n.nidParent) + " is not in the NBT");
+    if (c.contents) {
+      NodeContents& shown = c.contents->nodes[n.nid];
+      shown.nid = n.nid;
+      shown.parent = n.nidParent;
+      c.current = &shown;
+    }
     walk.node(n.nid, n.bidData, n.bidSub, where);
+    c.current = nullptr;
   }
   // Outlook leaves junk there; readers use only the low 32 bits.
   if (walk.junkNids())

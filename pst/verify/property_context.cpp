@@ -102,14 +102,34 @@ std::uint64_t checkValue(const Heap& heap, const Subnodes& subnodes, std::uint16
   return l.size;
 }
 
+std::vector<std::uint8_t> valueBytes(const Heap& heap, const Subnodes& subnodes, std::uint32_t hnid) {
+  if ((hnid & 0x1F) == 0) {
+    if (hnid == 0 || !heap.exists(hnid)) return {};
+    const auto a = heap.alloc(hnid, "value");
+    return {a->begin(), a->end()};
+  }
+  auto it = subnodes.find(hnid);
+  if (it == subnodes.end() || !it->second) return {};
+  std::vector<std::uint8_t> out;
+  for (const auto& b : it->second->blocks) out.insert(out.end(), b.begin(), b.end());
+  return out;
+}
+
 void checkPropertyContext(const Heap& heap, const Subnodes& subnodes, HeapSummary& summary) {
   auto records = readBth(heap, heap.userRoot(), 2, 6, "PC");
   if (!records) return;
+  NodeContents* shown = heap.context().current;
   for (const auto& r : *records) {
     const auto id = u16(r.key, 0), type = u16(r.data, 0);
     const auto value = u32(r.data, 2);
-    const std::string what = "property " + hex((std::uint32_t(id) << 16) | type);
+    const std::uint32_t tag = (std::uint32_t(id) << 16) | type;
+    const std::string what = "property " + hex(tag);
     const auto size = checkValue(heap, subnodes, type, value, what);
+    if (shown) {
+      const auto fixed = fixedSize(type);
+      shown->properties[tag] = fixed && fixed <= 4 ? valueText(type, r.data.subspan(2, fixed))
+                                                   : valueText(type, valueBytes(heap, subnodes, value));
+    }
     if ((fixedSize(type) && fixedSize(type) <= 4) || id == 0x0003) summary.properties.push_back({id, {type, value, size}});
     if (id >= 0x8000) heap.context().namedUse.emplace(id, heap.where() + " " + what);
   }

@@ -83,6 +83,16 @@ void checkTableContext(const Heap& heap, const Subnodes& subnodes, HeapSummary& 
   fixedColumn(0x67F20003, 0, 0, "PidTagLtpRowId");
   fixedColumn(0x67F30003, 4, 1, "PidTagLtpRowVer");
 
+  NodeContents* shown = c.current;
+  if (shown) {
+    for (const auto& col : cols) {
+      char text[48];
+      std::snprintf(text, sizeof text, "%s%08x@%zu/%zu/%zu", shown->columns.empty() ? "" : " ", col.tag, col.ib, col.cb,
+                    col.bit);
+      shown->columns += text;
+    }
+  }
+
   auto index = readBth(heap, hidRowIndex, 4, 4, "row index");
   if (!index || !layoutOk) return;
 
@@ -151,9 +161,15 @@ void checkTableContext(const Heap& heap, const Subnodes& subnodes, HeapSummary& 
       c.problem(where + ": " + what + " at row " + std::to_string(rowIndex) + " holds RowId " + hex(u32(row, 0)));
     for (std::size_t bit = cCols; bit < ceb.size() * 8; ++bit)
       if (present(bit)) c.problem(where + ": " + what + " sets cell bit " + std::to_string(bit) + " beyond its columns");
+    NodeContents::Cells* shownRow = shown ? &shown->rows.emplace_back() : nullptr;
     for (const auto& col : cols) {
       if (!present(col.bit)) continue;
       const auto type = static_cast<std::uint16_t>(col.tag & 0xFFFF);
+      if (shownRow) {
+        const bool inCell = fixedSize(type) && fixedSize(type) <= 8;
+        (*shownRow)[col.tag] = inCell ? valueText(type, row.subspan(col.ib, col.cb))
+                                      : valueText(type, valueBytes(heap, subnodes, u32(row, col.ib)));
+      }
       if (fixedSize(type) && fixedSize(type) <= 4)
         cells.emplace_back(col.tag, col.cb == 1 ? u8(row, col.ib) : col.cb == 2 ? u16(row, col.ib) : u32(row, col.ib));
       if (fixedSize(type) && fixedSize(type) <= 8) continue;  // the cell holds the value

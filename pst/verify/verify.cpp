@@ -42,16 +42,19 @@ std::optional<std::vector<std::uint8_t>> Context::blockData(std::uint64_t bid, c
   return data;
 }
 
-Report checkBytes(std::span<const std::uint8_t> file, const Options& options) {
+Report checkBytes(std::span<const std::uint8_t> file, const Options& options, Contents* contents) {
   Report report;
   Context c(file, report);
   c.options = options;
+  if (contents) *contents = {};
+  c.contents = contents;
   if (!checkHeader(c)) {
     report.readable = false;
     return report;
   }
   if (!c.mapsInvalid) checkMapPages(c);
   checkBTrees(c);
+  if (contents) contents->blocks = c.bbt.size();
   checkBlocks(c);
   checkNodes(c);
   checkReferences(c);
@@ -60,7 +63,7 @@ Report checkBytes(std::span<const std::uint8_t> file, const Options& options) {
   return report;
 }
 
-Report checkFile(const std::filesystem::path& file, const Options& options) {
+Report checkFile(const std::filesystem::path& file, const Options& options, Contents* contents) {
   std::ifstream in(file, std::ios::binary);
   std::error_code ec;
   const auto size = std::filesystem::file_size(file, ec);
@@ -77,7 +80,7 @@ Report checkFile(const std::filesystem::path& file, const Options& options) {
     r.problems.push_back("cannot read " + file.string());
     return r;
   }
-  return checkBytes(bytes, options);
+  return checkBytes(bytes, options, contents);
 }
 
 }  // namespace pst::verify

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <span>
 
+#include "pst/verify/contents.h"
 #include "pst/verify/report.h"
 
 namespace pst::verify {
@@ -23,8 +24,9 @@ struct Options {
 
 // Checks the header, the allocation maps, both B-trees, every block, every
 // node's data and subnode trees and every heap, property context and table.
-Report checkFile(const std::filesystem::path& file, const Options& options = {});
+// With contents, also what each node holds, as far as it could be read.
+Report checkFile(const std::filesystem::path& file, const Options& options = {}, Contents* contents = nullptr);
 // The same on a file already in memory.
-Report checkBytes(std::span<const std::uint8_t> file, const Options& options = {});
+Report checkBytes(std::span<const std::uint8_t> file, const Options& options = {}, Contents* contents = nullptr);
 
 }  // namespace pst::verify

@@ -8,13 +8,13 @@
 
 #include "automation/error.h"
 #include "automation/in_process.h"
-#include "pst_check.h"
+#include "tests/support/pst_report.h"
 
 namespace quillonet::automation {
 namespace {
 
-using testing::CheckPst;
-using testing::StrictProblems;
+using test_support::CheckPst;
+using test_support::StrictProblems;
 
 // Runs call and returns the AutomationError it throws (number 0 if none).
 template <class Call>

@@ -8,9 +8,15 @@
 
 #include <vector>
 
-#include "pst_check.h"
+#include "tests/support/pst_report.h"
 
 namespace quillonet::testing {
+
+using test_support::CheckPst;
+using test_support::PstReport;
+using test_support::ReadContact;
+using test_support::ReadFolder;
+using test_support::StrictProblems;
 
 struct ExpectedContact {
   QString displayName;

@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 
 #include "card_tree.h"
-#include "pst_check.h"
+#include "tests/support/pst_report.h"
 
 namespace quillonet::testing {
 namespace {

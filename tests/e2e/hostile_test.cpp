@@ -30,7 +30,7 @@
 #include "pst/error.h"
 #include "pst/messaging/store.h"
 #include "pst/ndb/file.h"
-#include "pst_check.h"
+#include "tests/support/pst_report.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QUILLONET_ASAN 1

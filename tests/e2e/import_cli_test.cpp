@@ -13,7 +13,7 @@
 
 #include "card_tree.h"
 #include "import/time_stamp.h"
-#include "pst_check.h"
+#include "tests/support/pst_report.h"
 
 namespace quillonet::testing {
 namespace {

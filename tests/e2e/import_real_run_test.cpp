@@ -13,7 +13,7 @@
 #include "card_tree.h"
 #include "import/import_run.h"
 #include "import/listed_files.h"
-#include "pst_check.h"
+#include "tests/support/pst_report.h"
 
 namespace quillonet::testing {
 namespace {

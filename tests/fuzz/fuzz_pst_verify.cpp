@@ -1,7 +1,8 @@
 // libFuzzer target: the strict PST checker on damaged files. An input whose
 // first byte is even is a whole file; otherwise its bytes are patches (three
 // bytes of offset, one to XOR in) to a small valid store, so the fuzzer reaches
-// the B-trees, heaps and tables rather than stopping at the header.
+// the B-trees, heaps and tables rather than stopping at the header. What the
+// checker shows of each node is read too.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -44,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const std::vector<std::uint8_t> valid = ValidStore();
   if (size == 0) return 0;
   if (data[0] % 2 == 0) {
-    (void)pst::verify::checkBytes({data + 1, size - 1});
+    pst::verify::Contents contents;
+    (void)pst::verify::checkBytes({data + 1, size - 1}, {}, &contents);
     return 0;
   }
   std::vector<std::uint8_t> file = valid;
@@ -52,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t offset = (std::size_t{data[i]} << 16 | std::size_t{data[i + 1]} << 8 | data[i + 2]) % file.size();
     file[offset] ^= data[i + 3];
   }
-  const pst::verify::Report report = pst::verify::checkBytes(file);
+  pst::verify::Contents contents;
+  const pst::verify::Report report = pst::verify::checkBytes(file, {}, &contents);
   // An unchanged store must pass; anything else only must not crash.
   if (size < 5 && !report.clean()) __builtin_trap();
   return 0;

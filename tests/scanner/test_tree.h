@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/temp_dir.h"
 #include "tests/util/qstring_printer.h"
 
 #include <QByteArray>
@@ -20,22 +21,7 @@ namespace quillonet::test_support {
 // it), removed with everything in it at the end of the test.
 class TestTree {
  public:
-  TestTree() {
-    std::string pattern = "/tmp/quillonet-tree-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern;
-    ::chmod(root_.c_str(), 0755);
-  }
-  ~TestTree() {
-    // Give back permissions taken away by a test, then remove.
-    std::error_code ec;
-    for (auto it = std::filesystem::recursive_directory_iterator(root_, ec);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-      if (it->is_directory(ec) && !it->is_symlink(ec)) ::chmod(it->path().c_str(), 0755);
-    }
-    ::chmod(root_.c_str(), 0755);
-    std::filesystem::remove_all(root_, ec);
-  }
+  TestTree() : dir_("quillonet-tree", TempDir::Access::everyone), root_(dir_.path().string()) {}
   TestTree(const TestTree&) = delete;
   TestTree& operator=(const TestTree&) = delete;
 
@@ -55,6 +41,7 @@ class TestTree {
   }
 
  private:
+  TempDir dir_;  // gives back permissions a test took away before it removes the tree
   std::string root_;
 };
 

@@ -237,10 +237,11 @@ TEST(StoreMessages, WhatOutlookComputesIsNotStored) {
   const auto nodes = test::dumpNodes(file);
   char nid[16];
   std::snprintf(nid, sizeof nid, "0x%x", replyId);
-  const std::string* row = nodes.at((inbox & ~0x1Fu) | 0x0E).rowWith("'67f20003': '" + std::string(nid) + "'");
+  const auto& contents = nodes.at((inbox & ~0x1Fu) | 0x0E);
+  const auto* row = contents.rowWith(0x67F20003, nid);
   ASSERT_NE(row, nullptr);
-  EXPECT_NE(row->find("'0e170003': '0x20'"), std::string::npos) << *row;  // the status lives in the row
-  const std::string* second = nodes.at((inbox & ~0x1Fu) | 0x0E).rowWith("'0037001f': 'hex:01000500410057003a002000480061006c006c006f00'");
+  EXPECT_EQ(test::shown(*row, 0x0E170003), "0x20");  // the status lives in the row
+  const auto* second = contents.rowWith(0x0037001F, std::string("\x01\x05") + "AW: Hallo");
   EXPECT_NE(second, nullptr);
 }
 
@@ -260,27 +261,29 @@ TEST(StoreMessages, ContentsTableRowsAndFolderCountsFollowTheMessages) {
   std::snprintf(nid, sizeof nid, "0x%x", first);
   const auto& message = nodes.at(first);
   EXPECT_EQ(message.parent, contacts);
-  EXPECT_EQ(message.subnodes, "'0x692'");
-  for (const char* tag : {"0e080003", "30070040", "30080040", "00390040", "0e060040", "300b0102"})
-    EXPECT_TRUE(message.properties.count(tag)) << tag;
-  EXPECT_EQ(message.properties.at("0e070003"), "0x1");
+  EXPECT_EQ(message.subnodes, std::vector<std::uint32_t>{0x692});
+  for (std::uint32_t tag : {0x0E080003u, 0x30070040u, 0x30080040u, 0x00390040u, 0x0E060040u, 0x300B0102u})
+    EXPECT_TRUE(message.properties.count(tag)) << std::hex << tag;
+  EXPECT_EQ(test::shown(message.properties, 0x0E070003), "0x1");
 
   const auto& contents = nodes.at((contacts & ~0x1Fu) | 0x0E);
   ASSERT_EQ(contents.rows.size(), 2u);
-  const std::string* row = contents.rowWith("'67f20003': '" + std::string(nid) + "'");
+  const auto* row = contents.rowWith(0x67F20003, nid);
   ASSERT_NE(row, nullptr);
-  for (const std::string& cell : std::vector<std::string>{"'001a001f': \"'IPM.Contact'\"", "'0e070003': '0x1'",
-                                 "'0037001f': 'hex:0100010041006e006e00200052006f007700'", "'0e170003': '0x0'",
-                                 "'0e080003': '" + message.properties.at("0e080003") + "'", "'30080040': '0x"})
-    EXPECT_NE(row->find(cell), std::string::npos) << *row << " lacks " << cell;
+  EXPECT_EQ(test::shown(*row, 0x001A001F), "IPM.Contact");
+  EXPECT_EQ(test::shown(*row, 0x0037001F), std::string("\x01\x01") + "Ann Row");  // with its prefix marker
+  EXPECT_EQ(test::shown(*row, 0x0E070003), "0x1");
+  EXPECT_EQ(test::shown(*row, 0x0E170003), "0x0");
+  EXPECT_EQ(test::shown(*row, 0x0E080003), test::shown(message.properties, 0x0E080003));
+  EXPECT_EQ(test::shown(*row, 0x30080040), test::shown(message.properties, 0x30080040));
 
-  EXPECT_EQ(nodes.at(contacts).properties.at("36020003"), "0x2");
-  EXPECT_EQ(nodes.at(contacts).properties.at("36030003"), "0x1");
+  EXPECT_EQ(test::shown(nodes.at(contacts).properties, 0x36020003), "0x2");
+  EXPECT_EQ(test::shown(nodes.at(contacts).properties, 0x36030003), "0x1");
   std::snprintf(nid, sizeof nid, "0x%x", contacts);
-  const std::string* folderRow = nodes.at(0x802D).rowWith("'67f20003': '" + std::string(nid) + "'");
+  const auto* folderRow = nodes.at(0x802D).rowWith(0x67F20003, nid);
   ASSERT_NE(folderRow, nullptr);
-  EXPECT_NE(folderRow->find("'36020003': '0x2'"), std::string::npos) << *folderRow;
-  EXPECT_NE(folderRow->find("'36030003': '0x1'"), std::string::npos) << *folderRow;
+  EXPECT_EQ(test::shown(*folderRow, 0x36020003), "0x2");
+  EXPECT_EQ(test::shown(*folderRow, 0x36030003), "0x1");
   EXPECT_EQ(test::expectProblems(file, R"({"folders": [{"path": "Top of Personal Folders/Contacts", "messages": 2}],
                                            "readpst_counts": {"Contacts": 2}})"),
             "");
@@ -358,7 +361,7 @@ TEST(StoreMessages, ContentsTableWithSeventyThousandRows) {
   }
   EXPECT_EQ(store->messageCount(big), 70000u);
   store->close();
-  EXPECT_EQ(test::expectProblems(file, R"({"pstcheck": false, "readpst_counts": {"Big": 70000, "One": 1}})"), "");
+  EXPECT_EQ(test::expectProblems(file, R"({"walk": false, "readpst_counts": {"Big": 70000, "One": 1}})"), "");
 }
 
 }  // namespace

@@ -59,7 +59,8 @@ TEST(NameToIdMap, RunsOutOfIdsWithAClearError) {
 // Rebuilds the map of Outlook's empty store from its names and compares
 // every stream and bucket byte for byte.
 TEST(NameToIdMap, MatchesOutlooksMapOfAnEmptyStore) {
-  auto dump = test::run({"python3", QUILLONET_PST_EXPECT, "name-map", test::samplePath("outlook-empty.pst")});
+  auto dump = test::run({"python3", quillonet::test_support::readbackScript().string(), "name-map",
+                         test::samplePath("outlook-empty.pst")});
   ASSERT_EQ(dump.exitCode, 0) << dump.output;
   std::map<std::uint32_t, std::vector<std::uint8_t>> reference;
   std::istringstream lines(dump.output);

@@ -1,84 +1,11 @@
 // Helpers for the messaging tests.
 #include "test_support.h"
 
-#include "pst/verify/verify.h"
+#include <gtest/gtest.h>
 
-#include <stdio.h>
-#include <stdlib.h>
-
-#include <array>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
+#include <cstdio>
 
 namespace pst::test {
-namespace {
-
-std::string shellQuote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'') {
-      out += "'\\''";
-    } else {
-      out += c;
-    }
-  }
-  return out + "'";
-}
-
-}  // namespace
-
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "pst-msg-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
-CommandResult run(const std::vector<std::string>& argv) {
-  std::string command;
-  for (const auto& arg : argv) command += shellQuote(arg) + " ";
-  command += "2>&1";
-  CommandResult result;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  std::array<char, 4096> buffer;
-  std::size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
-  const int status = ::pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
-std::string toolPath(const std::string& name) { return std::string(QUILLONET_SHARED_TOOLS) + "/" + name; }
-std::string samplePath(const std::string& name) { return std::string(QUILLONET_SAMPLES) + "/" + name; }
-
-std::string strictProblems(const std::filesystem::path& pst) {
-  auto r = run({toolPath("pststrict"), pst.string()});
-  std::string problems = r.exitCode == 0 ? "" : r.output;
-  const auto own = verify::checkFile(pst);
-  if (!own.clean()) problems += "quillonet-pstverify:\n" + own.text();
-  return problems;
-}
-
-std::string expectProblems(const std::filesystem::path& pst, const std::string& expectationJson) {
-  const auto file = pst.string() + ".expect.json";
-  std::ofstream(file) << expectationJson;
-  ::setenv("QUILLONET_SHARED_TOOLS", QUILLONET_SHARED_TOOLS, 1);
-  auto r = run({"python3", QUILLONET_PST_EXPECT, "check", pst.string(), file});
-  std::string problems;
-  if (r.exitCode != 0) problems = r.output.empty() ? "pst_expect.py failed without output" : r.output;
-  // Our own checker beside the readers; a killed writer leaves maps to rebuild.
-  verify::Options options;
-  options.allowInvalidMaps = expectationJson.find("\"crashed\": true") != std::string::npos;
-  const auto own = verify::checkFile(pst, options);
-  if (!own.clean()) problems += "quillonet-pstverify:\n" + own.text();
-  return problems;
-}
 
 std::string hex(std::span<const std::uint8_t> bytes) {
   static const char* digits = "0123456789abcdef";
@@ -142,47 +69,15 @@ std::string Json::quote(std::string_view text) {
 
 namespace pst::test {
 
-const std::string* DumpNode::rowWith(const std::string& cell) const {
-  for (const auto& row : rows) {
-    if (row.find(cell) != std::string::npos) return &row;
-  }
-  return nullptr;
+std::map<std::uint32_t, DumpNode> dumpNodes(const std::filesystem::path& pst) {
+  auto read = quillonet::test_support::strictRead(pst);
+  EXPECT_EQ(read.problems, "");
+  return std::move(read.contents.nodes);
 }
 
-std::map<std::uint32_t, DumpNode> dumpNodes(const std::filesystem::path& pst) {
-  auto r = run({toolPath("pststrict"), "--dump", pst.string()});
-  if (r.exitCode != 0) throw std::runtime_error("pststrict --dump failed: " + r.output.substr(0, 2000));
-  std::map<std::uint32_t, DumpNode> nodes;
-  DumpNode* current = nullptr;
-  std::istringstream lines(r.output);
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (line.rfind("NID ", 0) == 0) {
-      std::istringstream words(line);
-      std::string word, nid, parent;
-      words >> word >> nid >> word >> parent;
-      DumpNode node;
-      node.nid = static_cast<std::uint32_t>(std::stoul(nid, nullptr, 16));
-      node.parent = static_cast<std::uint32_t>(std::stoul(parent, nullptr, 16));
-      node.kind = line.substr(line.rfind(" kind ") + 6);
-      const auto open = line.find("subnodes [");
-      if (open != std::string::npos) node.subnodes = line.substr(open + 10, line.find(']', open) - open - 10);
-      current = &(nodes[node.nid] = node);
-      continue;
-    }
-    if (current == nullptr || line.rfind("   ", 0) != 0) continue;
-    const std::string body = line.substr(3);
-    if (body.rfind("cols ", 0) == 0) {
-      current->columns = body.substr(5);
-    } else if (body.rfind("row: ", 0) == 0) {
-      current->rows.push_back(body.substr(5));
-    } else if (body.rfind("raw: ", 0) == 0) {
-      current->raw = body.substr(5);
-    } else if (body.size() > 11 && body.substr(8, 3) == " = ") {
-      current->properties[body.substr(0, 8)] = body.substr(11);
-    }
-  }
-  return nodes;
+std::string shown(const DumpNode::Cells& cells, std::uint32_t tag) {
+  auto it = cells.find(tag);
+  return it == cells.end() ? "(absent)" : it->second;
 }
 
 }  // namespace pst::test

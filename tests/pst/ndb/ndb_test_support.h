@@ -1,65 +1,27 @@
-// Helpers for the NDB tests: temporary folders, the two strict checkers, node data.
+// Helpers for the NDB tests: temporary folders, the strict checker, node data.
 #pragma once
-#include <array>
+#include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <string>
 #include <vector>
 
 #include "pst/ndb/node_data.h"
-#include "pst/verify/verify.h"
+#include "tests/support/pst_checks.h"
+#include "tests/support/temp_dir.h"
 
 namespace pst::ndb::test {
 
-class TempDir {
- public:
-  TempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "ndbtest.XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = tmpl;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+using quillonet::test_support::TempDir;
 
- private:
-  std::filesystem::path path_;
-};
-
-struct CheckResult {
-  int exitCode = -1;
-  std::string output;
-};
-
-// Runs the shared strict checker (optionally with --dump) and our own
-// checker on a file; exitCode is 0 only when both find nothing.
-inline CheckResult runPstStrict(const std::filesystem::path& file, bool dump = false) {
-  std::string cmd = std::string("'") + QUILLONET_SHARED_TOOLS + "/pststrict' " + (dump ? "--dump " : "") + "'" +
-                    file.string() + "' 2>&1";
-  CheckResult r;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  std::array<char, 4096> buf;
-  std::size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.output.append(buf.data(), n);
-  int status = pclose(p);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  // These tests store raw bytes under any NID, without a folder tree.
-  const auto own = pst::verify::checkFile(file, {.storeRules = false});
-  if (!own.clean()) {
-    if (r.exitCode == 0) r.exitCode = 1;
-    r.output += "quillonet-pstverify:\n" + own.text();
-  }
-  return r;
+// Our strict checker on a file of these tests, which store raw bytes under
+// any NID without a folder tree: its problems ("" when none) and what it
+// read from every node.
+inline quillonet::test_support::StrictRead strictCheck(const std::filesystem::path& file) {
+  return quillonet::test_support::strictRead(file, {.storeRules = false});
 }
 
 // size bytes of a pattern derived from seed. It starts 00 D8 41 00 (never a
-// heap signature, never printable UTF-16) so the checker's dump shows it as hex.
+// heap signature) so the checker reads it as a plain stream.
 inline std::vector<std::uint8_t> pattern(std::size_t size, std::uint32_t seed) {
   std::vector<std::uint8_t> b(size);
   std::uint32_t x = seed * 2654435761u + 1;

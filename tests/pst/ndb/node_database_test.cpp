@@ -13,7 +13,7 @@ namespace pst::ndb {
 namespace {
 
 using test::pattern;
-using test::runPstStrict;
+using test::strictCheck;
 using test::streamNode;
 using test::TempDir;
 
@@ -31,9 +31,10 @@ TEST(NodeDatabase, FewNodesPassStrictCheck) {
   db->putNode(msg, folder, m);
   db->putNode(makeNid(NID_TYPE_INTERNAL, 0x10), 0, NodeData{});
   db->close();
-  auto r = runPstStrict(path, true);
-  EXPECT_EQ(r.exitCode, 0) << r.output;
-  EXPECT_NE(r.output.find("NID 0x200024 parent 0x8022"), std::string::npos) << r.output;
+  auto r = strictCheck(path);
+  EXPECT_EQ(r.problems, "");
+  ASSERT_TRUE(r.contents.nodes.count(0x200024));
+  EXPECT_EQ(r.contents.nodes.at(0x200024).parent, 0x8022u);
 }
 
 // Many nodes over several intervals and commits, with replacements and
@@ -65,10 +66,10 @@ TEST(NodeDatabase, ManyNodesAcrossIntervalsAndCommits) {
   db->putNode(folder | 0x0E, 0, streamNode(500, 5));
   db->close();
   EXPECT_GT(std::filesystem::file_size(path), 8 * 0x3E000u);
-  auto r = runPstStrict(path);
-  EXPECT_EQ(r.exitCode, 0) << r.output;
+  auto r = strictCheck(path);
+  EXPECT_EQ(r.problems, "");
   // 1 folder, 2000 messages left, the table and the big node.
-  EXPECT_NE(r.output.find(": 2003 nodes,"), std::string::npos) << r.output;
+  EXPECT_EQ(r.contents.nodes.size(), 2003u);
 }
 
 // Past 128 intervals (about 31 MB) the file needs its first FMap page.
@@ -80,8 +81,7 @@ TEST(NodeDatabase, GrowsPastTheFirstFMap) {
     db->putNode(makeNid(NID_TYPE_NORMAL_MESSAGE, 0x10001 + i), 0x8022, streamNode(1000 * 8176, i));
   db->close();
   EXPECT_GT(std::filesystem::file_size(path), 0x4400u + 129 * 0x3E000u);
-  auto r = runPstStrict(path);
-  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_EQ(strictCheck(path).problems, "");
 }
 
 // A node's data stream as the file holds it (no encoding; XBLOCK or one block).
@@ -140,8 +140,7 @@ TEST(NodeDatabase, EmptyBlocksKeepTheBlocksOfTheLastPut) {
   EXPECT_FALSE(db->contains(makeNid(NID_TYPE_CONTENTS_TABLE, 0x402)));
   db->close();
 
-  auto r = runPstStrict(path);
-  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_EQ(strictCheck(path).problems, "");
   std::ifstream in(path, std::ios::binary);
   const std::vector<std::uint8_t> f((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const auto parsed = test::parseFile(f);
@@ -170,8 +169,7 @@ TEST(NodeDatabase, CloseGivesBackTheRoomGrownAhead) {
   db->close();
   const auto closed = std::filesystem::file_size(path);
   EXPECT_LT(closed + 0x3E000, grown);
-  auto r = runPstStrict(path);
-  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_EQ(strictCheck(path).problems, "");
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include "pst/verify/verify.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <fstream>
 #include <iterator>
@@ -11,6 +10,8 @@
 #include "pst/messaging/store.h"
 #include "pst/verify/bytes.h"
 #include "pst/verify/codec.h"
+#include "tests/support/pst_checks.h"
+#include "tests/support/temp_dir.h"
 
 namespace pst::verify {
 namespace {
@@ -24,9 +25,8 @@ std::vector<std::uint8_t> readAll(const std::filesystem::path& p) {
 // subnode, and a second interval, written once for all tests.
 const std::vector<std::uint8_t>& goodFile() {
   static const std::vector<std::uint8_t> bytes = [] {
-    std::string dir = (std::filesystem::temp_directory_path() / "verifytest.XXXXXX").string();
-    if (!mkdtemp(dir.data())) throw std::runtime_error("mkdtemp failed");
-    const auto path = std::filesystem::path(dir) / "good.pst";
+    quillonet::test_support::TempDir dir("verifytest");
+    const auto path = dir / "good.pst";
     {
       auto store = Store::create(path, u"Verify");
       const auto folder = store->createFolder(store->ipmSubtree(), u"Contacts", u"IPF.Contact");
@@ -39,9 +39,7 @@ const std::vector<std::uint8_t>& goodFile() {
       }
       store->close();
     }
-    auto b = readAll(path);
-    std::filesystem::remove_all(dir);
-    return b;
+    return readAll(path);
   }();
   return bytes;
 }
@@ -102,13 +100,13 @@ TEST(StrictChecker, PassesOurFileAndOutlookSamples) {
   EXPECT_GT(goodFile().size(), 0x4400u + 0x3E000u) << "the test file should span two AMap intervals";
 
   for (const char* name : {"outlook-empty.pst", "dist-list.pst", "pstsdk-sample1.pst"}) {
-    const auto r = checkFile(std::filesystem::path(QUILLONET_SAMPLES) / name);
+    const auto r = checkFile(quillonet::test_support::samplePath(name));
     EXPECT_TRUE(r.clean()) << name << ":\n" << problemsOf(r);
   }
   // dist-list carries a leaked block; Outlook leaves those, so it is a note.
-  EXPECT_FALSE(checkFile(std::filesystem::path(QUILLONET_SAMPLES) / "dist-list.pst").notes.empty());
+  EXPECT_FALSE(checkFile(quillonet::test_support::samplePath("dist-list.pst")).notes.empty());
 
-  const auto ansi = checkFile(std::filesystem::path(QUILLONET_SAMPLES) / "pstsdk-sample2.pst");
+  const auto ansi = checkFile(quillonet::test_support::samplePath("pstsdk-sample2.pst"));
   EXPECT_FALSE(ansi.readable);
   EXPECT_TRUE(mentions(ansi, "ANSI")) << problemsOf(ansi);
   EXPECT_FALSE(checkFile("/nonexistent/x.pst").readable);
@@ -184,6 +182,43 @@ TEST(StrictChecker, NamesBTreeOrderFaults) {
   img.fixPage(a - (a - 0x4400) % 512);
   const auto r = img.check();
   EXPECT_TRUE(mentions(r, "is not above the previous key")) << problemsOf(r);
+
+  // The root page: padding that must stay zero, and an entry whose key is
+  // below the first key of the page it leads to.
+  Image tree;
+  const auto root = tree.get(0xD8 + 8, 8);
+  ASSERT_GT(tree.b[root + 0x1EB], 0) << "the test expects an NBT of two levels";
+  tree.put(root + 0x1EC, 4, 1);
+  const auto childFirst = tree.get(tree.get(root + 24 + 16, 8), 8);
+  ASSERT_GT(childFirst - 1, tree.get(root, 8));
+  tree.put(root + 24, 8, childFirst - 1);
+  tree.fixPage(root);
+  const auto t = tree.check();
+  EXPECT_TRUE(mentions(t, "dwPadding is 0x1")) << problemsOf(t);
+  EXPECT_TRUE(mentions(t, "differs from the parent entry's key")) << problemsOf(t);
+}
+
+TEST(StrictChecker, ShowsWhatItReadFromEachNode) {
+  Contents contents;
+  ASSERT_TRUE(checkBytes(goodFile(), {}, &contents).clean());
+  const NodeContents* seventh = nullptr;
+  for (const auto& [nid, node] : contents.nodes)
+    if (node.kind == "PC" && node.properties.count(0x3001001F) && node.properties.at(0x3001001F) == "Contact 7")
+      seventh = &node;
+  ASSERT_NE(seventh, nullptr);
+  EXPECT_EQ(seventh->properties.at(0x001A001F), "IPM.Contact");
+  EXPECT_EQ(seventh->properties.at(0x1000001F), std::string(2507, 'x'));  // from a subnode
+  const auto& table = contents.nodes.at((seventh->parent & ~0x1Fu) | 0x0E);
+  EXPECT_EQ(table.kind, "TC");
+  EXPECT_EQ(table.rows.size(), 300u);
+  char nid[16];
+  std::snprintf(nid, sizeof nid, "0x%x", seventh->nid);
+  const auto* row = table.rowWith(0x67F20003, nid);
+  ASSERT_NE(row, nullptr);
+  EXPECT_EQ(row->at(0x001A001F), "IPM.Contact");
+  EXPECT_EQ(valueText(0x0003, std::vector<std::uint8_t>{0xD2, 0x04, 0, 0}), "0x4d2");
+  EXPECT_EQ(valueText(0x101F, std::vector<std::uint8_t>{2, 0, 0, 0, 12, 0, 0, 0, 14, 0, 0, 0, 'a', 0, 'b', 0}), "[a | b]");
+  EXPECT_EQ(valueText(0x0102, std::vector<std::uint8_t>{0x01, 0xAB}), "hex:01ab");
 }
 
 TEST(StrictChecker, NamesHeapPageMapFaults) {

@@ -1,5 +1,5 @@
-// Reads a PST file back through the shared checkers (libpff and readpst via
-// pstcheck, the structure via pststrict and our own checker) for assertions in tests.
+// Reads a PST file back through the oracle (libpff and readpst, see
+// pst_readback.py) and our strict checker, in Qt terms for assertions in tests.
 #pragma once
 
 #include <QJsonObject>
@@ -9,7 +9,7 @@
 
 #include <vector>
 
-namespace quillonet::testing {
+namespace quillonet::test_support {
 
 struct ReadContact {
   QString displayName;
@@ -28,9 +28,9 @@ struct ReadFolder {
 
 struct PstReport {
   bool ok = false;        // both readers read the file without errors
-  QStringList errors;     // pstcheck's errors, or why it could not run
+  QStringList errors;     // the oracle's errors, or why it could not run
   QString displayName;    // the store's display name
-  std::vector<ReadFolder> folders;  // the folders below the top, in the checker's order
+  std::vector<ReadFolder> folders;  // the folders below the top, in the oracle's order
   QMap<QString, int> readpstContacts;  // contacts readpst found per folder path
   QJsonObject raw;
 
@@ -41,8 +41,7 @@ struct PstReport {
 
 PstReport CheckPst(const QString& pstPath);
 
-// The verdict of pststrict and of our own checker: empty when neither finds
-// a structural problem, otherwise their reports.
+// The strict checker's report: empty when it finds no structural problem.
 QString StrictProblems(const QString& pstPath);
 
-}  // namespace quillonet::testing
+}  // namespace quillonet::test_support

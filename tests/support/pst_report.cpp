@@ -1,7 +1,5 @@
-// Runs pstcheck (through pst_expect.py, which recounts readpst's contacts
-// sequentially when its parallel run disagrees), pststrict and our own
-// checker, and parses the JSON report.
-#include "pst_check.h"
+// Runs the oracle and parses its JSON report; runs the strict checker.
+#include "tests/support/pst_report.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,13 +7,11 @@
 
 #include <algorithm>
 
-#include "pst/verify/verify.h"
+#include "tests/support/pst_checks.h"
 
-namespace quillonet::testing {
+namespace quillonet::test_support {
 
 namespace {
-
-QString Tool(const char* name) { return QStringLiteral(QUILLONET_SHARED_TOOLS "/") + QLatin1String(name); }
 
 QString Text(const QJsonValue& value) { return value.isString() ? value.toString() : QString(); }
 
@@ -46,19 +42,17 @@ QStringList PstReport::displayNames(const QString& path) const {
 PstReport CheckPst(const QString& pstPath) {
   PstReport report;
   QProcess process;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QUILLONET_SHARED_TOOLS"), QStringLiteral(QUILLONET_SHARED_TOOLS));
-  process.setProcessEnvironment(environment);
-  process.start(QStringLiteral("python3"), {QStringLiteral(QUILLONET_PST_EXPECT), QStringLiteral("report"), pstPath});
+  process.start(QStringLiteral("python3"),
+                {QString::fromStdString(readbackScript().string()), QStringLiteral("report"), pstPath});
   if (!process.waitForFinished(600000)) {
-    report.errors << QStringLiteral("pstcheck did not finish: ") + process.errorString();
+    report.errors << QStringLiteral("pst_readback.py did not finish: ") + process.errorString();
     return report;
   }
   const QByteArray out = process.readAllStandardOutput();
   QJsonParseError parseError;
   const QJsonDocument document = QJsonDocument::fromJson(out, &parseError);
   if (!document.isObject()) {
-    report.errors << QStringLiteral("pstcheck gave no report (exit %1): %2")
+    report.errors << QStringLiteral("pst_readback.py gave no report (exit %1): %2")
                          .arg(process.exitCode())
                          .arg(QString::fromLocal8Bit(process.readAllStandardError()));
     return report;
@@ -97,18 +91,7 @@ PstReport CheckPst(const QString& pstPath) {
 }
 
 QString StrictProblems(const QString& pstPath) {
-  QString problems;
-  QProcess process;
-  process.start(Tool("pststrict"), {pstPath});
-  if (!process.waitForFinished(600000)) {
-    problems = QStringLiteral("pststrict did not finish\n");
-  } else if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-    problems = QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());
-  }
-  // Our own checker, an independent reader, must find nothing either.
-  const auto own = pst::verify::checkFile(pstPath.toStdString());
-  if (!own.clean()) problems += QStringLiteral("quillonet-pstverify:\n") + QString::fromStdString(own.text());
-  return problems;
+  return QString::fromStdString(strictProblems(pstPath.toStdString()));
 }
 
-}  // namespace quillonet::testing
+}  // namespace quillonet::test_support
