@@ -249,7 +249,17 @@ void ImportRun::ImportFiles() {
     const QString text = files_.Text();
     QString folder;
     QString why;
-    const bool haveFolder = Skip([&] { folder = GetRelativeFolder(text); }, &why);
+    bool rootFile = false;
+    const bool haveFolder = Skip(
+        [&] {
+          try {
+            folder = GetRelativeFolder(text);
+          } catch (const RootFileError&) {
+            rootFile = true;
+            throw;
+          }
+        },
+        &why);
     if (haveFolder) relFolder_ = folder;
     const QString path = ListedFilePath(text);
     FileResult& result = CurrentFile(path, /*fresh=*/true);
@@ -274,7 +284,7 @@ void ImportRun::ImportFiles() {
       result.reason.clear();  // why it cannot go in matters more than a failed count
       if (special) {
         NoteFailure(result, QStringLiteral("not a regular file"), QString());
-      } else if (why.contains(QLatin1String("root folder"))) {
+      } else if (rootFile) {
         NoteFailure(result, QStringLiteral("it lies directly in a root folder"), why);
       } else {
         NoteFailure(result, QStringLiteral("its folder is not in the store"), why);
