@@ -1,0 +1,18 @@
+#include "platform/clock.h"
+
+#include <ctime>
+
+namespace quillonet::platform {
+
+LocalTime ToLocalTime(WallClock::time_point when) {
+  const std::time_t t = WallClock::to_time_t(when);
+  std::tm tm{};
+#ifdef _WIN32
+  localtime_s(&tm, &t);
+#else
+  localtime_r(&t, &tm);
+#endif
+  return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+}  // namespace quillonet::platform
