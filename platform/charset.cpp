@@ -77,6 +77,9 @@ class Utf16Decoder final : public CharsetDecoder {
 struct Alias {
   std::string_view folded;
   unsigned codePage;
+  // Where the system lacks codePage: the code page it extends (GB18030's
+  // two-byte part is GBK), so most text still reads right.
+  unsigned orElse = 0;
 };
 
 // Every code page appears under its IANA name, its common aliases and the
@@ -116,7 +119,6 @@ constexpr auto kAliases = std::to_array<Alias>({
     {"csisolatin3", 28593},
     {"csisolatin4", 28594},
     {"csisolatin5", 28599},
-    {"csisolatin6", 28600},
     {"csisolatinarabic", 28596},
     {"csisolatincyrillic", 28595},
     {"csisolatingreek", 28597},
@@ -129,7 +131,7 @@ constexpr auto kAliases = std::to_array<Alias>({
     {"euccn", 936},
     {"eucjp", 20932},
     {"euckr", 949},
-    {"gb18030", 54936},
+    {"gb18030", 54936, 936},
     {"gb2312", 936},
     {"gbk", 936},
     {"greek", 28597},
@@ -151,7 +153,7 @@ constexpr auto kAliases = std::to_array<Alias>({
     {"iso88596", 28596},
     {"iso88597", 28597},
     {"iso88598", 28598},
-    {"iso88598i", 38598},
+    {"iso88598i", 38598, 28598},
     {"iso88599", 28599},
     {"koi8r", 20866},
     {"koi8u", 21866},
@@ -298,8 +300,9 @@ std::unique_ptr<CharsetDecoder> CharsetDecoder::Open(std::string_view name) {
   const auto it = std::lower_bound(kAliases.begin(), kAliases.end(), folded,
                                    [](const Alias& a, const std::string& key) { return a.folded < key; });
   if (it == kAliases.end() || it->folded != folded) return nullptr;
-  if (!::IsValidCodePage(it->codePage)) return nullptr;
-  return std::make_unique<CodePageDecoder>(it->codePage);
+  if (::IsValidCodePage(it->codePage)) return std::make_unique<CodePageDecoder>(it->codePage);
+  if (it->orElse != 0 && ::IsValidCodePage(it->orElse)) return std::make_unique<CodePageDecoder>(it->orElse);
+  return nullptr;
 #else
   const std::string terminated(name);
   UErrorCode error = U_ZERO_ERROR;
