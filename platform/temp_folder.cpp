@@ -32,7 +32,9 @@ unsigned long ProcessOfName(std::u16string_view name) {
   if (name.size() <= kPrefix.size() || !std::equal(kPrefix.begin(), kPrefix.end(), name.begin())) return 0;
   unsigned long pid = 0;
   std::size_t i = kPrefix.size();
-  for (; i < name.size() && name[i] >= u'0' && name[i] <= u'9' && pid < 100000000; ++i) pid = pid * 10 + (name[i] - u'0');
+  for (; i < name.size() && name[i] >= u'0' && name[i] <= u'9' && pid < 100000000; ++i) {
+    pid = pid * 10 + (name[i] - u'0');
+  }
   return i > kPrefix.size() && i < name.size() && name[i] == u'-' ? pid : 0;
 }
 
