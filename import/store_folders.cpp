@@ -1,12 +1,14 @@
 // Relative folders, the folder list, the folder walk and folder creation.
 #include "import/store_folders.h"
 
-#include <QDir>
+#include <QString>
+#include <QStringList>
 
 #include "import/failures.h"
 #include "import/text_lines.h"
 #include "util/modMain.h"
 #include "util/registry.h"
+#include "util/text.h"
 
 namespace quillonet {
 
@@ -14,85 +16,135 @@ using automation::Require;
 
 namespace {
 
-QString DropLastSeparator(const QString& rowText, QString directory) {
-  if (directory.isEmpty()) {
-    throw RootFileError(QStringLiteral("\"%1\" lies directly in the root folder of its drive; "
-                                   "only files inside a folder can be imported")
-                        .arg(rowText));
+// The directory part of a path (see GetDirectoryPart).
+std::u16string DirectoryPart(std::u16string_view path) {
+  return GetDirectoryPart(QString::fromStdU16String(std::u16string(path))).toStdU16String();
+}
+
+// The ordinal sort and de-duplication of util/modMain on a list of texts.
+void SortStrings(std::vector<std::u16string>& list, int lo, int hi) {
+  QStringList copy;
+  for (const auto& s : list) copy << QString::fromStdU16String(s);
+  quillonet::SortStrings(copy, lo, hi);
+  list.clear();
+  for (const auto& s : copy) list.push_back(s.toStdU16String());
+}
+void RemoveDuplicates(std::vector<std::u16string>& list) {
+  QStringList copy;
+  for (const auto& s : list) copy << QString::fromStdU16String(s);
+  quillonet::RemoveDuplicates(copy);
+  list.clear();
+  for (const auto& s : copy) list.push_back(s.toStdU16String());
+}
+
+std::u16string DropLastSeparator(std::u16string_view rowText, std::u16string directory) {
+  if (directory.empty()) {
+    throw RootFileError(text::Format(u"\"%1\" lies directly in the root folder of its drive; "
+                                     u"only files inside a folder can be imported",
+                                     {rowText}));
   }
-  directory.chop(1);
+  directory.pop_back();
   return directory;
 }
 
 }  // namespace
 
-QString GetRelativeFolder(const QString& rowText) {
-  const QString text = TrimSpaces(rowText);
-  if (text.startsWith(QLatin1Char('/'))) {
+std::u16string CleanPath(std::u16string_view path) {
+  if (path.empty()) return {};
+  const bool rooted = path.front() == u'/';
+  std::vector<std::u16string_view> kept;
+  for (std::size_t at = 0; at <= path.size();) {
+    std::size_t end = path.find(u'/', at);
+    if (end == std::u16string_view::npos) end = path.size();
+    const std::u16string_view segment = path.substr(at, end - at);
+    at = end + 1;
+    if (segment.empty() || segment == u".") continue;
+    if (segment == u".." && !kept.empty() && kept.back() != u"..") {
+      kept.pop_back();
+      continue;
+    }
+    kept.push_back(segment);
+  }
+  std::u16string out = rooted ? u"/" : u"";
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    if (i > 0) out += u'/';
+    out += kept[i];
+  }
+  if (out.empty()) out = u".";
+  return out;
+}
+
+std::u16string GetRelativeFolder(std::u16string_view rowText) {
+  const std::u16string text = TrimSpaces(rowText);
+  if (text.starts_with(u'/')) {
     // POSIX form: the root stands for the drive.
-    const QString rest = QDir::cleanPath(text).mid(1);
-    QString folder = DropLastSeparator(rowText, rest.isEmpty() ? QString() : GetDirectoryPart(rest));
-    folder.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    const std::u16string rest = CleanPath(text).substr(1);
+    std::u16string folder = DropLastSeparator(rowText, rest.empty() ? std::u16string() : DirectoryPart(rest));
+    for (char16_t& c : folder) {
+      if (c == u'/') c = u'\\';
+    }
     return folder;
   }
-  const QStringList pieces = text.split(QLatin1Char(':'));
+  const std::vector<std::u16string> pieces = text::Split(text, u":");
   if (pieces.size() < 2) {
-    throw PathError(QStringLiteral("\"%1\" is not a full path with a drive or root").arg(rowText));
+    throw PathError(text::Format(u"\"%1\" is not a full path with a drive or root", {rowText}));
   }
   // The text after the drive's colon, without the separator that follows it.
-  const QString afterDrive = TrimSpaces(pieces[1]).mid(1);
-  return DropLastSeparator(rowText, afterDrive.isEmpty() ? QString() : GetDirectoryPart(afterDrive));
+  const std::u16string afterDrive = TrimSpaces(pieces[1]);
+  const std::u16string_view rest = std::u16string_view(afterDrive).substr(afterDrive.empty() ? 0 : 1);
+  return DropLastSeparator(rowText, rest.empty() ? std::u16string() : DirectoryPart(rest));
 }
 
-QString ListedFilePath(const QString& rowText) {
-  return rowText.startsWith(QLatin1Char('/')) ? rowText : TrimSpaces(rowText);
+std::u16string ListedFilePath(std::u16string_view rowText) {
+  return rowText.starts_with(u'/') ? std::u16string(rowText) : TrimSpaces(rowText);
 }
 
-QStringList BuildFolderList(FileListSource& files, const std::function<void()>& yield) {
+std::vector<std::u16string> BuildFolderList(FileListSource& files, const std::function<void()>& yield) {
   const int rows = files.Rows();
-  if (rows < 1) throw PathError(QStringLiteral("The file list is empty"));
-  QStringList list(rows + 1);  // the last entry stays empty
+  if (rows < 1) throw PathError(u"The file list is empty");
+  std::vector<std::u16string> list(static_cast<std::size_t>(rows) + 1);  // the last entry stays empty
   int kept = 0;
   for (int r = 0; r < rows; ++r) {
     files.setCurrentCell(r, 0);
     try {
-      list[kept] = GetRelativeFolder(files.Text());
+      list[static_cast<std::size_t>(kept)] = GetRelativeFolder(files.Text());
       ++kept;
     } catch (const RootFileError&) {
       // Named by the run as not imported; the other files still are.
     }
   }
-  list.resize(kept + 1);
+  list.resize(static_cast<std::size_t>(kept) + 1);
   if (kept > 0) SortStrings(list, 0, kept - 1);
   yield();
   RemoveDuplicates(list);
 
   // Add every ancestor of each folder (and the folder itself once more).
-  const qsizetype folders = list.size();
-  for (qsizetype i = 0; i < folders; ++i) {
-    const QStringList parts = list[i].split(QLatin1Char('\\'));
-    QString path = parts[0];
-    list.append(path);
-    for (qsizetype k = 1; k < parts.size(); ++k) {
-      path += QLatin1Char('\\') + parts[k];
-      list.append(path);
+  const std::size_t folders = list.size();
+  for (std::size_t i = 0; i < folders; ++i) {
+    const std::vector<std::u16string> parts = text::Split(list[i], u"\\");
+    std::u16string path = parts[0];
+    list.push_back(path);
+    for (std::size_t k = 1; k < parts.size(); ++k) {
+      path += u'\\';
+      path += parts[k];
+      list.push_back(path);
     }
   }
   yield();
-  if (!list.isEmpty()) SortStrings(list, 0, static_cast<int>(list.size()) - 1);
+  if (!list.empty()) SortStrings(list, 0, static_cast<int>(list.size()) - 1);
   yield();
   RemoveDuplicates(list);
   return list;
 }
 
 std::unique_ptr<automation::Folder> OpenMAPIFolder(automation::ComponentFactory& components,
-                                                   QString szPath) {
+                                                   std::u16string szPath) {
   std::unique_ptr<automation::Folder> folder;
   std::unique_ptr<automation::Application> app;
   Skip([&] { app = components.CreateOutlookApplication(); });
 
-  if (szPath.startsWith(QLatin1Char('\\'))) {
-    szPath.remove(0, 1);
+  if (szPath.starts_with(u'\\')) {
+    szPath.erase(0, 1);
   } else {
     Skip([&] {
       auto explorer = Require(app, "mail client").ActiveExplorer();
@@ -101,20 +153,20 @@ std::unique_ptr<automation::Folder> OpenMAPIFolder(automation::ComponentFactory&
     });
   }
 
-  while (!szPath.isEmpty()) {
-    const qsizetype p = szPath.indexOf(QLatin1Char('\\'));
-    QString name;
-    if (p >= 0) {
-      name = szPath.left(p);
-      szPath = szPath.mid(p + 1);
+  while (!szPath.empty()) {
+    const std::size_t p = szPath.find(u'\\');
+    std::u16string name;
+    if (p != std::u16string::npos) {
+      name = szPath.substr(0, p);
+      szPath.erase(0, p + 1);
     } else {
-      name = szPath;
+      name = std::move(szPath);
       szPath.clear();
     }
     Skip([&] {
       std::unique_ptr<automation::FolderCollection> candidates;
       if (!folder) {
-        auto ns = Require(app, "mail client").GetNamespace(QStringLiteral("MAPI"));
+        auto ns = Require(app, "mail client").GetNamespace(u"MAPI");
         candidates = Require(ns, "namespace").Folders();
       } else {
         candidates = folder->Folders();
@@ -127,12 +179,12 @@ std::unique_ptr<automation::Folder> OpenMAPIFolder(automation::ComponentFactory&
   return folder;
 }
 
-void CreateStoreFolders(automation::Session* session, const QByteArray& storeID,
-                        const QString& storeDisplayName, const QStringList& folderList,
+void CreateStoreFolders(automation::Session* session, const std::vector<std::uint8_t>& storeID,
+                        const std::u16string& storeDisplayName, const std::vector<std::u16string>& folderList,
                         automation::ComponentFactory& components, const std::function<void()>& yield) {
-  for (const QString& entry : folderList) {
-    const qsizetype lastSeparator = entry.lastIndexOf(QLatin1Char('\\'));
-    if (lastSeparator < 0) {
+  for (const std::u16string& entry : folderList) {
+    const std::size_t lastSeparator = entry.rfind(u'\\');
+    if (lastSeparator == std::u16string::npos) {
       // A top-level folder: added unless the store's top already has it.
       std::unique_ptr<automation::Store> store;
       Skip([&] { store = Require(Require(session, "session").Stores(), "store list").GetStoreFromID(storeID); });
@@ -156,9 +208,8 @@ void CreateStoreFolders(automation::Session* session, const QByteArray& storeID,
       yield();
       store.reset();
     } else {
-      const QString leaf = entry.mid(lastSeparator + 1);
-      const QString parentPath = entry.left(lastSeparator);
-      auto parent = OpenMAPIFolder(components, QLatin1Char('\\') + storeDisplayName + QLatin1Char('\\') + parentPath);
+      const std::u16string leaf = entry.substr(lastSeparator + 1);
+      auto parent = OpenMAPIFolder(components, u"\\" + storeDisplayName + u"\\" + entry.substr(0, lastSeparator));
       yield();
       std::unique_ptr<automation::Folder> added;
       Skip([&] {

@@ -9,16 +9,21 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "automation/objects.h"
 
 namespace quillonet::testing {
 
+// The core's text and the tests' QString, both ways.
+inline QString Q(const std::u16string& text) { return QString::fromStdU16String(text); }
+inline std::u16string U(const QString& text) { return text.toStdU16String(); }
+
 struct FakeItem {
   QString importedPath;
   QByteArray importedContent;  // the file's bytes at the time of Import
-  QString messageClass = QString::fromLatin1(automation::kContactClass);  // a group's card makes a list
+  QString messageClass = QString::fromUtf16(automation::kContactClass);  // a group's card makes a list
   bool saved = false;
 };
 
