@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "automation/objects.h"
+#include "tests/support/qt_text.h"
 
 namespace quillonet::testing {
 
-// The core's text and the tests' QString, both ways.
-inline QString Q(const std::u16string& text) { return QString::fromStdU16String(text); }
-inline std::u16string U(const QString& text) { return text.toStdU16String(); }
+using test_support::Q;
+using test_support::U;
 
 struct FakeItem {
   QString importedPath;

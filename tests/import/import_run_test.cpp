@@ -23,11 +23,7 @@ using testing::RecordingView;
 using testing::VectorFileList;
 using testing::Q;
 using testing::U;
-
-// A moment of the local calendar as the run's clock gives it.
-platform::WallClock::time_point At(const QDateTime& local) {
-  return platform::WallClock::time_point(std::chrono::milliseconds(local.toMSecsSinceEpoch()));
-}
+using test_support::At;
 
 const QString kStamp = QStringLiteral("7.12.26 9.5.03");
 const QString kDisplayName = QStringLiteral("Marlix Contacts : Created - 7.12.26 9.5.03");
