@@ -11,7 +11,46 @@
 
 #include "util/text.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace quillonet {
+
+namespace {
+
+// Bytes as the characters of their Latin-1 code points, 16 at a time where
+// the processor has SSE2: every card's text passes through here twice.
+void WidenLatin1(const unsigned char* in, std::size_t count, char16_t* out) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= count; i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(bytes, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(bytes, zero));
+  }
+#endif
+  for (; i < count; ++i) out[i] = in[i];
+}
+
+// The reverse: characters beyond U+00FF, which 8-bit text cannot hold, become '?'.
+void NarrowLatin1(const char16_t* in, std::size_t count, char* out) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= count; i += 16) {
+    const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+    const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i + 8));
+    const __m128i high = _mm_srli_epi16(_mm_or_si128(lo, hi), 8);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(high, zero)) != 0xFFFF) break;  // the rest one by one
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
+  }
+#endif
+  for (; i < count; ++i) out[i] = in[i] < 0x100 ? static_cast<char>(in[i]) : '?';
+}
+
+}  // namespace
 
 std::u16string TrimSpaces(std::u16string_view text) {
   std::size_t begin = 0;
@@ -87,8 +126,7 @@ void LineReader::appendUnits(std::u16string& line, std::size_t from, std::size_t
       // Each byte is the character of its Latin-1 code point.
       const std::size_t old = line.size();
       line.resize(old + count);
-      char16_t* out = line.data() + old;
-      for (std::size_t i = 0; i < count; ++i) out[i] = data[i];
+      WidenLatin1(data, count, line.data() + old);
       return;
     }
     for (std::size_t i = 0; i < count; ++i) {
@@ -182,8 +220,7 @@ std::string EncodeText(std::u16string_view text, TextEncoding encoding) {
       const std::string_view mark = encoding == TextEncoding::Utf8Bom ? "\xEF\xBB\xBF" : "";
       bytes.resize(mark.size() + text.size());
       mark.copy(bytes.data(), mark.size());
-      char* out = bytes.data() + mark.size();
-      for (std::size_t i = 0; i < text.size(); ++i) out[i] = text[i] < 0x100 ? static_cast<char>(text[i]) : '?';
+      NarrowLatin1(text.data(), text.size(), bytes.data() + mark.size());
       return bytes;
     }
     case TextEncoding::Utf16LE:

@@ -63,6 +63,9 @@ TEST(ImportLineReader, BytesRoundTripUnchanged) {
   ASSERT_EQ(lines.size(), 2);
   EXPECT_EQ(encoding, TextEncoding::Bytes);
   EXPECT_EQ(Encode(lines[0], encoding), all);
+  // 8-bit text cannot hold a character beyond U+00FF: it becomes '?'.
+  EXPECT_EQ(Encode(QString(20, 'a') + QChar(0x4E2D) + QString(20, 'b'), TextEncoding::Bytes),
+            QByteArray(20, 'a') + '?' + QByteArray(20, 'b'));
   // NULs are dropped, as the vCard reader drops them.
   EXPECT_EQ(ReadAll(QByteArray("BEG\0IN:VCARD\0\r\nx", 16), 3), (QStringList{"BEGIN:VCARD", "x"}));
 }
