@@ -28,8 +28,8 @@ struct FileResult {
   std::int64_t saved = 0;        // contacts saved from them
   std::int64_t notImported = 0;  // its cards that could not be imported
   bool failed = false;           // the file itself could not be imported, or read to its end
-  std::u16string reason;               // why not all of it went in, in a few words (the first failure)
-  std::u16string detail;               // that failure's full text
+  std::u16string reason;         // why not all of it went in, in a few words (the first failure)
+  std::u16string detail;         // that failure's full text
   bool complete() const { return !failed && notImported == 0; }
 };
 
@@ -50,11 +50,11 @@ struct RunOutcome {
   std::int64_t cardsFailed = 0;  // single cards of split files that could not be imported
   std::int64_t listsSaved = 0;   // contact groups written as distribution lists
   std::int64_t listMembersMissing = 0;  // group members no list could take
-  std::vector<std::u16string> listProblems;     // each missing member or unsaved list, named with its file
+  std::vector<std::u16string> listProblems;  // each missing member or unsaved list, named with its file
   std::vector<FileResult> files;  // one per listed file the run came to, in order
   bool storeRemoved = false;     // the store left the profile: its file is complete
   std::u16string removeFailure;
-  std::u16string endedBy;              // why the run ended before its last file: the store or
+  std::u16string endedBy;        // why the run ended before its last file: the store or
                                  // the temporary folder took no more writes
 };
 
