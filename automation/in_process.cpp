@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "automation/contact_message.h"
-#include "platform/native_path.h"
 #include "platform/regular_file.h"
 #include "automation/dist_list.h"
 #include "automation/error.h"
@@ -85,7 +84,7 @@ class InProcessItem : public ContactItem {
     }
     std::string bytes;
     try {
-      bytes = platform::ReadRegularFile(platform::EncodeNativePath(path), kMaxCardBytes);
+      bytes = platform::ReadRegularFile(path, kMaxCardBytes);
     } catch (const std::system_error& e) {
       const std::u16string why =
           e.code() == std::errc::file_too_large

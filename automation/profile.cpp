@@ -56,12 +56,11 @@ std::shared_ptr<ProfileStore> Profile::add(const std::u16string& path, const std
     throw AutomationError(errors::kCollision,
                           text::Format(u"A store named \"%1\" is already in the profile", {displayName}));
   }
-  const std::string nativePath = platform::EncodeNativePath(path);
   auto store = std::make_shared<ProfileStore>();
   store->path = path;
   store->displayName = displayName;
   try {
-    store->pst = pst::Store::create(std::filesystem::path(nativePath), displayName, *options_);
+    store->pst = pst::Store::create(platform::FileSystemPath(path), displayName, *options_);
   } catch (const pst::Error& e) {
     if (e.kind() == pst::ErrorKind::Exists) {
       throw AutomationError(ErrorNumber(e.kind()),

@@ -1,9 +1,7 @@
 // quillonet-import: the import run without a window. Lists the given vCard
 // files, creates the new store file in --dest and imports them into it.
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
+#include <iterator>
 #include <clocale>
 #include <cstdio>
 #include <string>
@@ -14,6 +12,7 @@
 #include "import/import_run.h"
 #include "import/listed_files.h"
 #include "import/store_folders.h"
+#include "platform/folders.h"
 #include "platform/native_path.h"
 #include "platform/regular_file.h"
 #include "platform/stop_signals.h"
@@ -74,18 +73,12 @@ int UsageError(const std::u16string& problem) {
 // no byte of a name is changed.
 std::u16string AbsoluteForm(const std::u16string& path) {
   if (path.starts_with(u'/')) return quillonet::CleanPath(path);
-  std::string cwd(4096, '\0');
-  while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
-    if (errno != ERANGE) return quillonet::CleanPath(path);
-    cwd.resize(cwd.size() * 2);
-  }
-  cwd.resize(std::char_traits<char>::length(cwd.c_str()));
-  return quillonet::CleanPath(quillonet::platform::DecodeNativePath(cwd) + u'/' + path);
+  const std::u16string current = quillonet::platform::CurrentFolder();
+  if (current.empty()) return quillonet::CleanPath(path);
+  return quillonet::CleanPath(current + u'/' + path);
 }
 
-quillonet::platform::PathKind KindOf(const std::u16string& path) {
-  return quillonet::platform::KindOf(quillonet::platform::EncodeNativePath(path));
-}
+quillonet::platform::PathKind KindOf(const std::u16string& path) { return quillonet::platform::KindOf(path); }
 
 }  // namespace
 
@@ -109,7 +102,7 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return kExitOk;
     } else if (arg == u"--version") {
-      Print(stdout, quillonet::AppVersion().toStdU16String());
+      Print(stdout, quillonet::AppVersion());
       return kExitOk;
     } else if (arg == u"--dest") {
       if (++i >= args.size()) return UsageError(u"--dest needs a folder");
@@ -131,23 +124,23 @@ int main(int argc, char** argv) {
     const quillonet::platform::PathKind kind = KindOf(path);
     if (kind == quillonet::platform::PathKind::Folder) {
       // A folder adds every vCard file under it, as the Add-folder button does.
-      QStringList unreadable;
-      QStringList notRegular;
-      QStringList found;
+      std::vector<std::u16string> unreadable;
+      std::vector<std::u16string> notRegular;
+      std::vector<std::u16string> found;
       try {
-        found = quillonet::CollectVCardFiles(QString::fromStdU16String(AbsoluteForm(path)), &unreadable, &notRegular);
+        found = quillonet::CollectVCardFiles(AbsoluteForm(path), &unreadable, &notRegular);
       } catch (const quillonet::ScanError& e) {
-        return UsageError(text::Format(u"cannot read the folder %1: %2", {path, text::FromUtf8(e.what())}));
+        return UsageError(text::Format(u"cannot read the folder %1: %2", {path, e.Description()}));
       }
-      for (const QString& folder : unreadable) {
+      for (const std::u16string& folder : unreadable) {
         Print(stderr, text::Format(u"quillonet-import: could not read the folder %1; files in it were not added",
-                                   {folder.toStdU16String()}));
+                                   {folder}));
       }
-      for (const QString& file : notRegular) {
-        Print(stderr, text::Format(u"quillonet-import: %1: not a regular file; not added", {file.toStdU16String()}));
+      for (const std::u16string& file : notRegular) {
+        Print(stderr, text::Format(u"quillonet-import: %1: not a regular file; not added", {file}));
       }
-      if (found.isEmpty()) return UsageError(text::Format(u"no vCard file (.vcf) under %1", {path}));
-      for (const QString& file : found) listed.push_back(file.toStdU16String());
+      if (found.empty()) return UsageError(text::Format(u"no vCard file (.vcf) under %1", {path}));
+      listed.insert(listed.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
       continue;
     }
     if (kind == quillonet::platform::PathKind::Missing) return UsageError(text::Format(u"%1: no such file", {path}));
@@ -155,7 +148,7 @@ int main(int argc, char** argv) {
       return UsageError(text::Format(u"%1: not a regular file", {path}));
     }
     const std::size_t slash = path.rfind(u'/');
-    if (!quillonet::IsVCardName(QString::fromStdU16String(slash == std::u16string::npos ? path : path.substr(slash + 1)))) {
+    if (!quillonet::IsVCardName(std::u16string_view(path).substr(slash == std::u16string::npos ? 0 : slash + 1))) {
       return UsageError(text::Format(u"%1 is not a vCard file (.vcf)", {path}));
     }
     // cleanPath keeps a trailing space: it is part of the name.

@@ -1,13 +1,9 @@
 // ImportRun: the run's steps, its three failure regimes and its messages.
 #include "import/import_run.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <thread>
 #include <utility>
 
@@ -15,7 +11,6 @@
 #include "import/failures.h"
 #include "import/store_folders.h"
 #include "import/time_stamp.h"
-#include "platform/native_path.h"
 #include "platform/regular_file.h"
 #include "util/app_info.h"
 #include "util/registry.h"
@@ -38,7 +33,7 @@ char16_t SeparatorOf(const std::u16string& folder) {
 // a FIFO, a device or a socket is refused without being read or waited on.
 platform::FileDescriptor OpenForReading(const std::u16string& path) {
   try {
-    return platform::OpenRegularFile(platform::EncodeNativePath(path));
+    return platform::OpenRegularFile(path);
   } catch (const std::system_error& e) {
     std::u16string cause = text::FromUtf8(e.code().message());
     throw FileError(text::Format(u"Cannot open %1: %2", {path, cause}), std::move(cause));
@@ -46,36 +41,29 @@ platform::FileDescriptor OpenForReading(const std::u16string& path) {
 }
 
 // The bytes of an open file, for a LineReader.
-ByteSource ReadingFrom(const platform::FileDescriptor& file) {
-  return [fd = file.get()](char* data, std::size_t size) -> std::size_t {
-    for (;;) {
-      const ssize_t n = ::read(fd, data, size);
-      if (n >= 0) return static_cast<std::size_t>(n);
-      if (errno != EINTR) throw std::system_error(errno, std::generic_category());
-    }
-  };
+ByteSource ReadingFrom(platform::FileDescriptor& file) {
+  return [&file](char* data, std::size_t size) { return file.Read(data, size); };
 }
 
-// *error gets the errno of a failure.
+// *error gets the cause of a failure (an errno value).
 void WriteFile(const std::u16string& path, const std::string& bytes, int* error) {
-  const auto fail = [&](int err) {
-    *error = err;
-    std::u16string cause = text::FromUtf8(std::strerror(err));
-    return FileError(text::Format(u"Cannot write %1: %2", {path, cause}), std::move(cause));
-  };
-  platform::FileDescriptor file(::open(platform::EncodeNativePath(path).c_str(),
-                                       O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (file.get() < 0) throw fail(errno);
-  const char* data = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(file.get(), data, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw fail(errno);
-    data += n;
-    left -= static_cast<std::size_t>(n);
+  try {
+    platform::WriteRegularFile(path, bytes);
+  } catch (const std::system_error& e) {
+    *error = e.code().value();
+    std::u16string cause = text::FromUtf8(e.code().message());
+    throw FileError(text::Format(u"Cannot write %1: %2", {path, cause}), std::move(cause));
   }
-  if (::close(file.release()) != 0) throw fail(errno);
+}
+
+// A disk quota is exhausted (POSIX only: Windows reports a full disk).
+bool IsQuotaExceeded(int error) {
+#ifdef EDQUOT
+  return error == EDQUOT;
+#else
+  (void)error;
+  return false;
+#endif
 }
 
 // How many later stamps a run tries, in all, when the store file's name is taken.
@@ -176,7 +164,7 @@ void ImportRun::CmdExtractDBX_Click() {
   }
   outcome_.status = RunOutcome::Status::Completed;
   // Every list problem is named in the details: there may be hundreds.
-  view_.showMessage(AppTitle().toStdU16String(), CompletionText(), text::Join(outcome_.listProblems, u"\n"));
+  view_.showMessage(AppTitle(), CompletionText(), text::Join(outcome_.listProblems, u"\n"));
 }
 
 bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, std::vector<std::uint8_t>& storeID) {
@@ -203,7 +191,7 @@ bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, std::vector<std
       } catch (const automation::AutomationError& e) {
         // Another run took the name between the look and the creation.
         if (e.number() != automation::errors::kCollision || tries >= kStampTries ||
-            !platform::PathExists(platform::EncodeNativePath(pstPath))) {
+            !platform::PathExists(pstPath)) {
           throw;
         }
       }
@@ -225,7 +213,7 @@ std::u16string ImportRun::FreePstPath(platform::WallClock::time_point& when, int
   const auto pathAt = [this](platform::WallClock::time_point at) {
     return saveFolder_ + u"MarlixContacts" + TimeStamp(at) + u".pst";
   };
-  for (; tries < kStampTries && platform::PathExists(platform::EncodeNativePath(pathAt(when))); ++tries) {
+  for (; tries < kStampTries && platform::PathExists(pathAt(when)); ++tries) {
     const platform::WallClock::time_point next = when + std::chrono::seconds(1);
     // The clock reaches the next second within one; one that stands still
     // (a test's) is not waited for longer.
@@ -268,7 +256,7 @@ void ImportRun::ImportFiles() {
     const std::u16string path = ListedFilePath(text);
     FileResult& result = CurrentFile(path, /*fresh=*/true);
     // Nothing to import from a FIFO or a device, and nothing to wait for.
-    const platform::PathKind kind = platform::KindOf(platform::EncodeNativePath(path));
+    const platform::PathKind kind = platform::KindOf(path);
     const bool special = kind == platform::PathKind::Other || kind == platform::PathKind::Folder;
     std::u16string countWhy, cause;
     if (!special) {
@@ -405,7 +393,7 @@ void ImportRun::CountSaved(automation::ContactItem& item, const std::u16string& 
 void ImportRun::CheckvCardType(const std::u16string& vCardFileName) {
   Yield();
   const std::u16string path = ListedFilePath(vCardFileName);
-  const platform::FileDescriptor file = OpenForReading(path);
+  platform::FileDescriptor file = OpenForReading(path);
   Yield();
   vCardCount_ = 0;
   LineReader reader(ReadingFrom(file), path);
@@ -586,7 +574,7 @@ bool ImportRun::ImportCard(automation::Session* session, const std::u16string& f
   int error = 0;
   const bool written = Skip(
       [&] {
-        cardFilePath = GetTempFolderPath().toStdU16String();
+        cardFilePath = GetTempFolderPath();
         haveFolder = true;
         cardFilePath += u"vCard";
         cardFilePath += text::Number(cardNumber);
@@ -605,7 +593,7 @@ bool ImportRun::ImportCard(automation::Session* session, const std::u16string& f
   }
   // Without a temporary folder that takes cards (missing, full, read-only)
   // no card of any file can be imported: the run ends and says why.
-  const bool folderFailed = !haveFolder || error == ENOSPC || error == EDQUOT || error == EROFS ||
+  const bool folderFailed = !haveFolder || error == ENOSPC || IsQuotaExceeded(error) || error == EROFS ||
                             error == EACCES || error == ENOENT;
   if (!written && folderFailed && outcome_.endedBy.empty()) outcome_.endedBy = why;
   Yield();
@@ -638,7 +626,7 @@ bool ImportRun::ImportCard(automation::Session* session, const std::u16string& f
   // The card file has served its purpose. Removed, it neither slows a folder
   // of a million spent card files down nor is truncated when the next file's
   // card takes its name (some file systems flush such a file on its close).
-  if (written) ::unlink(platform::EncodeNativePath(cardFilePath).c_str());
+  if (written) platform::RemoveFile(cardFilePath);
   return imported && saved;
 }
 

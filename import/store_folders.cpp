@@ -1,8 +1,8 @@
 // Relative folders, the folder list, the folder walk and folder creation.
 #include "import/store_folders.h"
 
-#include <QString>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 #include "import/failures.h"
 #include "import/text_lines.h"
@@ -15,27 +15,6 @@ namespace quillonet {
 using automation::Require;
 
 namespace {
-
-// The directory part of a path (see GetDirectoryPart).
-std::u16string DirectoryPart(std::u16string_view path) {
-  return GetDirectoryPart(QString::fromStdU16String(std::u16string(path))).toStdU16String();
-}
-
-// The ordinal sort and de-duplication of util/modMain on a list of texts.
-void SortStrings(std::vector<std::u16string>& list, int lo, int hi) {
-  QStringList copy;
-  for (const auto& s : list) copy << QString::fromStdU16String(s);
-  quillonet::SortStrings(copy, lo, hi);
-  list.clear();
-  for (const auto& s : copy) list.push_back(s.toStdU16String());
-}
-void RemoveDuplicates(std::vector<std::u16string>& list) {
-  QStringList copy;
-  for (const auto& s : list) copy << QString::fromStdU16String(s);
-  quillonet::RemoveDuplicates(copy);
-  list.clear();
-  for (const auto& s : copy) list.push_back(s.toStdU16String());
-}
 
 std::u16string DropLastSeparator(std::u16string_view rowText, std::u16string directory) {
   if (directory.empty()) {
@@ -79,7 +58,7 @@ std::u16string GetRelativeFolder(std::u16string_view rowText) {
   if (text.starts_with(u'/')) {
     // POSIX form: the root stands for the drive.
     const std::u16string rest = CleanPath(text).substr(1);
-    std::u16string folder = DropLastSeparator(rowText, rest.empty() ? std::u16string() : DirectoryPart(rest));
+    std::u16string folder = DropLastSeparator(rowText, rest.empty() ? std::u16string() : GetDirectoryPart(rest));
     for (char16_t& c : folder) {
       if (c == u'/') c = u'\\';
     }
@@ -92,7 +71,7 @@ std::u16string GetRelativeFolder(std::u16string_view rowText) {
   // The text after the drive's colon, without the separator that follows it.
   const std::u16string afterDrive = TrimSpaces(pieces[1]);
   const std::u16string_view rest = std::u16string_view(afterDrive).substr(afterDrive.empty() ? 0 : 1);
-  return DropLastSeparator(rowText, rest.empty() ? std::u16string() : DirectoryPart(rest));
+  return DropLastSeparator(rowText, rest.empty() ? std::u16string() : GetDirectoryPart(rest));
 }
 
 std::u16string ListedFilePath(std::u16string_view rowText) {
