@@ -200,7 +200,8 @@ class InProcessFolders : public FolderCollection {
     const auto list = children();
     if (index < 1 || static_cast<std::size_t>(index) > list.size()) {
       throw AutomationError(errors::kInvalidArgument,
-                            text::Format(u"Folders.Item: there is no folder at position %1 (the folder has %2 subfolders)",
+                            text::Format(u"Folders.Item: there is no folder at position %1 "
+                                         u"(the folder has %2 subfolders)",
                                          {text::Number(index), text::Number(static_cast<std::int64_t>(list.size()))}));
     }
     return std::make_unique<InProcessFolder>(store_, list[static_cast<std::size_t>(index - 1)]);
@@ -208,7 +209,8 @@ class InProcessFolders : public FolderCollection {
 
   std::unique_ptr<Folder> Item(const std::u16string& name) override {
     if (auto id = find(name)) return std::make_unique<InProcessFolder>(store_, *id);
-    throw AutomationError(errors::kNotFound, text::Format(u"There is no folder \"%1\" in \"%2\"", {name, parentName()}));
+    throw AutomationError(errors::kNotFound,
+                          text::Format(u"There is no folder \"%1\" in \"%2\"", {name, parentName()}));
   }
 
   std::unique_ptr<Folder> Add(const std::u16string& name, int type) override {
@@ -300,7 +302,8 @@ class InProcessStores : public StoreCollection {
     session_->requireLogon("AddPSTStore");
     if (format != olStoreDefault && format != olStoreUnicode) {
       throw AutomationError(errors::kInvalidArgument,
-                            text::Format(u"AddPSTStore(%1): store format %2 is not supported; only Unicode (%3 or %4) is",
+                            text::Format(u"AddPSTStore(%1): store format %2 is not supported; "
+                                         u"only Unicode (%3 or %4) is",
                                          {path, text::Number(format), text::Number(olStoreDefault),
                                           text::Number(olStoreUnicode)}));
     }
@@ -311,7 +314,8 @@ class InProcessStores : public StoreCollection {
     session_->requireLogon("GetStoreFromID");
     if (auto store = profile_.findById(entryID)) return std::make_unique<InProcessStore>(profile_, store);
     throw AutomationError(errors::kNotFound,
-                          text::Format(u"GetStoreFromID: no store of the profile has the identifier %1", {Hex(entryID)}));
+                          text::Format(u"GetStoreFromID: no store of the profile has the identifier %1",
+                                       {Hex(entryID)}));
   }
 
  private:
@@ -378,7 +382,8 @@ class TopFolders : public FolderCollection {
     if (index < 1 || static_cast<std::size_t>(index) > stores.size()) {
       throw AutomationError(errors::kInvalidArgument,
                             text::Format(u"Folders.Item: there is no store at position %1 (the profile has %2)",
-                                         {text::Number(index), text::Number(static_cast<std::int64_t>(stores.size()))}));
+                                         {text::Number(index),
+                                          text::Number(static_cast<std::int64_t>(stores.size()))}));
     }
     return top(stores[static_cast<std::size_t>(index - 1)]);
   }
@@ -390,7 +395,8 @@ class TopFolders : public FolderCollection {
 
   std::unique_ptr<Folder> Add(const std::u16string& name, int) override {
     throw AutomationError(errors::kNoSupport,
-                          text::Format(u"Cannot add the folder \"%1\" at the top level: stores are added by the session",
+                          text::Format(u"Cannot add the folder \"%1\" at the top level: stores are added by "
+                                       u"the session",
                                        {name}));
   }
 

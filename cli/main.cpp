@@ -169,7 +169,8 @@ int main(int argc, char** argv) {
     case RunOutcome::Status::SetupFailed:
       return kExitOutlookError;
     case RunOutcome::Status::Stopped:
-      Print(stderr, text::Format(u"quillonet-import: stopped; %1 contacts saved", {text::Number(outcome.contactsSaved)}));
+      Print(stderr,
+            text::Format(u"quillonet-import: stopped; %1 contacts saved", {text::Number(outcome.contactsSaved)}));
       if (outcome.storeRemoved) {
         Print(stdout, outcome.pstPath);
       } else if (!outcome.removeFailure.empty()) {

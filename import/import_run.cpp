@@ -88,7 +88,8 @@ std::u16string DescribeResult(const FileResult& result) {
   const std::u16string what =
       result.saved == 0 && result.found <= 1
           ? std::u16string(u"not imported")
-          : text::Format(u"%1 of %2 cards not imported", {text::Number(result.notImported), text::Number(result.found)});
+          : text::Format(u"%1 of %2 cards not imported",
+                         {text::Number(result.notImported), text::Number(result.found)});
   return text::Format(u"%1: %2 (%3)", {result.path, what, result.reason});
 }
 
