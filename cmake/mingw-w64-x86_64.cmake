@@ -25,4 +25,4 @@ endif()
 
 # A release build at -O2, as the Linux build: GCC 12 at -O3 warns falsely
 # about string concatenations (-Wrestrict, -Warray-bounds).
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags of a release build")
