@@ -392,18 +392,25 @@ std::u16string crlf(std::u16string_view s) {
   return out;
 }
 
-std::u16string lowerAscii(std::u16string_view s) {
-  std::u16string out(s);
-  for (char16_t& c : out)
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-  return out;
+std::u16string crlf(std::u16string&& s) {
+  if (s.find_first_of(u"\r\n") == std::u16string::npos) return std::move(s);
+  return crlf(std::u16string_view(s));
 }
 
-std::u16string upperAscii(std::u16string_view s) {
-  std::u16string out(s);
-  for (char16_t& c : out)
+std::u16string lowerAscii(std::u16string_view s) { return lowerAscii(std::u16string(s)); }
+
+std::u16string lowerAscii(std::u16string&& s) {
+  for (char16_t& c : s)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+  return std::move(s);
+}
+
+std::u16string upperAscii(std::u16string_view s) { return upperAscii(std::u16string(s)); }
+
+std::u16string upperAscii(std::u16string&& s) {
+  for (char16_t& c : s)
     if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
-  return out;
+  return std::move(s);
 }
 
 bool equalsNoCase(std::u16string_view a, std::u16string_view b) {

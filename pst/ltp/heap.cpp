@@ -42,8 +42,11 @@ void HeapBuilder::openPage() {
   if (pages_.size() > 0xFFFF) throw Error(ErrorKind::BadRequest, "heap larger than 65,536 pages");
   auto page = std::make_shared<Page>();
   const std::size_t header = pageHeaderSize(pages_.size());
-  page->bytes.reserve(pages_.empty() ? 512 : ndb::kMaxBlockData);
+  // A page takes allocations until its block is full: reserved at once, its
+  // bytes are never moved while it fills.
+  page->bytes.reserve(ndb::kMaxBlockData);
   page->bytes.resize(header);
+  page->ends.reserve(64);
   page->ends.push_back(static_cast<std::uint16_t>(header));
   pages_.push_back(std::move(page));
 }

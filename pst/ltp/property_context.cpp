@@ -63,10 +63,14 @@ void PropertyContextBuilder::setAll(std::vector<std::pair<PropId, PropertyValue>
     for (auto& [id, value] : values) set(id, std::move(value));
     return;
   }
-  // Equal ids keep their order, so the last of them is the one kept.
-  std::stable_sort(values.begin(), values.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  // Sorted by id, then position, so the last value of an id is the one kept;
+  // the keys are sorted, and each value is moved once.
+  std::vector<std::uint64_t> order(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) order[i] = (std::uint64_t{values[i].first} << 32) | i;
+  std::sort(order.begin(), order.end());
   props_.reserve(values.size());
-  for (auto& entry : values) {
+  for (const std::uint64_t key : order) {
+    auto& entry = values[static_cast<std::uint32_t>(key)];
     if (!props_.empty() && props_.back().first == entry.first) {
       props_.back().second = std::move(entry.second);
     } else {
