@@ -53,7 +53,11 @@ PropertyValue fixedArray(PropType type, std::span<const T> v) {
 void appendUtf16(std::vector<std::uint8_t>& out, std::u16string_view s) {
   const std::size_t at = out.size();
   out.resize(at + 2 * s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) le::put<std::uint16_t>(out.data() + at + 2 * i, s[i]);
+  if constexpr (std::endian::native == std::endian::little) {
+    if (!s.empty()) std::memcpy(out.data() + at, s.data(), 2 * s.size());  // already UTF-16LE
+  } else {
+    for (std::size_t i = 0; i < s.size(); ++i) le::put<std::uint16_t>(out.data() + at + 2 * i, s[i]);
+  }
 }
 
 // ulCount, rgulDataOffsets (from the start of the value), then the elements.
@@ -146,7 +150,6 @@ PropertyValue PropertyValue::time(std::uint64_t filetime) { return fixedValue(Pr
 
 PropertyValue PropertyValue::string(std::u16string_view v) {
   PropertyValue out{PropType::String, {}};
-  out.data.reserve(v.size() * 2);
   appendUtf16(out.data, v);
   return out;
 }
