@@ -110,3 +110,30 @@ TEST(RemoveTree, LinksInsideGoWhatTheyNameStays) {
   EXPECT_FALSE(RemoveTree(Text(dir / "tree")));  // gone already: no error
   EXPECT_FALSE(RemoveFile(Text(dir / "none")));
 }
+
+TEST(ReadRegularFile, WholeFilesUpToTheBoundOnlyRegularOnes) {
+  TempDir dir;
+  for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{4095}, std::size_t{4096},
+                                 std::size_t{70000}}) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + i % 26);
+    Write(dir / "card.vcf", bytes);
+    EXPECT_EQ(ReadRegularFile(Text(dir / "card.vcf"), 70000), bytes) << size << " bytes";
+  }
+  Write(dir / "big.vcf", std::string(101, 'x'));
+  try {
+    ReadRegularFile(Text(dir / "big.vcf"), 100);
+    ADD_FAILURE() << "a file over the bound was read";
+  } catch (const std::system_error& e) {
+    EXPECT_EQ(e.code(), std::errc::file_too_large);
+  }
+  // A FIFO with no writer is refused at once, not waited on.
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  try {
+    ReadRegularFile(Text(dir / "fifo"), 100);
+    ADD_FAILURE() << "a FIFO was read";
+  } catch (const std::system_error& e) {
+    EXPECT_EQ(e.code(), NotRegularFile());
+  }
+  EXPECT_THROW(ReadRegularFile(Text(dir / "none.vcf"), 100), std::system_error);
+}
