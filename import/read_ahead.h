@@ -52,14 +52,18 @@ class ReadAhead {
   // is thrown here, after the items it made before.
   std::optional<Item> next() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !items_.empty() || finished_; });
+    if (items_.empty() && !finished_) {
+      consumerWaiting_ = true;
+      changed_.wait(lock, [this] { return !items_.empty() || finished_; });
+      consumerWaiting_ = false;
+    }
     if (items_.empty()) {
       if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
       return std::nullopt;
     }
     Item item = std::move(items_.front());
     items_.pop_front();
-    changed_.notify_all();
+    if (producerWaiting_ && items_.size() <= resumeAt()) changed_.notify_all();
     return item;
   }
 
@@ -78,16 +82,24 @@ class ReadAhead {
  private:
   bool put(Item&& item) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return items_.size() < capacity_ || stopped_; });
+    if (items_.size() >= capacity_ && !stopped_) {
+      // Full: resumes only once half of it was taken, so that the two
+      // threads do not wake each other for every item.
+      producerWaiting_ = true;
+      changed_.wait(lock, [this] { return items_.size() <= resumeAt() || stopped_; });
+      producerWaiting_ = false;
+    }
     if (stopped_) {
       lock.unlock();
       Item dropped = std::move(item);  // destroyed outside the lock
       return false;
     }
     items_.push_back(std::move(item));
-    changed_.notify_all();
+    if (consumerWaiting_) changed_.notify_all();
     return true;
   }
+
+  std::size_t resumeAt() const { return capacity_ / 2; }
 
   const std::size_t capacity_;
   std::mutex mutex_;
@@ -95,6 +107,8 @@ class ReadAhead {
   std::deque<Item> items_;
   bool stopped_ = false;
   bool finished_ = false;
+  bool producerWaiting_ = false;
+  bool consumerWaiting_ = false;
   std::exception_ptr failure_;
   std::thread thread_;  // last: started once everything above is ready
 };

@@ -147,6 +147,11 @@ std::error_code RemoveFile(std::u16string_view path) noexcept {
   return IsMissing(error) ? std::error_code() : native::FromWin32(error);
 }
 
+bool RecycleRegularFile(std::u16string_view spent, std::u16string_view, std::string_view) noexcept {
+  RemoveFile(spent);
+  return false;
+}
+
 #else
 
 FileDescriptor::~FileDescriptor() {
@@ -209,6 +214,35 @@ void WriteRegularFile(std::u16string_view path, std::string_view bytes) {
 std::error_code RemoveFile(std::u16string_view path) noexcept {
   if (::unlink(native::ToNative(path).c_str()) == 0 || errno == ENOENT) return {};
   return {errno, std::generic_category()};
+}
+
+bool RecycleRegularFile(std::u16string_view spent, std::u16string_view path, std::string_view bytes) noexcept {
+  try {
+    const std::string from = native::ToNative(spent);
+    const std::string to = native::ToNative(path);
+    // A rename replaces a link at path itself, never what it names; a folder
+    // at path refuses it.
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+      ::unlink(from.c_str());
+      return false;
+    }
+    // Not O_TRUNC: ext4 writes a file emptied that way out at its close.
+    // Cut to the new length after the write, it is not.
+    FileDescriptor file(::open(to.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+    bool done = file.get() >= 0;
+    for (std::string_view left = bytes; done && !left.empty();) {
+      const ssize_t n = ::write(file.get(), left.data(), left.size());
+      if (n < 0 && errno == EINTR) continue;
+      done = n > 0;
+      if (done) left.remove_prefix(static_cast<std::size_t>(n));
+    }
+    if (done) done = ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0;
+    if (file.get() >= 0 && ::close(file.release()) != 0) done = false;
+    if (!done) ::unlink(to.c_str());
+    return done;
+  } catch (...) {
+    return false;  // a name that cannot be a native path; nothing was changed
+  }
 }
 
 #endif

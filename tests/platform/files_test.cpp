@@ -137,3 +137,31 @@ TEST(ReadRegularFile, WholeFilesUpToTheBoundOnlyRegularOnes) {
   }
   EXPECT_THROW(ReadRegularFile(Text(dir / "none.vcf"), 100), std::system_error);
 }
+
+TEST(RecycleRegularFile, ASpentFileTakesTheNewNameAndExactlyTheNewBytes) {
+  TempDir dir;
+  const std::u16string spent = Text(dir / "vCard1.vcf");
+  const std::u16string next = Text(dir / "vCard2.vcf");
+  WriteRegularFile(spent, "a longer card than the next one");
+  ASSERT_TRUE(RecycleRegularFile(spent, next, "short"));
+  EXPECT_FALSE(PathExists(spent));
+  EXPECT_EQ(Read(dir / "vCard2.vcf"), "short");
+  struct stat info {};
+  ASSERT_EQ(::stat((dir / "vCard2.vcf").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  // Longer than before, and over a stale file of the same name.
+  Write(dir / "vCard3.vcf", "stale");
+  ASSERT_TRUE(RecycleRegularFile(next, Text(dir / "vCard3.vcf"), "a card longer than the last"));
+  EXPECT_EQ(Read(dir / "vCard3.vcf"), "a card longer than the last");
+  // A link at the new name is replaced, what it names is not written.
+  Write(dir / "target", "keep");
+  ASSERT_EQ(::symlink((dir / "target").c_str(), (dir / "vCard4.vcf").c_str()), 0);
+  ASSERT_TRUE(RecycleRegularFile(Text(dir / "vCard3.vcf"), Text(dir / "vCard4.vcf"), "card"));
+  EXPECT_EQ(Read(dir / "target"), "keep");
+  EXPECT_EQ(Read(dir / "vCard4.vcf"), "card");
+  // A folder at the new name refuses it: the spent file goes, the folder stays.
+  std::filesystem::create_directory(dir / "vCard5.vcf");
+  EXPECT_FALSE(RecycleRegularFile(Text(dir / "vCard4.vcf"), Text(dir / "vCard5.vcf"), "card"));
+  EXPECT_FALSE(PathExists(Text(dir / "vCard4.vcf")));
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "vCard5.vcf"));
+}
