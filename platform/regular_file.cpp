@@ -147,7 +147,7 @@ std::error_code RemoveFile(std::u16string_view path) noexcept {
   return IsMissing(error) ? std::error_code() : native::FromWin32(error);
 }
 
-bool RecycleRegularFile(std::u16string_view spent, std::u16string_view, std::string_view) noexcept {
+bool RecycleRegularFile(std::u16string_view spent, std::uint64_t, std::u16string_view, std::string_view) noexcept {
   RemoveFile(spent);
   return false;
 }
@@ -216,7 +216,8 @@ std::error_code RemoveFile(std::u16string_view path) noexcept {
   return {errno, std::generic_category()};
 }
 
-bool RecycleRegularFile(std::u16string_view spent, std::u16string_view path, std::string_view bytes) noexcept {
+bool RecycleRegularFile(std::u16string_view spent, std::uint64_t spentSize, std::u16string_view path,
+                        std::string_view bytes) noexcept {
   try {
     const std::string from = native::ToNative(spent);
     const std::string to = native::ToNative(path);
@@ -227,7 +228,8 @@ bool RecycleRegularFile(std::u16string_view spent, std::u16string_view path, std
       return false;
     }
     // Not O_TRUNC: ext4 writes a file emptied that way out at its close.
-    // Cut to the new length after the write, it is not.
+    // Cut to the new length after the write it is not, but cutting costs a
+    // journal entry: a caller picks a spent file no longer than the bytes.
     FileDescriptor file(::open(to.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
     bool done = file.get() >= 0;
     for (std::string_view left = bytes; done && !left.empty();) {
@@ -236,7 +238,7 @@ bool RecycleRegularFile(std::u16string_view spent, std::u16string_view path, std
       done = n > 0;
       if (done) left.remove_prefix(static_cast<std::size_t>(n));
     }
-    if (done) done = ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0;
+    if (done && spentSize > bytes.size()) done = ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0;
     if (file.get() >= 0 && ::close(file.release()) != 0) done = false;
     if (!done) ::unlink(to.c_str());
     return done;

@@ -143,7 +143,7 @@ TEST(RecycleRegularFile, ASpentFileTakesTheNewNameAndExactlyTheNewBytes) {
   const std::u16string spent = Text(dir / "vCard1.vcf");
   const std::u16string next = Text(dir / "vCard2.vcf");
   WriteRegularFile(spent, "a longer card than the next one");
-  ASSERT_TRUE(RecycleRegularFile(spent, next, "short"));
+  ASSERT_TRUE(RecycleRegularFile(spent, 31, next, "short"));
   EXPECT_FALSE(PathExists(spent));
   EXPECT_EQ(Read(dir / "vCard2.vcf"), "short");
   struct stat info {};
@@ -151,17 +151,17 @@ TEST(RecycleRegularFile, ASpentFileTakesTheNewNameAndExactlyTheNewBytes) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   // Longer than before, and over a stale file of the same name.
   Write(dir / "vCard3.vcf", "stale");
-  ASSERT_TRUE(RecycleRegularFile(next, Text(dir / "vCard3.vcf"), "a card longer than the last"));
+  ASSERT_TRUE(RecycleRegularFile(next, 5, Text(dir / "vCard3.vcf"), "a card longer than the last"));
   EXPECT_EQ(Read(dir / "vCard3.vcf"), "a card longer than the last");
   // A link at the new name is replaced, what it names is not written.
   Write(dir / "target", "keep");
   ASSERT_EQ(::symlink((dir / "target").c_str(), (dir / "vCard4.vcf").c_str()), 0);
-  ASSERT_TRUE(RecycleRegularFile(Text(dir / "vCard3.vcf"), Text(dir / "vCard4.vcf"), "card"));
+  ASSERT_TRUE(RecycleRegularFile(Text(dir / "vCard3.vcf"), 27, Text(dir / "vCard4.vcf"), "card"));
   EXPECT_EQ(Read(dir / "target"), "keep");
   EXPECT_EQ(Read(dir / "vCard4.vcf"), "card");
   // A folder at the new name refuses it: the spent file goes, the folder stays.
   std::filesystem::create_directory(dir / "vCard5.vcf");
-  EXPECT_FALSE(RecycleRegularFile(Text(dir / "vCard4.vcf"), Text(dir / "vCard5.vcf"), "card"));
+  EXPECT_FALSE(RecycleRegularFile(Text(dir / "vCard4.vcf"), 4, Text(dir / "vCard5.vcf"), "card"));
   EXPECT_FALSE(PathExists(Text(dir / "vCard4.vcf")));
   EXPECT_TRUE(std::filesystem::is_directory(dir / "vCard5.vcf"));
 }
