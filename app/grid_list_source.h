@@ -15,7 +15,7 @@ class GridListSource : public FileListSource {
     grid_.SetRow(row);
     grid_.SetCol(col);
   }
-  QString Text() override { return grid_.Text(); }
+  std::u16string Text() override { return grid_.Text().toStdU16String(); }
 
  private:
   FileGrid& grid_;
