@@ -91,7 +91,7 @@ class ReadAhead {
     }
     if (stopped_) {
       lock.unlock();
-      Item dropped = std::move(item);  // destroyed outside the lock
+      [[maybe_unused]] Item dropped = std::move(item);  // destroyed outside the lock
       return false;
     }
     items_.push_back(std::move(item));
