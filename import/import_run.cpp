@@ -552,7 +552,7 @@ namespace {
 constexpr std::size_t kBatchesAhead = 4;
 constexpr std::size_t kLinesPerBatch = 128;
 // Imported card files kept to take later cards' names and bytes.
-constexpr std::size_t kSparesKept = 256;
+constexpr std::size_t kSparesKept = 64;
 
 }  // namespace
 
