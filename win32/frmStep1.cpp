@@ -230,6 +230,17 @@ LRESULT frmStep1::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       OnClose();
       return 0;
+    case WM_QUERYENDSESSION:
+      // Logging off in the middle of a run would end the process before
+      // the run's tear-down completes the file: the run is stopped, and the
+      // session waits for it (the user may still end it at once).
+      if (run_ && run_->isRunning()) {
+        ShutdownBlockReasonCreate(hwnd_, L"Completing the personal folders file of the import");
+        closePending_ = true;
+        run_->requestStop();
+        return FALSE;
+      }
+      return TRUE;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -314,6 +325,7 @@ void frmStep1::CmdExtractDBX_Click() {
   run_->CmdExtractDBX_Click();
   if (closePending_ && !run_->isRunning()) {
     closePending_ = false;
+    ShutdownBlockReasonDestroy(hwnd_);
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
   }
 }

@@ -14,9 +14,6 @@
 namespace quillonet::win32 {
 namespace {
 
-// The longest details a message box shows; it cannot scroll.
-constexpr std::size_t kDetailsShown = 2000;
-
 UINT IconFlags(MsgIcon icon) {
   switch (icon) {
     case MsgIcon::Question: return MB_ICONQUESTION;
@@ -28,17 +25,121 @@ UINT IconFlags(MsgIcon icon) {
   return 0;
 }
 
+const wchar_t* SystemIcon(MsgIcon icon) {
+  switch (icon) {
+    case MsgIcon::Question: return IDI_QUESTION;
+    case MsgIcon::Exclamation: return IDI_WARNING;
+    case MsgIcon::Information: return IDI_INFORMATION;
+    case MsgIcon::Critical: return IDI_ERROR;
+    case MsgIcon::None: break;
+  }
+  return nullptr;
+}
+
+// A dialog template in memory: the header, then each control, DWORD-aligned.
+class DialogTemplate {
+ public:
+  DialogTemplate(const std::u16string& caption, short width, short height, WORD controls) {
+    Add32(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    Add32(0);
+    words_.push_back(controls);
+    for (short v : {short{0}, short{0}, width, height}) words_.push_back(static_cast<WORD>(v));
+    words_.push_back(0);  // no menu
+    words_.push_back(0);  // the standard dialog class
+    AddText(caption);
+    words_.push_back(8);  // points
+    AddText(u"Tahoma");
+  }
+
+  // A control of a predefined class (0x80 button, 0x81 edit, 0x82 static).
+  void Control(WORD windowClass, DWORD style, short x, short y, short width, short height, WORD id,
+               const std::u16string& text) {
+    if (words_.size() % 2 != 0) words_.push_back(0);
+    Add32(style | WS_CHILD | WS_VISIBLE);
+    Add32(0);
+    for (short v : {x, y, width, height}) words_.push_back(static_cast<WORD>(v));
+    words_.push_back(id);
+    words_.push_back(0xFFFF);
+    words_.push_back(windowClass);
+    AddText(text);
+    words_.push_back(0);  // no creation data
+  }
+
+  const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
+
+ private:
+  void Add32(DWORD value) {
+    words_.push_back(LOWORD(value));
+    words_.push_back(HIWORD(value));
+  }
+  void AddText(const std::u16string& text) {
+    words_.insert(words_.end(), text.begin(), text.end());
+    words_.push_back(0);
+  }
+
+  std::vector<WORD> words_;
+};
+
+struct DetailsRequest {
+  std::u16string text;
+  MsgIcon icon;
+};
+
+constexpr int kDetailsIcon = 100;
+constexpr int kDetailsText = 101;
+
+INT_PTR CALLBACK DetailsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      const auto& request = *reinterpret_cast<const DetailsRequest*>(lParam);
+      SetDlgItemTextW(dialog, kDetailsText, Wide(request.text));
+      if (const wchar_t* icon = SystemIcon(request.icon))
+        SendDlgItemMessageW(dialog, kDetailsIcon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, icon)), 0);
+      SetFocus(GetDlgItem(dialog, IDOK));
+      return FALSE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, IDOK);
+        return TRUE;
+      }
+      break;
+    default:
+      break;
+  }
+  return FALSE;
+}
+
+// A message whose details may run to hundreds of lines: the text and the
+// details in one scrolling read-only box, with an OK button.
+void ShowWithDetails(HWND owner, const std::u16string& text, const std::u16string& details,
+                     const std::u16string& caption, MsgIcon icon) {
+  DialogTemplate form(caption, 320, 200, 3);
+  form.Control(0x82, SS_ICON, 8, 8, 20, 20, kDetailsIcon, u"");
+  form.Control(0x81, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 36, 8, 276,
+               162, kDetailsText, u"");
+  form.Control(0x80, BS_DEFPUSHBUTTON | WS_TABSTOP, 262, 178, 50, 14, IDOK, u"OK");
+  // The edit box wants CR LF line ends.
+  std::u16string shown;
+  for (char16_t c : text + u"\n\n" + details) {
+    if (c == u'\n' && (shown.empty() || shown.back() != u'\r')) shown += u'\r';
+    shown += c;
+  }
+  DetailsRequest request{shown, icon};
+  DialogBoxIndirectParamW(GetModuleHandleW(nullptr), form.Get(), owner, DetailsProc,
+                          reinterpret_cast<LPARAM>(&request));
+}
+
 }  // namespace
 
 MsgAnswer NativeDialogs::MsgBox(const std::u16string& text, MsgButtons buttons, MsgIcon icon,
                                 const std::u16string& caption, const std::u16string& details) {
-  std::u16string shown = text;
-  if (!details.empty()) {
-    shown += u"\r\n\r\n";
-    shown += details.size() <= kDetailsShown ? details : details.substr(0, kDetailsShown) + u"\u2026";
+  if (!details.empty() && buttons == MsgButtons::Ok) {
+    ShowWithDetails(owner_, text, details, caption, icon);
+    return MsgAnswer::Ok;
   }
   const UINT flags = (buttons == MsgButtons::YesNo ? MB_YESNO : MB_OK) | IconFlags(icon);
-  const int answer = MessageBoxW(owner_, Wide(shown), Wide(caption), flags);
+  const int answer = MessageBoxW(owner_, Wide(text), Wide(caption), flags);
   if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
   return answer == IDYES ? MsgAnswer::Yes : MsgAnswer::No;
 }

@@ -22,7 +22,8 @@ class NativeDialogs : public UserDialogs {
   explicit NativeDialogs(HWND owner = nullptr) : owner_(owner) {}
   void SetOwner(HWND owner) { owner_ = owner; }
 
-  // MessageBoxW; details, when given, follow the text after a blank line.
+  // MessageBoxW; a message with details shows them below its text in a
+  // scrolling box of a dialog of its own.
   MsgAnswer MsgBox(const std::u16string& text, MsgButtons buttons, MsgIcon icon,
                    const std::u16string& caption = AppTitle(), const std::u16string& details = {}) override;
   // GetOpenFileNameW in Explorer style, multiple selection as asked.
