@@ -73,7 +73,7 @@ frmStep1::frmStep1(automation::ComponentFactory& components, UserDialogs* dialog
       gridSource_(grdFiles1),
       run_(components, *this, gridSource_),
       dpi_(LogicalDpi(this)) {
-  setWindowTitle(AppTitle());
+  setWindowTitle(QString::fromStdU16String(AppTitle()));
   setWindowIcon(AppIcon());
   QFont font(ControlFontFamily());
   font.setPointSizeF(8.25);

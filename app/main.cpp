@@ -10,11 +10,11 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QCoreApplication::setApplicationName(quillonet::AppName());
-  QCoreApplication::setApplicationVersion(quillonet::AppVersion());
-  QCoreApplication::setOrganizationName(quillonet::AppOrganisation());
+  QCoreApplication::setApplicationName(QString::fromStdU16String(quillonet::AppName()));
+  QCoreApplication::setApplicationVersion(QString::fromStdU16String(quillonet::AppVersion()));
+  QCoreApplication::setOrganizationName(QString::fromStdU16String(quillonet::AppOrganisation()));
   // Matches the window to packaging/quillonet.desktop (name and icon).
-  QGuiApplication::setDesktopFileName(quillonet::AppName());
+  QGuiApplication::setDesktopFileName(QString::fromStdU16String(quillonet::AppName()));
   QApplication::setWindowIcon(quillonet::AppIcon());
   quillonet::automation::InProcessComponents components;
   quillonet::frmStep1 window(components);

@@ -78,7 +78,7 @@ class InProcessItem : public ContactItem {
     }
     std::string bytes;
     try {
-      bytes = platform::ReadRegularFile(NativePath(path), kMaxCardBytes);
+      bytes = platform::ReadRegularFile(path.toStdU16String(), kMaxCardBytes);
     } catch (const std::system_error& e) {
       const QString why = e.code() == std::errc::file_too_large
                               ? QStringLiteral("it is larger than %1 MB, the largest card taken").arg(kMaxCardBytes >> 20)

@@ -82,7 +82,7 @@ QString AbsoluteForm(const QString& path) {
 }
 
 quillonet::platform::PathKind KindOf(const QString& path) {
-  return quillonet::platform::KindOf(quillonet::NativePath(path));
+  return quillonet::platform::KindOf(path.toStdU16String());
 }
 
 }  // namespace
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return kExitOk;
     } else if (arg == QLatin1String("--version")) {
-      Print(stdout, quillonet::AppVersion());
+      Print(stdout, QString::fromStdU16String(quillonet::AppVersion()));
       return kExitOk;
     } else if (arg == QLatin1String("--dest")) {
       if (++i >= args.size()) return UsageError(QStringLiteral("--dest needs a folder"));
@@ -129,30 +129,31 @@ int main(int argc, char** argv) {
     const quillonet::platform::PathKind kind = KindOf(path);
     if (kind == quillonet::platform::PathKind::Folder) {
       // A folder adds every vCard file under it, as the Add-folder button does.
-      QStringList unreadable;
-      QStringList notRegular;
-      QStringList found;
+      std::vector<std::u16string> unreadable;
+      std::vector<std::u16string> notRegular;
+      std::vector<std::u16string> found;
       try {
-        found = quillonet::CollectVCardFiles(AbsoluteForm(path), &unreadable, &notRegular);
+        found = quillonet::CollectVCardFiles(AbsoluteForm(path).toStdU16String(), &unreadable, &notRegular);
       } catch (const quillonet::ScanError& e) {
         return UsageError(QStringLiteral("cannot read the folder %1: %2").arg(path, QString::fromLocal8Bit(e.what())));
       }
-      for (const QString& folder : unreadable) {
+      for (const std::u16string& folder : unreadable) {
         Print(stderr, QStringLiteral("quillonet-import: could not read the folder %1; files in it were not added")
-                          .arg(folder));
+                          .arg(QString::fromStdU16String(folder)));
       }
-      for (const QString& file : notRegular) {
-        Print(stderr, QStringLiteral("quillonet-import: %1: not a regular file; not added").arg(file));
+      for (const std::u16string& file : notRegular) {
+        Print(stderr, QStringLiteral("quillonet-import: %1: not a regular file; not added")
+                          .arg(QString::fromStdU16String(file)));
       }
-      if (found.isEmpty()) return UsageError(QStringLiteral("no vCard file (.vcf) under %1").arg(path));
-      listed << found;
+      if (found.empty()) return UsageError(QStringLiteral("no vCard file (.vcf) under %1").arg(path));
+      for (const std::u16string& file : found) listed << QString::fromStdU16String(file);
       continue;
     }
     if (kind == quillonet::platform::PathKind::Missing) return UsageError(QStringLiteral("%1: no such file").arg(path));
     if (kind != quillonet::platform::PathKind::RegularFile) {
       return UsageError(QStringLiteral("%1: not a regular file").arg(path));
     }
-    if (!quillonet::IsVCardName(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1))) {
+    if (!quillonet::IsVCardName(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).toStdU16String())) {
       return UsageError(QStringLiteral("%1 is not a vCard file (.vcf)").arg(path));
     }
     // cleanPath keeps a trailing space: it is part of the name.

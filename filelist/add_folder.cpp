@@ -24,13 +24,13 @@ FolderAddition AddCardsUnder(FileList& list, QString folder, const std::function
   if (!folder.endsWith(QDir::separator())) folder += QDir::separator();
   FolderAddition result;
   const BusyPointer busy;
-  const FolderScan scan = ScanFolder(folder);
-  result.unreadable = scan.unreadable;
-  for (const QString& name : scan.files) {
+  const FolderScan scan = ScanFolder(folder.toStdU16String());
+  for (const std::u16string& name : scan.unreadable) result.unreadable << QString::fromStdU16String(name);
+  for (const std::u16string& name : scan.files) {
     yield();
     if (IsVCardName(name)) {
       yield();
-      list.AddFileToList(name);
+      list.AddFileToList(QString::fromStdU16String(name));
       ++result.added;
     }
   }

@@ -26,7 +26,7 @@ class UserDialogs {
   // A modal message box; returns the button pressed. details, when not
   // empty, says more about a failure and is shown on request.
   virtual MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon,
-                           const QString& caption = AppTitle(), const QString& details = QString()) = 0;
+                           const QString& caption = QString::fromStdU16String(AppTitle()), const QString& details = QString()) = 0;
 
   // The open-file dialog: the chosen files as full native paths, in the
   // order the dialog lists them; empty when the user cancelled.

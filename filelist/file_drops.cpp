@@ -56,7 +56,7 @@ bool FileDrops::Drop(const QList<QUrl>& urls) {
       const FolderAddition addition = AddCardsUnder(list_, path, yield_);
       added += addition.added;
       unreadable += addition.unreadable;
-    } else if (IsVCardName(path)) {
+    } else if (IsVCardName(path.toStdU16String())) {
       yield_();
       list_.AddFileToList(path);
       ++added;

@@ -19,7 +19,7 @@ void KeepDialogStateOutOfHome() {
   static const bool redirected = [] {
     QString folder;
     try {
-      folder = GetTempFolderPath() + QStringLiteral("settings");
+      folder = QString::fromStdU16String(GetTempFolderPath()) + QStringLiteral("settings");
     } catch (const std::exception&) {
       // Without a private folder nothing is saved at all: no folder can be
       // made below a device, whoever runs the program.

@@ -12,7 +12,7 @@ class WidgetDialogs : public UserDialogs {
  public:
   explicit WidgetDialogs(QWidget* owner);
 
-  MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& caption = AppTitle(),
+  MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& caption = QString::fromStdU16String(AppTitle()),
                    const QString& details = QString()) override;
   QStringList ShowOpen(const OpenFileRequest& request) override;
   QString BrowseForFolder(const QString& title) override;

@@ -42,7 +42,7 @@ QChar SeparatorOf(const QString& folder) {
 void OpenForReading(QFile& file, const QString& path) {
   platform::FileDescriptor fd;
   try {
-    fd = platform::OpenRegularFile(NativePath(path));
+    fd = platform::OpenRegularFile(path.toStdU16String());
   } catch (const std::system_error& e) {
     const QString cause = QString::fromStdString(e.code().message());
     throw FileError(QStringLiteral("Cannot open %1: %2").arg(path, cause), cause);
@@ -170,7 +170,7 @@ void ImportRun::CmdExtractDBX_Click() {
   }
   outcome_.status = RunOutcome::Status::Completed;
   // Every list problem is named in the details: there may be hundreds.
-  view_.showMessage(AppTitle(), CompletionText(), outcome_.listProblems.join(QLatin1Char('\n')));
+  view_.showMessage(QString::fromStdU16String(AppTitle()), CompletionText(), outcome_.listProblems.join(QLatin1Char('\n')));
 }
 
 bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& storeID) {
@@ -198,7 +198,7 @@ bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& sto
       } catch (const automation::AutomationError& e) {
         // Another run took the name between the look and the creation.
         if (e.number() != automation::errors::kCollision || tries >= kStampTries ||
-            !platform::PathExists(NativePath(pstPath))) {
+            !platform::PathExists(pstPath.toStdU16String())) {
           throw;
         }
       }
@@ -220,7 +220,7 @@ QString ImportRun::FreePstPath(QDateTime& when, int& tries) {
   const auto pathAt = [this](const QDateTime& at) {
     return saveFolder_ + QStringLiteral("MarlixContacts") + TimeStamp(at) + QStringLiteral(".pst");
   };
-  for (; tries < kStampTries && platform::PathExists(NativePath(pathAt(when))); ++tries) {
+  for (; tries < kStampTries && platform::PathExists(pathAt(when).toStdU16String()); ++tries) {
     const QDateTime next = when.addSecs(1);
     // The clock reaches the next second within one; one that stands still
     // (a test's) is not waited for longer.
@@ -264,7 +264,7 @@ void ImportRun::ImportFiles() {
     const QString path = ListedFilePath(text);
     FileResult& result = CurrentFile(path, /*fresh=*/true);
     // Nothing to import from a FIFO or a device, and nothing to wait for.
-    const platform::PathKind kind = platform::KindOf(NativePath(path));
+    const platform::PathKind kind = platform::KindOf(path.toStdU16String());
     const bool special = kind == platform::PathKind::Other || kind == platform::PathKind::Folder;
     QString countWhy, cause;
     if (!special) {
@@ -590,7 +590,7 @@ bool ImportRun::ImportCard(automation::Session* session, const QString& filePath
   int error = 0;
   const bool written = Skip(
       [&] {
-        const QString folder = GetTempFolderPath();
+        const QString folder = QString::fromStdU16String(GetTempFolderPath());
         haveFolder = true;
         cardFilePath = folder + QStringLiteral("vCard") + QString::number(cardNumber) + QStringLiteral(".vcf");
         WriteFile(cardFilePath, EncodeText(cardText + QLatin1String("\r\n"), encoding), &error);

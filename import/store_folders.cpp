@@ -3,16 +3,25 @@
 
 #include <QDir>
 
+#include <string>
+#include <vector>
+
 #include "import/failures.h"
 #include "import/text_lines.h"
 #include "util/modMain.h"
 #include "util/registry.h"
+#include "util/text.h"
 
 namespace quillonet {
 
 using automation::Require;
 
 namespace {
+
+// The directory part of a path, as text the run works with.
+QString DirectoryPart(const QString& path) {
+  return QString::fromStdU16String(GetDirectoryPart(path.toStdU16String()));
+}
 
 QString DropLastSeparator(const QString& rowText, QString directory) {
   if (directory.isEmpty()) {
@@ -31,7 +40,7 @@ QString GetRelativeFolder(const QString& rowText) {
   if (text.startsWith(QLatin1Char('/'))) {
     // POSIX form: the root stands for the drive.
     const QString rest = QDir::cleanPath(text).mid(1);
-    QString folder = DropLastSeparator(rowText, rest.isEmpty() ? QString() : GetDirectoryPart(rest));
+    QString folder = DropLastSeparator(rowText, rest.isEmpty() ? QString() : DirectoryPart(rest));
     folder.replace(QLatin1Char('/'), QLatin1Char('\\'));
     return folder;
   }
@@ -41,7 +50,7 @@ QString GetRelativeFolder(const QString& rowText) {
   }
   // The text after the drive's colon, without the separator that follows it.
   const QString afterDrive = TrimSpaces(pieces[1]).mid(1);
-  return DropLastSeparator(rowText, afterDrive.isEmpty() ? QString() : GetDirectoryPart(afterDrive));
+  return DropLastSeparator(rowText, afterDrive.isEmpty() ? QString() : DirectoryPart(afterDrive));
 }
 
 QString ListedFilePath(const QString& rowText) {
@@ -51,38 +60,42 @@ QString ListedFilePath(const QString& rowText) {
 QStringList BuildFolderList(FileListSource& files, const std::function<void()>& yield) {
   const int rows = files.Rows();
   if (rows < 1) throw PathError(QStringLiteral("The file list is empty"));
-  QStringList list(rows + 1);  // the last entry stays empty
+  std::vector<std::u16string> list(static_cast<std::size_t>(rows) + 1);  // the last entry stays empty
   int kept = 0;
   for (int r = 0; r < rows; ++r) {
     files.setCurrentCell(r, 0);
     try {
-      list[kept] = GetRelativeFolder(files.Text());
+      list[static_cast<std::size_t>(kept)] = GetRelativeFolder(files.Text()).toStdU16String();
       ++kept;
     } catch (const RootFileError&) {
       // Named by the run as not imported; the other files still are.
     }
   }
-  list.resize(kept + 1);
+  list.resize(static_cast<std::size_t>(kept) + 1);
   if (kept > 0) SortStrings(list, 0, kept - 1);
   yield();
   RemoveDuplicates(list);
 
   // Add every ancestor of each folder (and the folder itself once more).
-  const qsizetype folders = list.size();
-  for (qsizetype i = 0; i < folders; ++i) {
-    const QStringList parts = list[i].split(QLatin1Char('\\'));
-    QString path = parts[0];
-    list.append(path);
-    for (qsizetype k = 1; k < parts.size(); ++k) {
-      path += QLatin1Char('\\') + parts[k];
-      list.append(path);
+  const std::size_t folders = list.size();
+  for (std::size_t i = 0; i < folders; ++i) {
+    const std::vector<std::u16string> parts = text::Split(list[i], u"\\");
+    std::u16string path = parts[0];
+    list.push_back(path);
+    for (std::size_t k = 1; k < parts.size(); ++k) {
+      path += u'\\';
+      path += parts[k];
+      list.push_back(path);
     }
   }
   yield();
-  if (!list.isEmpty()) SortStrings(list, 0, static_cast<int>(list.size()) - 1);
+  if (!list.empty()) SortStrings(list, 0, static_cast<int>(list.size()) - 1);
   yield();
   RemoveDuplicates(list);
-  return list;
+  QStringList result;
+  result.reserve(static_cast<qsizetype>(list.size()));
+  for (const std::u16string& folder : list) result << QString::fromStdU16String(folder);
+  return result;
 }
 
 std::unique_ptr<automation::Folder> OpenMAPIFolder(automation::ComponentFactory& components,

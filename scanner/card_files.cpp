@@ -5,17 +5,15 @@
 
 namespace quillonet {
 
-bool IsVCardName(const QString& name) {
-  QString lower = name.toLower();
-  qsizetype start = 0;
-  qsizetype end = lower.size();
-  while (start < end && lower[start] == QLatin1Char(' ')) ++start;
-  while (end > start && lower[end - 1] == QLatin1Char(' ')) --end;
-  const QStringView trimmed = QStringView(lower).mid(start, end - start);
-  return trimmed.right(4) == QLatin1String(".vcf");
+bool IsVCardName(std::u16string_view name) {
+  // Trailing spaces only matter here: leading ones cannot change the last
+  // four characters. Only ASCII letters lower-case to "vcf".
+  const std::size_t end = name.find_last_not_of(u' ');
+  if (end == std::u16string_view::npos || end < 3) return false;
+  return text::EqualsAsciiNoCase(name.substr(end - 3, 4), u".vcf");
 }
 
-FolderScan ScanFolder(const QString& folder) {
+FolderScan ScanFolder(const std::u16string& folder) {
   pathLogger logger;
   logger.PathLogInit();
   logger.setFullFileNamesOnly(true);
@@ -25,22 +23,22 @@ FolderScan ScanFolder(const QString& folder) {
   scan.unreadable = logger.unreadableFolders();
   scan.notRegular = logger.notRegularFiles();
   logger.Terminate();
-  scan.files.reserve(names->Count());
-  for (const QString& name : names->Items()) scan.files << name;
+  scan.files = names->Items();
   return scan;
 }
 
-QStringList CollectVCardFiles(const QString& folder, QStringList* unreadable, QStringList* notRegular) {
+std::vector<std::u16string> CollectVCardFiles(const std::u16string& folder, std::vector<std::u16string>* unreadable,
+                                              std::vector<std::u16string>* notRegular) {
   FolderScan scan = ScanFolder(folder);
-  if (unreadable != nullptr) *unreadable = scan.unreadable;
+  if (unreadable != nullptr) *unreadable = std::move(scan.unreadable);
   if (notRegular != nullptr) {
     notRegular->clear();
-    for (const QString& entry : scan.notRegular)
-      if (IsVCardName(entry)) *notRegular << entry;
+    for (std::u16string& entry : scan.notRegular)
+      if (IsVCardName(entry)) notRegular->push_back(std::move(entry));
   }
-  QStringList cards;
-  for (const QString& file : scan.files)
-    if (IsVCardName(file)) cards << file;
+  std::vector<std::u16string> cards;
+  for (std::u16string& file : scan.files)
+    if (IsVCardName(file)) cards.push_back(std::move(file));
   return cards;
 }
 

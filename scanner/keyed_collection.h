@@ -3,9 +3,9 @@
 
 #include "scanner/scan_error.h"
 
-#include <QHash>
-#include <QString>
-
+#include <cstddef>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace quillonet {
@@ -15,11 +15,11 @@ class KeyedCollection {
  public:
   // Appends value under key; throws ScanError 457 when the key is taken
   // (the collection is then unchanged).
-  void Add(const T& value, const QString& key) {
+  void Add(const T& value, const std::u16string& key) {
     if (positions_.contains(key))
       throw ScanError(ScanError::kDuplicateKey,
-                      QStringLiteral("This key is already associated with an element of this collection: ") + key);
-    positions_.insert(key, static_cast<qsizetype>(items_.size()));
+                      u"This key is already associated with an element of this collection: " + key);
+    positions_.emplace(key, items_.size());
     items_.push_back(value);
     keys_.push_back(key);
   }
@@ -29,21 +29,20 @@ class KeyedCollection {
   // Element at position 1..Count; throws ScanError 5 outside.
   const T& Item(int position) const {
     if (position < 1 || position > Count())
-      throw ScanError(ScanError::kInvalidArgument, QStringLiteral("No element at position ") + QString::number(position));
-    return items_[static_cast<size_t>(position - 1)];
+      throw ScanError(ScanError::kInvalidArgument, u"No element at position " + text::Number(position));
+    return items_[static_cast<std::size_t>(position - 1)];
   }
 
   // Element with the key; throws ScanError 5 when there is none.
-  const T& Item(const QString& key) const {
-    const auto found = positions_.constFind(key);
-    if (found == positions_.cend())
-      throw ScanError(ScanError::kInvalidArgument, QStringLiteral("No element with the key ") + key);
-    return items_[static_cast<size_t>(*found)];
+  const T& Item(const std::u16string& key) const {
+    const auto found = positions_.find(key);
+    if (found == positions_.end()) throw ScanError(ScanError::kInvalidArgument, u"No element with the key " + key);
+    return items_[found->second];
   }
 
-  const QString& Key(int position) const {
+  const std::u16string& Key(int position) const {
     Item(position);
-    return keys_[static_cast<size_t>(position - 1)];
+    return keys_[static_cast<std::size_t>(position - 1)];
   }
 
   // The elements in order, for range-for.
@@ -51,8 +50,8 @@ class KeyedCollection {
 
  private:
   std::vector<T> items_;
-  std::vector<QString> keys_;
-  QHash<QString, qsizetype> positions_;
+  std::vector<std::u16string> keys_;
+  std::unordered_map<std::u16string, std::size_t> positions_;
 };
 
 }  // namespace quillonet

@@ -1,80 +1,20 @@
 // pathLogger: the walk, with name-ordered siblings, a visited set against link loops, and unreadable folders noted.
 #include "scanner/pathLogger.h"
 
-#include "platform/qt_path.h"
+#include "platform/folders.h"
+#include "platform/regular_file.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <dirent.h>
 #include <set>
-#include <string>
-#include <sys/stat.h>
-#include <utility>
-#include <vector>
 
 namespace quillonet {
+namespace {
 
-// File-system access of the scanner: tests and lists folders.
-class pathLogger::FileSystem {
- public:
-  struct Listing {
-    std::vector<std::string> subfolders;  // bare names, in name order
-    std::vector<std::string> files;
-    std::vector<std::string> others;  // neither a folder nor a regular file
-    bool complete = true;  // false when the folder could not be (fully) read
-  };
+std::u16string Key(std::int64_t n) { return u"K" + text::Number(n); }
 
-  static bool FolderExists(const std::string& path) {
-    struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-  }
-
-  // Device and inode of a folder (links followed); false when unknown.
-  static bool Identity(const std::string& path, std::pair<dev_t, ino_t>& id) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return false;
-    id = {st.st_dev, st.st_ino};
-    return true;
-  }
-
-  static Listing List(const std::string& folder) {
-    Listing out;
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) {
-      out.complete = false;
-      return out;
-    }
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-      const char* name = entry->d_name;
-      if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-      bool isFolder = entry->d_type == DT_DIR;
-      bool isFile = entry->d_type == DT_REG;
-      if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-        // Links are followed: a link to a folder is a subfolder, one to a
-        // regular file a file; a broken link is neither.
-        struct stat st {};
-        const bool known = ::fstatat(::dirfd(dir), name, &st, 0) == 0;
-        isFolder = known && S_ISDIR(st.st_mode);
-        isFile = known && S_ISREG(st.st_mode);
-      }
-      (isFolder ? out.subfolders : isFile ? out.files : out.others).emplace_back(name);
-      errno = 0;
-    }
-    if (errno != 0) out.complete = false;
-    ::closedir(dir);
-    std::sort(out.subfolders.begin(), out.subfolders.end());
-    std::sort(out.files.begin(), out.files.end());
-    std::sort(out.others.begin(), out.others.end());
-    return out;
-  }
-};
-
-pathLogger::pathLogger() = default;
-pathLogger::~pathLogger() = default;
+}  // namespace
 
 void pathLogger::PathLogInit() {
-  fso_ = std::make_unique<FileSystem>();
+  ready_ = true;
   fullFileNamesOnly_ = true;
   fileNames_.reset();
   pathPointers_.reset();
@@ -85,7 +25,7 @@ void pathLogger::PathLogInit() {
 }
 
 void pathLogger::Terminate() {
-  fso_.reset();
+  ready_ = false;
   fileNames_.reset();
   pathPointers_.reset();
   pathNames_.reset();
@@ -114,26 +54,21 @@ std::shared_ptr<StringCollection> pathLogger::fullFileNames() {
   return fullFileNames_;
 }
 
-void pathLogger::LogPath(const QString& strPARENT) {
-  if (!fso_) throw ScanError(ScanError::kObjectNotSet, QStringLiteral("The scanner was not initialised (PathLogInit)"));
-  const std::string nativeRoot = NativePath(strPARENT);
-  if (!FileSystem::FolderExists(nativeRoot)) return;
+void pathLogger::LogPath(const std::u16string& strPARENT) {
+  if (!ready_) throw ScanError(ScanError::kObjectNotSet, u"The scanner was not initialised (PathLogInit)");
+  if (platform::KindOf(strPARENT) != platform::PathKind::Folder) return;
 
-  const QChar sep = QLatin1Char('/');
-  qint32 j = 1;
-  qint32 i = 1;
+  constexpr char16_t sep = platform::kSeparator;
+  std::int32_t j = 1;
+  std::int32_t i = 1;
   fileCounter_ = 1;
-  QString root = strPARENT;
-  if (!root.endsWith(sep)) root += sep;
+  std::u16string root = strPARENT;
+  if (!platform::IsSeparator(root.back())) root += sep;
   const std::shared_ptr<StringCollection> folders = pathNames();
-  folders->Add(root, QStringLiteral("K0"));
+  folders->Add(root, u"K0");
 
-  // The walk reads folders by their native names, so a name that does not
-  // decode cleanly is still listed; pathNames holds the decoded form.
-  std::vector<std::string> queue{nativeRoot.back() == '/' ? nativeRoot : nativeRoot + '/'};
-  std::set<std::pair<dev_t, ino_t>> walked;
-  std::pair<dev_t, ino_t> id;
-  if (FileSystem::Identity(queue.front(), id)) walked.insert(id);
+  std::set<platform::FolderIdentity> walked;
+  if (const auto id = platform::IdentityOf(root)) walked.insert(*id);
 
   const std::shared_ptr<StringCollection> full = fullFileNames();
   const std::shared_ptr<StringCollection> names = fullFileNamesOnly_ ? nullptr : fileNames();
@@ -142,27 +77,29 @@ void pathLogger::LogPath(const QString& strPARENT) {
   notRegular_.clear();
 
   while (i <= j) {
-    const QString P = folders->Item(i);
-    const std::string nativeP = queue[static_cast<size_t>(i - 1)];
-    const FileSystem::Listing listing = FileSystem::List(nativeP);
-    if (!listing.complete) unreadable_ << P;
+    const std::u16string P = folders->Item(i);
+    const platform::FolderListing listing = platform::ListFolder(P);
+    if (listing.error) unreadable_.push_back(P);
 
-    for (const std::string& sub : listing.subfolders) {
-      const std::string nativeSub = nativeP + sub + '/';
-      if (FileSystem::Identity(nativeSub, id) && !walked.insert(id).second) continue;  // walked already
+    for (const platform::FolderEntry& entry : listing.entries) {
+      if (entry.kind != platform::EntryKind::Folder) continue;
+      std::u16string sub = P + entry.name + sep;
+      const auto id = platform::IdentityOf(sub);
+      if (id && !walked.insert(*id).second) continue;  // walked already
       ++j;
-      folders->Add(P + PathFromNative(sub) + sep, QLatin1Char('K') + QString::number(j));
-      queue.push_back(nativeSub);
+      folders->Add(sub, Key(j));
     }
-    for (const std::string& other : listing.others) notRegular_ << P + PathFromNative(other);
-    for (const std::string& file : listing.files) {
-      const QString key = QLatin1Char('K') + QString::number(fileCounter_);
-      const QString name = PathFromNative(file);
+    for (const platform::FolderEntry& entry : listing.entries) {
+      if (entry.kind == platform::EntryKind::Other) notRegular_.push_back(P + entry.name);
+    }
+    for (const platform::FolderEntry& entry : listing.entries) {
+      if (entry.kind != platform::EntryKind::RegularFile) continue;
+      const std::u16string key = Key(fileCounter_);
       if (fullFileNamesOnly_) {
-        full->Add(P + name, key);
+        full->Add(P + entry.name, key);
       } else {
-        names->Add(name, key);
-        full->Add(P + name, key);
+        names->Add(entry.name, key);
+        full->Add(P + entry.name, key);
         pointers->Add(i, key);
       }
       ++fileCounter_;

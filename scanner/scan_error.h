@@ -1,9 +1,11 @@
 // ScanError: a failure of the folder scanner or its collections, with a number and a description.
 #pragma once
 
-#include <QString>
-
 #include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "util/text.h"
 
 namespace quillonet {
 
@@ -14,14 +16,14 @@ class ScanError : public std::runtime_error {
   static constexpr int kObjectNotSet = 91;       // LogPath without PathLogInit
   static constexpr int kDuplicateKey = 457;      // key already in the collection
 
-  ScanError(int number, const QString& description)
-      : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
+  ScanError(int number, std::u16string description)
+      : std::runtime_error(text::ToUtf8(description)), number_(number), description_(std::move(description)) {}
   int Number() const { return number_; }
-  const QString& Description() const { return description_; }
+  const std::u16string& Description() const { return description_; }
 
  private:
   int number_;
-  QString description_;
+  std::u16string description_;
 };
 
 }  // namespace quillonet

@@ -8,18 +8,18 @@
 namespace quillonet {
 namespace {
 
-void SortRange(QStringList& list, int lo, int hi) {
+void SortRange(std::vector<std::u16string>& list, int lo, int hi) {
   // Loop on the larger part and recurse into the smaller one, so the stack
   // stays shallow; the two parts are disjoint, so the result is the same.
   while (true) {
     int i = lo;
     int j = hi;
-    const QString pivot = list[PivotIndex(lo, hi)];
+    const std::u16string pivot = list[static_cast<std::size_t>(PivotIndex(lo, hi))];
     while (true) {
       while (StringLess(list[i], pivot) && i < hi) ++i;
       while (StringLess(pivot, list[j]) && j > lo) --j;
       if (i > j) break;
-      list.swapItemsAt(i, j);
+      list[static_cast<std::size_t>(i)].swap(list[static_cast<std::size_t>(j)]);
       ++i;
       --j;
       if (i > j) break;
@@ -53,15 +53,10 @@ int PivotIndex(int lo, int hi) {
   return static_cast<int>(m);
 }
 
-bool StringLess(const QString& a, const QString& b) {
-  const QChar* pa = a.constData();
-  const QChar* pb = b.constData();
-  return std::lexicographical_compare(pa, pa + a.size(), pb, pb + b.size(),
-                                      [](QChar x, QChar y) { return x.unicode() < y.unicode(); });
-}
+bool StringLess(std::u16string_view a, std::u16string_view b) { return a < b; }
 
-void SortStrings(QStringList& list, int lo, int hi) {
-  const auto inside = [&](int index) { return index >= 0 && index < list.size(); };
+void SortStrings(std::vector<std::u16string>& list, int lo, int hi) {
+  const auto inside = [&](int index) { return index >= 0 && static_cast<std::size_t>(index) < list.size(); };
   if (!inside(lo) || !inside(hi)) {
     throw std::out_of_range("SortStrings: range " + std::to_string(lo) + " to " + std::to_string(hi) +
                             " outside a list of " + std::to_string(list.size()) + " entries");
@@ -69,27 +64,27 @@ void SortStrings(QStringList& list, int lo, int hi) {
   SortRange(list, lo, hi);
 }
 
-void RemoveDuplicates(QStringList& list) {
-  const qsizetype n = list.size() - 1;
+void RemoveDuplicates(std::vector<std::u16string>& list) {
+  const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(list.size()) - 1;
   // Blank the repeats: each non-empty entry blanks the equal entries right
   // after it, up to the first one that differs.
-  qsizetype j = 0;
-  qsizetype d = 1;
+  std::ptrdiff_t j = 0;
+  std::ptrdiff_t d = 1;
   while (j <= n) {
     if (j + d > n) break;
-    if (!list[j].isEmpty() && list[j + d] == list[j]) {
+    if (!list[j].empty() && list[j + d] == list[j]) {
       list[j + d].clear();
       ++d;
     } else {
-      if (!list[j].isEmpty()) d = 1;
+      if (!list[j].empty()) d = 1;
       ++j;
     }
   }
   // Pack the non-empty entries and shrink to them.
-  qsizetype k = 0;
+  std::size_t k = 0;
   for (j = 0; j <= n; ++j) {
-    if (!list[j].isEmpty()) {
-      if (k != j) list[k] = list[j];
+    if (!list[j].empty()) {
+      if (k != static_cast<std::size_t>(j)) list[k] = std::move(list[j]);
       ++k;
     }
   }

@@ -1,8 +1,7 @@
 // bench_scanner: builds a tree of 20,000 files in 2,000 folders and times the walk (entries per second).
 #include "scanner/card_files.h"
 #include "scanner/pathLogger.h"
-
-#include <QString>
+#include "platform/native_path.h"
 
 #include <algorithm>
 #include <chrono>
@@ -36,6 +35,7 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   const fs::path root = pattern;
+  const std::u16string rootText = quillonet::platform::DecodeNativePath(pattern);
   // 40 folders of the first level, 49 below each: 2,000 folders, 10 files in
   // each, every second one a card.
   constexpr int kTop = 40;
@@ -67,7 +67,7 @@ int main(int argc, char* argv[]) {
     const double cpuStart = CpuSeconds();
     pathLogger logger;
     logger.PathLogInit();
-    logger.LogPath(QString::fromStdString(root.string()));
+    logger.LogPath(rootText);
     logged = logger.fullFileNames()->Count();
     walked = logger.pathNames()->Count();
     logger.Terminate();
@@ -85,7 +85,7 @@ int main(int argc, char* argv[]) {
   std::printf("  cpu:  median %.1f ms: %.0f entries/s\n", medianCpu * 1000, entries / medianCpu);
 
   const auto start = std::chrono::steady_clock::now();
-  const QStringList cards = quillonet::CollectVCardFiles(QString::fromStdString(root.string()));
+  const std::vector<std::u16string> cards = quillonet::CollectVCardFiles(rootText);
   const double collect = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("CollectVCardFiles: %lld cards in %.1f ms, %.0f entries/s\n", static_cast<long long>(cards.size()),
               collect * 1000, entries / collect);

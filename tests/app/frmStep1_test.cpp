@@ -246,7 +246,7 @@ TEST_F(WindowFixture, ImportRunsIntoTheChosenFolderAndShowsProgress) {
   w.Files().AddFileToList(QString::fromStdString(source.Path("Work/ann.vcf")));
   w.Files().AddFileToList(QString::fromStdString(source.Path("two.vcf")));
   w.CmdExtractDBX.setEnabled(true);
-  dialogs.folders = {dest.Root()};
+  dialogs.folders = {dest.QRoot()};
   w.CmdExtractDBX.click();
 
   EXPECT_EQ(dialogs.folderTitles, QStringList({"Choose Folder to Save..."}));
@@ -257,7 +257,7 @@ TEST_F(WindowFixture, ImportRunsIntoTheChosenFolderAndShowsProgress) {
   EXPECT_EQ(w.Run().outcome().status, RunOutcome::Status::Completed);
   EXPECT_TRUE(w.Run().outcome().storeRemoved);
   EXPECT_TRUE(QFileInfo(w.Run().outcome().pstPath).isFile());
-  EXPECT_TRUE(w.Run().outcome().pstPath.startsWith(dest.Root() + "/MarlixContacts"));
+  EXPECT_TRUE(w.Run().outcome().pstPath.startsWith(dest.QRoot() + "/MarlixContacts"));
   EXPECT_EQ(w.FrameConversion.title(), "Details : Converting - (2 of 2) file(s)");
   EXPECT_FLOAT_EQ(w.ProgressBar1.Value(), 100.0f);
   EXPECT_FALSE(w.CmdExtractDBX.isEnabled());
@@ -283,7 +283,7 @@ TEST_F(WindowFixture, CloseDuringARunStopsItThroughItsTearDownThenCloses) {
   test_support::TestTree dest;
   ShowActive();
   w.CmdExtractDBX.setEnabled(true);
-  dialogs.folders = {dest.Root()};
+  dialogs.folders = {dest.QRoot()};
   // The close box is pressed while the run lets the window process events.
   bool closedDuringRun = false;
   QTimer::singleShot(0, &w, [&] { closedDuringRun = !w.close(); });
@@ -351,7 +351,7 @@ TEST_F(WindowFixture, DroppedFilesAndFoldersAreAddedAsTheAddButtonsAddThem) {
   EXPECT_TRUE(taken.first);
   EXPECT_TRUE(taken.second);
   ASSERT_TRUE(WaitFor([&] { return dialogs.messages.size() == 2; }));  // added after the drop was taken
-  const QString r = t.Root() + "/";
+  const QString r = t.QRoot() + "/";
   EXPECT_EQ(w.Files().Entries(),
             QStringList({r + "one.vcf", r + "Cards/B.VCF", r + "Cards/a.vcf", r + "Cards/sub/c.vcf", r + "Two.Vcf"}));
   EXPECT_EQ(w.lblCount1.text(), "5 files");
@@ -376,7 +376,7 @@ TEST_F(WindowFixture, DropsAreRefusedWhileAnImportRuns) {
   ShowActive();
   w.Files().AddFileToList(QString::fromStdString(source.Path("a.vcf")));
   w.CmdExtractDBX.setEnabled(true);
-  dialogs.folders = {dest.Root()};
+  dialogs.folders = {dest.QRoot()};
   std::pair<bool, bool> duringRun{true, true};
   QTimer::singleShot(0, &w, [&] {
     duringRun = DragAndDrop({QUrl::fromLocalFile(QString::fromStdString(source.Path("b.vcf")))});

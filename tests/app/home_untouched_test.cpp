@@ -82,14 +82,14 @@ TEST(HomeUntouched, DialogsOpenedAndCancelledWriteNothingUnderHome) {
     EXPECT_EQ(WithNextDialog([&] { w.cmdEnd.click(); }, AnswerNo), "QMessageBox");
     EXPECT_TRUE(w.isVisible());
 
-    w.Files().AddFileToList(cards.Root() + "/a.vcf");
+    w.Files().AddFileToList(cards.QRoot() + "/a.vcf");
     EXPECT_EQ(WithNextDialog([&] { w.cmdClear1.click(); }, AnswerNo), "QMessageBox");
     w.CmdExtractDBX.setEnabled(true);
     EXPECT_EQ(WithNextDialog([&] { w.CmdExtractDBX.click(); }, Cancel), "QFileDialog");  // "Choose Folder to Save..."
 
     // A dropped folder reports its count in a message box.
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(cards.Root())});
+    mime.setUrls({QUrl::fromLocalFile(cards.QRoot())});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     const auto dragAndDrop = [&] {

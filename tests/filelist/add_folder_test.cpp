@@ -51,9 +51,9 @@ TEST_F(FolderFixture, AddsCardsOfEveryLevelAndReports) {
   t.File("d.vcfx");
   t.Folder("x/y");
   t.File("x/y/deep.vcf");
-  dialogs.folders = {t.Root()};
+  dialogs.folders = {t.QRoot()};
   Click();
-  const QString r = t.Root() + "/";
+  const QString r = t.QRoot() + "/";
   EXPECT_EQ(list.Entries(), QStringList({r + " spaced.vcf ", r + "B.VCF", r + "a.vcf", r + "x/y/deep.vcf"}));
   EXPECT_EQ(importState, 1);
   ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -71,9 +71,9 @@ TEST_F(FolderFixture, AddsCardsOfEveryLevelAndReports) {
 TEST_F(FolderFixture, FolderWithTrailingSeparatorGivesNoDoubledSeparator) {
   TestTree t;
   t.File("a.vcf");
-  dialogs.folders = {t.Root() + "/"};
+  dialogs.folders = {t.QRoot() + "/"};
   Click();
-  EXPECT_EQ(list.Entries(), QStringList({t.Root() + "/a.vcf"}));
+  EXPECT_EQ(list.Entries(), QStringList({t.QRoot() + "/a.vcf"}));
 }
 
 TEST_F(FolderFixture, SecondAdditionListsAgainAndNothingFoundDisablesImport) {
@@ -82,7 +82,7 @@ TEST_F(FolderFixture, SecondAdditionListsAgainAndNothingFoundDisablesImport) {
   cards.File("b.vcf");
   TestTree none;
   none.File("notes.txt");
-  dialogs.folders = {cards.Root(), cards.Root(), none.Root()};
+  dialogs.folders = {cards.QRoot(), cards.QRoot(), none.QRoot()};
   Click();
   Click();
   EXPECT_EQ(grid.Rows(), 4);
@@ -99,16 +99,16 @@ TEST_F(FolderFixture, UnreadableFoldersAreNamedAfterTheCount) {
   t.Folder("locked");
   t.File("locked/b.vcf");
   ASSERT_EQ(::chmod(t.Path("locked").c_str(), 0), 0);
-  dialogs.folders = {t.Root()};
+  dialogs.folders = {t.QRoot()};
   {
     AsUnprivilegedUser nobody;
     Click();
   }
-  EXPECT_EQ(list.Entries(), QStringList({t.Root() + "/a.vcf"}));
+  EXPECT_EQ(list.Entries(), QStringList({t.QRoot() + "/a.vcf"}));
   EXPECT_EQ(importState, 1);
   ASSERT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(dialogs.messages[0].text, "1 Files Added to List.");
-  EXPECT_TRUE(dialogs.messages[1].text.contains(t.Root() + "/locked/"));
+  EXPECT_TRUE(dialogs.messages[1].text.contains(t.QRoot() + "/locked/"));
   EXPECT_EQ(dialogs.messages[1].icon, MsgIcon::Exclamation);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

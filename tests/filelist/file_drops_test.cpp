@@ -36,7 +36,7 @@ TEST_F(DropFixture, LocalPathsAreTakenAsTheFileSystemNamesThem) {
 
 TEST_F(DropFixture, NothingAddedLeavesTheImportButtonAlone) {
   TestTree empty;
-  EXPECT_TRUE(drops.Drop({Local("/cards/notes.txt"), Local(empty.Root())}));
+  EXPECT_TRUE(drops.Drop({Local("/cards/notes.txt"), Local(empty.QRoot())}));
   EXPECT_EQ(importState, -1);
   EXPECT_TRUE(list.IsEmpty());
   ASSERT_EQ(dialogs.messages.size(), 2u);
@@ -52,12 +52,12 @@ TEST_F(DropFixture, UnreadableFoldersOfADroppedFolderAreNamed) {
   ASSERT_EQ(::chmod(t.Path("locked").c_str(), 0), 0);
   {
     AsUnprivilegedUser nobody;
-    EXPECT_TRUE(drops.Drop({Local(t.Root())}));
+    EXPECT_TRUE(drops.Drop({Local(t.QRoot())}));
   }
-  EXPECT_EQ(list.Entries(), QStringList({t.Root() + "/a.vcf"}));
+  EXPECT_EQ(list.Entries(), QStringList({t.QRoot() + "/a.vcf"}));
   ASSERT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(dialogs.messages[0].text, "1 Files Added to List.");
-  EXPECT_TRUE(dialogs.messages[1].text.contains(t.Root() + "/locked/"));
+  EXPECT_TRUE(dialogs.messages[1].text.contains(t.QRoot() + "/locked/"));
 }
 
 TEST_F(DropFixture, RefusedWithoutLocalFilesAndWhileADropIsBeingAdded) {

@@ -66,7 +66,7 @@ class ScriptedDialogs : public UserDialogs {
   std::vector<OpenFileRequest> openRequests;
   QStringList folderTitles;
 
-  MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& caption = AppTitle(),
+  MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& caption = QString::fromStdU16String(AppTitle()),
                    const QString& details = QString()) override {
     messages.push_back({text, buttons, icon, caption, details});
     if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;

@@ -139,7 +139,7 @@ TEST_F(ImportRunTest, WholeRunInOrderWithCaptionsAndProgress) {
                          "Session.GetFolderFromPath(" + cardsPath + ")", "Session.GetFolderFromPath(" + cardsPath + ")",
                          "Session.GetFolderFromPath(" + workPath + ")"}));
   // A whole file is imported from itself; cards from their card files.
-  const QString temp = GetTempFolderPath();
+  const QString temp = QString::fromStdU16String(GetTempFolderPath());
   EXPECT_EQ(world.callsStartingWith("Item.Import"),
             (QStringList{"Item.Import(" + a + ", 6)", "Item.Import(" + temp + "vCard1.vcf, 6)",
                          "Item.Import(" + temp + "vCard2.vcf, 6)", "Item.Import(" + temp + "vCard3.vcf, 6)",
@@ -194,7 +194,7 @@ TEST_F(ImportRunTest, SplitFileCaptionCountsListedFilesPlusCards) {
 TEST_F(ImportRunTest, SecondSplitFileReusesCardFileNames) {
   const QString first = write("Cards/first.vcf", Card("A1") + Card("A2") + Card("A3"));
   const QString second = write("Cards/second.vcf", Card("B1") + Card("B2"));
-  const QString temp = GetTempFolderPath();
+  const QString temp = QString::fromStdU16String(GetTempFolderPath());
   WriteFile(temp + "vCard1.vcf", "stale card file of an earlier run");
   files.set({first, second});
   view.destination = "/out";
@@ -338,7 +338,7 @@ TEST_F(ImportRunTest, MessageNamesTheFirstFewFilesAndCountsTheRest) {
 }
 
 TEST_F(ImportRunTest, UnwritableCardFileIsNotImportedFromAStaleCopy) {
-  const QString temp = GetTempFolderPath();
+  const QString temp = QString::fromStdU16String(GetTempFolderPath());
   QFile::remove(temp + "vCard2.vcf");
   ASSERT_TRUE(QDir().mkpath(temp + "vCard2.vcf"));  // a folder where card 2's file should go
   files.set({write("Cards/x.vcf", Card("X1") + Card("X2") + Card("X3"))});

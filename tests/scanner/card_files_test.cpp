@@ -9,18 +9,18 @@ using quillonet::test_support::AsUnprivilegedUser;
 using quillonet::test_support::TestTree;
 
 TEST(IsVCardNameTest, CaseInsensitiveAtTheEndOnly) {
-  EXPECT_TRUE(IsVCardName("/a/b.vcf"));
-  EXPECT_TRUE(IsVCardName("/a/B.VCF"));
-  EXPECT_TRUE(IsVCardName("/a/b.VcF"));
-  EXPECT_TRUE(IsVCardName(".vcf"));
-  EXPECT_TRUE(IsVCardName("  /a/b.vcf  "));
-  EXPECT_FALSE(IsVCardName("/a/b.vcf.bak"));
-  EXPECT_FALSE(IsVCardName("/a/b.vcfx"));
-  EXPECT_FALSE(IsVCardName("/a/b.vcard"));
-  EXPECT_FALSE(IsVCardName("/a/bvcf"));
-  EXPECT_FALSE(IsVCardName("vcf"));
-  EXPECT_FALSE(IsVCardName(""));
-  EXPECT_FALSE(IsVCardName("/a/b.vcf\t"));  // only spaces are trimmed
+  EXPECT_TRUE(IsVCardName(u"/a/b.vcf"));
+  EXPECT_TRUE(IsVCardName(u"/a/B.VCF"));
+  EXPECT_TRUE(IsVCardName(u"/a/b.VcF"));
+  EXPECT_TRUE(IsVCardName(u".vcf"));
+  EXPECT_TRUE(IsVCardName(u"  /a/b.vcf  "));
+  EXPECT_FALSE(IsVCardName(u"/a/b.vcf.bak"));
+  EXPECT_FALSE(IsVCardName(u"/a/b.vcfx"));
+  EXPECT_FALSE(IsVCardName(u"/a/b.vcard"));
+  EXPECT_FALSE(IsVCardName(u"/a/bvcf"));
+  EXPECT_FALSE(IsVCardName(u"vcf"));
+  EXPECT_FALSE(IsVCardName(u""));
+  EXPECT_FALSE(IsVCardName(u"/a/b.vcf\t"));  // only spaces are trimmed
 }
 
 TEST(CollectVCardFilesTest, PicksCardsAndNamesUnreadableFolders) {
@@ -34,13 +34,13 @@ TEST(CollectVCardFilesTest, PicksCardsAndNamesUnreadableFolders) {
   t.Folder("shut");
   t.File("shut/f.vcf");
   ASSERT_EQ(::chmod(t.Path("shut").c_str(), 0), 0);
-  QStringList unreadable;
-  QStringList cards;
+  std::vector<std::u16string> unreadable;
+  std::vector<std::u16string> cards;
   {
     AsUnprivilegedUser nobody;
     cards = CollectVCardFiles(t.Root(), &unreadable);
   }
-  const QString r = t.Root() + "/";
-  EXPECT_EQ(cards, QStringList({r + "a.vcf", r + "b.VCF", r + "sub/deeper/e.vcf"}));
-  EXPECT_EQ(unreadable, QStringList({r + "shut/"}));
+  const std::u16string r = t.Root() + u"/";
+  EXPECT_EQ(cards, std::vector<std::u16string>({r + u"a.vcf", r + u"b.VCF", r + u"sub/deeper/e.vcf"}));
+  EXPECT_EQ(unreadable, std::vector<std::u16string>({r + u"shut/"}));
 }

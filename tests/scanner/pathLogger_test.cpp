@@ -11,14 +11,11 @@ using quillonet::test_support::AsUnprivilegedUser;
 using quillonet::test_support::TestTree;
 
 namespace {
-QStringList Values(const StringCollection& c) {
-  QStringList out;
-  for (const QString& s : c.Items()) out << s;
-  return out;
-}
-QStringList Keys(const StringCollection& c) {
-  QStringList out;
-  for (int i = 1; i <= c.Count(); ++i) out << c.Key(i);
+using List = std::vector<std::u16string>;
+List Values(const StringCollection& c) { return c.Items(); }
+List Keys(const StringCollection& c) {
+  List out;
+  for (int i = 1; i <= c.Count(); ++i) out.push_back(c.Key(i));
   return out;
 }
 int ErrorNumber(const std::function<void()>& f) {
@@ -33,24 +30,24 @@ int ErrorNumber(const std::function<void()>& f) {
 
 TEST(KeyedCollectionTest, PositionsFromOneAndUniqueKeys) {
   StringCollection c;
-  c.Add("a", "K0");
-  c.Add("b", "K2");
+  c.Add(u"a", u"K0");
+  c.Add(u"b", u"K2");
   EXPECT_EQ(c.Count(), 2);
-  EXPECT_EQ(c.Item(1), "a");
-  EXPECT_EQ(c.Item("K2"), "b");
-  EXPECT_EQ(ErrorNumber([&] { c.Add("c", "K0"); }), 457);
+  EXPECT_EQ(c.Item(1), u"a");
+  EXPECT_EQ(c.Item(u"K2"), u"b");
+  EXPECT_EQ(ErrorNumber([&] { c.Add(u"c", u"K0"); }), 457);
   EXPECT_EQ(c.Count(), 2);
   EXPECT_EQ(ErrorNumber([&] { c.Item(0); }), 5);
   EXPECT_EQ(ErrorNumber([&] { c.Item(3); }), 5);
-  EXPECT_EQ(ErrorNumber([&] { c.Item("K1"); }), 5);
+  EXPECT_EQ(ErrorNumber([&] { c.Item(u"K1"); }), 5);
 }
 
 TEST(PathLoggerTest, MissingRootLogsNothing) {
   pathLogger p;
   EXPECT_EQ(p.Count(), 0);
   p.PathLogInit();
-  p.LogPath("/nonexistent/quillonet/root");
-  p.LogPath("C:\\Cards");
+  p.LogPath(u"/nonexistent/quillonet/root");
+  p.LogPath(u"C:\\Cards");
   EXPECT_EQ(p.pathNames()->Count(), 0);
   EXPECT_EQ(p.fullFileNames()->Count(), 0);
   EXPECT_EQ(p.Count(), 0);
@@ -61,8 +58,8 @@ TEST(PathLoggerTest, EmptyRoot) {
   pathLogger p;
   p.PathLogInit();
   p.LogPath(t.Root());
-  EXPECT_EQ(Values(*p.pathNames()), QStringList({t.Root() + "/"}));
-  EXPECT_EQ(Keys(*p.pathNames()), QStringList({"K0"}));
+  EXPECT_EQ(Values(*p.pathNames()), List({t.Root() + u"/"}));
+  EXPECT_EQ(Keys(*p.pathNames()), List({u"K0"}));
   EXPECT_EQ(p.fullFileNames()->Count(), 0);
   EXPECT_EQ(p.Count(), 1);
 }
@@ -73,16 +70,16 @@ TEST(PathLoggerTest, KeysCountAndParallelCollections) {
   t.File("two.txt");
   t.Folder("sub");
   t.File("sub/three.vcf");
-  const QString r = t.Root() + "/";
+  const std::u16string r = t.Root() + u"/";
 
   pathLogger p;
   p.PathLogInit();
   EXPECT_TRUE(p.fullFileNamesOnly());
   p.LogPath(t.Root());
-  EXPECT_EQ(Values(*p.fullFileNames()), QStringList({r + "one.vcf", r + "two.txt", r + "sub/three.vcf"}));
-  EXPECT_EQ(Keys(*p.fullFileNames()), QStringList({"K1", "K2", "K3"}));
-  EXPECT_EQ(Values(*p.pathNames()), QStringList({r, r + "sub/"}));
-  EXPECT_EQ(Keys(*p.pathNames()), QStringList({"K0", "K2"}));
+  EXPECT_EQ(Values(*p.fullFileNames()), List({r + u"one.vcf", r + u"two.txt", r + u"sub/three.vcf"}));
+  EXPECT_EQ(Keys(*p.fullFileNames()), List({u"K1", u"K2", u"K3"}));
+  EXPECT_EQ(Values(*p.pathNames()), List({r, r + u"sub/"}));
+  EXPECT_EQ(Keys(*p.pathNames()), List({u"K0", u"K2"}));
   EXPECT_EQ(p.Count(), 4);
   EXPECT_EQ(p.fileNames()->Count(), 0);
   EXPECT_EQ(p.pathPointers()->Count(), 0);
@@ -92,11 +89,11 @@ TEST(PathLoggerTest, KeysCountAndParallelCollections) {
   q.setFullFileNamesOnly(false);
   q.LogPath(r);  // with the trailing separator: the same paths
   EXPECT_EQ(Values(*q.fullFileNames()), Values(*p.fullFileNames()));
-  EXPECT_EQ(Values(*q.fileNames()), QStringList({"one.vcf", "two.txt", "three.vcf"}));
-  EXPECT_EQ(Keys(*q.fileNames()), QStringList({"K1", "K2", "K3"}));
-  std::vector<qint32> pointers = q.pathPointers()->Items();
-  EXPECT_EQ(pointers, (std::vector<qint32>{1, 1, 2}));
-  EXPECT_EQ(q.pathPointers()->Item("K3"), 2);
+  EXPECT_EQ(Values(*q.fileNames()), List({u"one.vcf", u"two.txt", u"three.vcf"}));
+  EXPECT_EQ(Keys(*q.fileNames()), List({u"K1", u"K2", u"K3"}));
+  std::vector<std::int32_t> pointers = q.pathPointers()->Items();
+  EXPECT_EQ(pointers, (std::vector<std::int32_t>{1, 1, 2}));
+  EXPECT_EQ(q.pathPointers()->Item(u"K3"), 2);
 }
 
 TEST(PathLoggerTest, BreadthFirstInNameOrderEveryKindOfFile) {
@@ -109,14 +106,14 @@ TEST(PathLoggerTest, BreadthFirstInNameOrderEveryKindOfFile) {
   t.File("b/y.bak");
   t.File("a/w.vcf");
   t.File("a/v.vcf");
-  const QString r = t.Root() + "/";
+  const std::u16string r = t.Root() + u"/";
   pathLogger p;
   p.PathLogInit();
   p.LogPath(t.Root());
   EXPECT_EQ(Values(*p.fullFileNames()),
-            QStringList({r + ".hidden", r + "z", r + "a/v.vcf", r + "a/w.vcf", r + "b/y.bak", r + "b/deep/x.VCF"}));
-  EXPECT_EQ(Values(*p.pathNames()), QStringList({r, r + "a/", r + "b/", r + "b/deep/"}));
-  EXPECT_EQ(Keys(*p.pathNames()), QStringList({"K0", "K2", "K3", "K4"}));
+            List({r + u".hidden", r + u"z", r + u"a/v.vcf", r + u"a/w.vcf", r + u"b/y.bak", r + u"b/deep/x.VCF"}));
+  EXPECT_EQ(Values(*p.pathNames()), List({r, r + u"a/", r + u"b/", r + u"b/deep/"}));
+  EXPECT_EQ(Keys(*p.pathNames()), List({u"K0", u"K2", u"K3", u"K4"}));
 }
 
 TEST(PathLoggerTest, CallsOutOfOrderFail) {
@@ -152,7 +149,7 @@ TEST(PathLoggerTest, TerminateKeepsReferencesTakenBefore) {
   const std::shared_ptr<StringCollection> names = p.fullFileNames();
   p.Terminate();
   EXPECT_EQ(names->Count(), 1);
-  EXPECT_EQ(names->Item("K1"), t.Root() + "/a.vcf");
+  EXPECT_EQ(names->Item(u"K1"), t.Root() + u"/a.vcf");
   EXPECT_EQ(p.fullFileNames()->Count(), 0);  // the scanner's own is a new, empty one
   EXPECT_EQ(p.Count(), 2);
 }
@@ -170,11 +167,11 @@ TEST(PathLoggerTest, LinksBackIntoTheTreeAreNotWalkedTwice) {
   pathLogger p;
   p.PathLogInit();
   p.LogPath(t.Root());
-  const QString r = t.Root() + "/";
+  const std::u16string r = t.Root() + u"/";
   // Breadth-first in name order: again/ (the link) is reached before a/b/,
   // real/ before a/elsewhere/; the root and a/ are never entered again.
-  EXPECT_EQ(Values(*p.pathNames()), QStringList({r, r + "a/", r + "again/", r + "real/"}));
-  EXPECT_EQ(Values(*p.fullFileNames()), QStringList({r + "again/card.vcf", r + "real/r.vcf"}));
+  EXPECT_EQ(Values(*p.pathNames()), List({r, r + u"a/", r + u"again/", r + u"real/"}));
+  EXPECT_EQ(Values(*p.fullFileNames()), List({r + u"again/card.vcf", r + u"real/r.vcf"}));
 }
 
 TEST(PathLoggerTest, UnreadableFolderDoesNotEndTheWalk) {
@@ -195,9 +192,9 @@ TEST(PathLoggerTest, UnreadableFolderDoesNotEndTheWalk) {
     AsUnprivilegedUser nobody;
     p.LogPath(t.Root());
   }
-  const QString r = t.Root() + "/";
-  EXPECT_EQ(Values(*p.fullFileNames()), QStringList({r + "top.vcf", r + "zlast/z.vcf", r + "open/inner/deep.vcf"}));
-  EXPECT_EQ(p.unreadableFolders(), QStringList({r + "closed/"}));
+  const std::u16string r = t.Root() + u"/";
+  EXPECT_EQ(Values(*p.fullFileNames()), List({r + u"top.vcf", r + u"zlast/z.vcf", r + u"open/inner/deep.vcf"}));
+  EXPECT_EQ(p.unreadableFolders(), List({r + u"closed/"}));
   EXPECT_EQ(p.Count(), 4);
 }
 
@@ -210,9 +207,9 @@ TEST(PathLoggerTest, UnreadableRootIsNotedToo) {
   p.PathLogInit();
   {
     AsUnprivilegedUser nobody;
-    p.LogPath(t.Root() + "/locked");
+    p.LogPath(t.Root() + u"/locked");
   }
   EXPECT_EQ(p.fullFileNames()->Count(), 0);
-  EXPECT_EQ(p.unreadableFolders(), QStringList({t.Root() + "/locked/"}));
+  EXPECT_EQ(p.unreadableFolders(), List({t.Root() + u"/locked/"}));
   EXPECT_EQ(p.Count(), 1);
 }

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.h"
+#include "platform/native_path.h"
+
+#ifdef QT_CORE_LIB
 #include "tests/util/qstring_printer.h"
 
-#include <QByteArray>
 #include <QString>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -25,8 +28,12 @@ class TestTree {
   TestTree(const TestTree&) = delete;
   TestTree& operator=(const TestTree&) = delete;
 
-  // The root without a trailing separator.
-  QString Root() const { return QString::fromStdString(root_); }
+  // The root without a trailing separator, as text.
+  std::u16string Root() const { return platform::DecodeNativePath(root_); }
+#ifdef QT_CORE_LIB
+  // The same for the tests of the Qt front end.
+  QString QRoot() const { return QString::fromStdU16String(Root()); }
+#endif
   std::string Path(const std::string& relative) const { return root_ + "/" + relative; }
 
   void Folder(const std::string& relative) const {

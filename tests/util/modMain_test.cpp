@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/util/qstring_printer.h"
+#include "util/text.h"
 
 #include <QRandomGenerator>
 
@@ -13,46 +13,47 @@
 using namespace quillonet;
 
 namespace {
-QStringList L(std::initializer_list<const char*> items) {
-  QStringList out;
-  for (const char* s : items) out << QString::fromUtf8(s);
+using List = std::vector<std::u16string>;
+List L(std::initializer_list<const char*> items) {
+  List out;
+  for (const char* s : items) out.push_back(text::FromUtf8(s));
   return out;
 }
 }  // namespace
 
 TEST(StringOrder, OrdinalCaseSensitivePrefixFirst) {
-  EXPECT_TRUE(StringLess("A", "B"));
-  EXPECT_TRUE(StringLess("B", "a"));
-  EXPECT_TRUE(StringLess("a", "a b"));
-  EXPECT_TRUE(StringLess("a b", "a\\b"));
-  EXPECT_TRUE(StringLess("", "\x01"));
-  EXPECT_FALSE(StringLess("a", "a"));
+  EXPECT_TRUE(StringLess(u"A", u"B"));
+  EXPECT_TRUE(StringLess(u"B", u"a"));
+  EXPECT_TRUE(StringLess(u"a", u"a b"));
+  EXPECT_TRUE(StringLess(u"a b", u"a\\b"));
+  EXPECT_TRUE(StringLess(u"", u"\x01"));
+  EXPECT_FALSE(StringLess(u"a", u"a"));
   // By UTF-16 code unit: a surrogate pair (U+1F600) sorts below U+FF21.
-  EXPECT_TRUE(StringLess(QString::fromUtf8("\xF0\x9F\x98\x80"), QString(QChar(0xFF21))));
+  EXPECT_TRUE(StringLess(u"\U0001F600", u"\uFF21"));
   // No locale: an accented letter sorts after every ASCII letter.
-  EXPECT_TRUE(StringLess("z", QString::fromUtf8("\xC3\xA9")));
+  EXPECT_TRUE(StringLess(u"z", u"\u00E9"));
 }
 
 TEST(SortStrings, CaseOrderAndPartialRange) {
-  QStringList l = L({"b", "B", "a", "A"});
+  List l = L({"b", "B", "a", "A"});
   SortStrings(l, 0, 3);
   EXPECT_EQ(l, L({"A", "B", "a", "b"}));
 
-  QStringList p = L({"x", "r", "q", "p"});
+  List p = L({"x", "r", "q", "p"});
   SortStrings(p, 1, 3);
   EXPECT_EQ(p, L({"x", "p", "q", "r"}));
 
-  QStringList inner = L({"z", "d", "c", "b", "a", "0"});
+  List inner = L({"z", "d", "c", "b", "a", "0"});
   SortStrings(inner, 1, 4);
   EXPECT_EQ(inner, L({"z", "a", "b", "c", "d", "0"}));
 }
 
 TEST(SortStrings, SingleEntryAndEqualEntries) {
-  QStringList one = L({"q", "b", "a"});
+  List one = L({"q", "b", "a"});
   SortStrings(one, 1, 1);
   EXPECT_EQ(one, L({"q", "b", "a"}));
 
-  QStringList same = L({"k", "k", "k", "k", "k"});
+  List same = L({"k", "k", "k", "k", "k"});
   SortStrings(same, 0, 4);
   EXPECT_EQ(same, L({"k", "k", "k", "k", "k"}));
 }
@@ -70,17 +71,17 @@ TEST(SortStrings, PivotRoundsHalfToEven) {
 TEST(SortStrings, AgreesWithOrdinalSortOnRandomLists) {
   QRandomGenerator rng(1234);
   for (int round = 0; round < 200; ++round) {
-    QStringList l;
+    List l;
     const int n = 1 + rng.bounded(40);
     for (int k = 0; k < n; ++k) {
-      QString s;
+      std::u16string s;
       const int len = rng.bounded(4);
-      for (int c = 0; c < len; ++c) s += QChar(u"aAb\\ B"[rng.bounded(6)]);
-      l << s;
+      for (int c = 0; c < len; ++c) s += u"aAb\\ B"[rng.bounded(6)];
+      l.push_back(s);
     }
     const int lo = rng.bounded(n);
     const int hi = lo + rng.bounded(n - lo);
-    QStringList expected = l;
+    List expected = l;
     std::sort(expected.begin() + lo, expected.begin() + hi + 1, StringLess);
     SortStrings(l, lo, hi);
     ASSERT_EQ(l, expected) << "round " << round << " range " << lo << ".." << hi;
@@ -88,54 +89,54 @@ TEST(SortStrings, AgreesWithOrdinalSortOnRandomLists) {
 }
 
 TEST(SortStrings, RangeOutsideListIsAnError) {
-  QStringList l = L({"b", "a"});
+  List l = L({"b", "a"});
   EXPECT_THROW(SortStrings(l, 0, 2), std::out_of_range);
   EXPECT_THROW(SortStrings(l, -1, 1), std::out_of_range);
   EXPECT_EQ(l, L({"b", "a"}));
 }
 
 TEST(RemoveDuplicates, RunsEmptiesAndSeparatedRepeats) {
-  QStringList runs = L({"p", "p", "q", "q", "q", "r"});
+  List runs = L({"p", "p", "q", "q", "q", "r"});
   RemoveDuplicates(runs);
   EXPECT_EQ(runs, L({"p", "q", "r"}));
 
-  QStringList leadingEmpty = L({"", "a", "a"});
+  List leadingEmpty = L({"", "a", "a"});
   RemoveDuplicates(leadingEmpty);
   EXPECT_EQ(leadingEmpty, L({"a"}));
 
   // An empty entry between two equal values keeps them apart.
-  QStringList apart = L({"a", "", "a"});
+  List apart = L({"a", "", "a"});
   RemoveDuplicates(apart);
   EXPECT_EQ(apart, L({"a", "a"}));
 
-  QStringList tail = L({"a", "b", "b", "b"});
+  List tail = L({"a", "b", "b", "b"});
   RemoveDuplicates(tail);
   EXPECT_EQ(tail, L({"a", "b"}));
 
   // Case matters: "A" and "a" are different values.
-  QStringList cased = L({"A", "a", "a"});
+  List cased = L({"A", "a", "a"});
   RemoveDuplicates(cased);
   EXPECT_EQ(cased, L({"A", "a"}));
 }
 
 TEST(RemoveDuplicates, NothingLeftGivesTheEmptyList) {
-  QStringList blanks = L({"", "", ""});
+  List blanks = L({"", "", ""});
   RemoveDuplicates(blanks);
-  EXPECT_TRUE(blanks.isEmpty());
-  QStringList none;
+  EXPECT_TRUE(blanks.empty());
+  List none;
   RemoveDuplicates(none);
-  EXPECT_TRUE(none.isEmpty());
+  EXPECT_TRUE(none.empty());
 }
 
 TEST(FolderList, SortThenRemoveGivesParentsFirst) {
   // The import run's use: folders of the files with an empty last entry,
   // then with every ancestor appended.
-  QStringList folders = L({"x\\y", "x\\z", "w", "x\\y", ""});
+  List folders = L({"x\\y", "x\\z", "w", "x\\y", ""});
   SortStrings(folders, 0, 3);
   RemoveDuplicates(folders);
   EXPECT_EQ(folders, L({"w", "x\\y", "x\\z"}));
-  folders << "x" << "x";
-  SortStrings(folders, 0, folders.size() - 1);
+  folders.insert(folders.end(), {u"x", u"x"});
+  SortStrings(folders, 0, static_cast<int>(folders.size()) - 1);
   RemoveDuplicates(folders);
   EXPECT_EQ(folders, L({"w", "x", "x\\y", "x\\z"}));
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/native_path.h"
 #include "tests/util/qstring_printer.h"
 
 #include <QDir>
@@ -16,32 +17,32 @@
 using namespace quillonet;
 
 TEST(GetDirectoryPart, WindowsAndPosixForms) {
-  EXPECT_EQ(GetDirectoryPart("C:\\a\\b\\c.vcf"), "C:\\a\\b\\");
-  EXPECT_EQ(GetDirectoryPart("a\\b.vcf"), "a\\");
-  EXPECT_EQ(GetDirectoryPart("c.vcf"), "");
-  EXPECT_EQ(GetDirectoryPart("C:\\a\\"), "C:\\a\\");
-  EXPECT_EQ(GetDirectoryPart("D:\\x.vcf"), "D:\\");
-  EXPECT_EQ(GetDirectoryPart("/home/ann/Cards/a.vcf"), "/home/ann/Cards/");
-  EXPECT_EQ(GetDirectoryPart("/a.vcf"), "/");
-  EXPECT_EQ(GetDirectoryPart("/"), "/");
-  EXPECT_EQ(GetDirectoryPart("dir/"), "dir/");
+  EXPECT_EQ(GetDirectoryPart(u"C:\\a\\b\\c.vcf"), u"C:\\a\\b\\");
+  EXPECT_EQ(GetDirectoryPart(u"a\\b.vcf"), u"a\\");
+  EXPECT_EQ(GetDirectoryPart(u"c.vcf"), u"");
+  EXPECT_EQ(GetDirectoryPart(u"C:\\a\\"), u"C:\\a\\");
+  EXPECT_EQ(GetDirectoryPart(u"D:\\x.vcf"), u"D:\\");
+  EXPECT_EQ(GetDirectoryPart(u"/home/ann/Cards/a.vcf"), u"/home/ann/Cards/");
+  EXPECT_EQ(GetDirectoryPart(u"/a.vcf"), u"/");
+  EXPECT_EQ(GetDirectoryPart(u"/"), u"/");
+  EXPECT_EQ(GetDirectoryPart(u"dir/"), u"dir/");
   // A backslash is an ordinary character in a POSIX name, but counts here.
-  EXPECT_EQ(GetDirectoryPart("/home/ann/odd\\name.vcf"), "/home/ann/odd\\");
-  EXPECT_EQ(GetDirectoryPart("C:\\a/b\\c/d.vcf"), "C:\\a/b\\c/");
-  EXPECT_EQ(GetDirectoryPart(" "), "");
+  EXPECT_EQ(GetDirectoryPart(u"/home/ann/odd\\name.vcf"), u"/home/ann/odd\\");
+  EXPECT_EQ(GetDirectoryPart(u"C:\\a/b\\c/d.vcf"), u"C:\\a/b\\c/");
+  EXPECT_EQ(GetDirectoryPart(u" "), u"");
 }
 
 TEST(GetDirectoryPart, EmptyPathIsAnError) {
-  EXPECT_THROW(GetDirectoryPart(QString()), std::invalid_argument);
+  EXPECT_THROW(GetDirectoryPart(u""), std::invalid_argument);
 }
 
 TEST(TempFolder, PrivateStableAndEndsInSeparator) {
-  const QString folder = GetTempFolderPath();
-  ASSERT_TRUE(folder.endsWith('/'));
+  const std::u16string folder = GetTempFolderPath();
+  ASSERT_TRUE(folder.ends_with(u'/'));
   EXPECT_EQ(GetTempFolderPath(), folder);
-  EXPECT_TRUE(folder.startsWith(QDir::tempPath()));
+  EXPECT_TRUE(QString::fromStdU16String(folder).startsWith(QDir::tempPath()));
   struct stat st {};
-  ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &st), 0);
+  ASSERT_EQ(::lstat(platform::EncodeNativePath(folder).c_str(), &st), 0);
   EXPECT_TRUE(S_ISDIR(st.st_mode));
   EXPECT_EQ(st.st_mode & 07777, 0700u);
   EXPECT_EQ(st.st_uid, ::getuid());
