@@ -7,6 +7,7 @@
 #include "filelist/widget_dialogs.h"
 #include "util/app_info.h"
 #include "util/registry_gui.h"
+#include "util/text.h"
 #include "util/twips.h"
 
 #include <QCloseEvent>
@@ -174,7 +175,7 @@ void frmStep1::Guarded(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const std::exception& e) {
-    dialogs_->MsgBox(QString::fromStdString(e.what()), MsgButtons::Ok, MsgIcon::Exclamation);
+    dialogs_->MsgBox(text::FromUtf8(e.what()), MsgButtons::Ok, MsgIcon::Exclamation);
   }
 }
 
@@ -193,8 +194,7 @@ void frmStep1::CentreOnScreen() {
 }
 
 void frmStep1::cmdEnd_Click() {
-  if (dialogs_->MsgBox(QStringLiteral("Are you sure you want to exit now?"), MsgButtons::YesNo, MsgIcon::Question) ==
-      MsgAnswer::Yes)
+  if (dialogs_->MsgBox(u"Are you sure you want to exit now?", MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes)
     close();
 }
 
@@ -261,7 +261,9 @@ void frmStep1::dropEvent(QDropEvent* event) {
   QTimer::singleShot(0, this, [this, urls = event->mimeData()->urls()] { Guarded([&] { drops_.Drop(urls); }); });
 }
 
-QString frmStep1::BrowseForFolder(const QString& title) { return dialogs_->BrowseForFolder(title); }
+QString frmStep1::BrowseForFolder(const QString& title) {
+  return QString::fromStdU16String(dialogs_->BrowseForFolder(title.toStdU16String()));
+}
 
 void frmStep1::setCaption(Caption control, const QString& caption) {
   switch (control) {
@@ -288,7 +290,8 @@ void frmStep1::processEvents() {
 }
 
 void frmStep1::showMessage(const QString& caption, const QString& text, const QString& details) {
-  dialogs_->MsgBox(text, MsgButtons::Ok, MsgIcon::Information, caption, details);
+  dialogs_->MsgBox(text.toStdU16String(), MsgButtons::Ok, MsgIcon::Information, caption.toStdU16String(),
+                   details.toStdU16String());
 }
 
 }  // namespace quillonet

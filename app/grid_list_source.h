@@ -15,7 +15,7 @@ class GridListSource : public FileListSource {
     grid_.SetRow(row);
     grid_.SetCol(col);
   }
-  QString Text() override { return grid_.Text(); }
+  QString Text() override { return QString::fromStdU16String(grid_.Text()); }
 
  private:
   FileGrid& grid_;
