@@ -5,6 +5,7 @@
 #include "util/text.h"
 #include "win32/wide.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
