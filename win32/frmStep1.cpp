@@ -222,7 +222,7 @@ LRESULT frmStep1::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) == WA_INACTIVE) {
         const HWND focus = GetFocus();
         if (focus != nullptr && IsChild(hwnd_, focus)) focus_ = focus;
-      } else if (focus_ != nullptr && IsWindow(focus_)) {
+      } else if (focus_ != nullptr && IsWindow(focus_) && IsWindowEnabled(focus_)) {
         SetFocus(focus_);
         return 0;
       }
@@ -348,7 +348,7 @@ void frmStep1::setProgressValue(Bar bar, float value) { BarFor(bar).SetValue(val
 
 void frmStep1::setImportEnabled(bool enabled) {
   // A disabled button cannot keep the focus; it moves on as Tab would move it.
-  if (!enabled && GetFocus() == CmdExtractDBX) SendMessageW(hwnd_, WM_NEXTDLGCTL, 0, FALSE);
+  if (!enabled && GetFocus() == CmdExtractDBX) SetFocus(GetNextDlgTabItem(hwnd_, CmdExtractDBX, FALSE));
   EnableWindow(CmdExtractDBX, enabled ? TRUE : FALSE);
 }
 
