@@ -69,8 +69,9 @@ bool FileDrops::Drop(const QList<QUrl>& urls) {
   if (added > 0) setImportEnabled_(true);
   if (folderDropped) ReportFilesAdded(dialogs_, added);
   if (notAdded > 0) {
-    dialogs_.MsgBox(text::Number(notAdded) + u" dropped item(s) not added: only vCard files (.vcf) and folders are taken.",
-                    MsgButtons::Ok, MsgIcon::Information);
+    dialogs_.MsgBox(
+        text::Number(notAdded) + u" dropped item(s) not added: only vCard files (.vcf) and folders are taken.",
+        MsgButtons::Ok, MsgIcon::Information);
   }
   ReportUnreadable(dialogs_, unreadable);
   return true;

@@ -170,7 +170,8 @@ void ImportRun::CmdExtractDBX_Click() {
   }
   outcome_.status = RunOutcome::Status::Completed;
   // Every list problem is named in the details: there may be hundreds.
-  view_.showMessage(QString::fromStdU16String(AppTitle()), CompletionText(), outcome_.listProblems.join(QLatin1Char('\n')));
+  view_.showMessage(QString::fromStdU16String(AppTitle()), CompletionText(),
+                    outcome_.listProblems.join(QLatin1Char('\n')));
 }
 
 bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& storeID) {

@@ -97,7 +97,8 @@ FolderListing ListFolder(std::u16string_view folder) {
   }
   do {
     if (IsDotOrDotDot(data.cFileName)) continue;
-    EntryKind kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryKind::Folder : EntryKind::RegularFile;
+    EntryKind kind =
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryKind::Folder : EntryKind::RegularFile;
     if (IsLink(data)) kind = FollowedKind(Child(base, data.cFileName));
     listing.entries.push_back({native::FromNative(data.cFileName), kind});
   } while (::FindNextFileW(find, &data));

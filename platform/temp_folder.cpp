@@ -13,6 +13,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <random>
 #else
@@ -31,17 +32,31 @@ unsigned long ProcessOfName(std::u16string_view name) {
   if (name.size() <= kPrefix.size() || !std::equal(kPrefix.begin(), kPrefix.end(), name.begin())) return 0;
   unsigned long pid = 0;
   std::size_t i = kPrefix.size();
-  for (; i < name.size() && name[i] >= u'0' && name[i] <= u'9' && pid < 100000000; ++i) pid = pid * 10 + (name[i] - u'0');
+  for (; i < name.size() && name[i] >= u'0' && name[i] <= u'9' && pid < 100000000; ++i) {
+    pid = pid * 10 + (name[i] - u'0');
+  }
   return i > kPrefix.size() && i < name.size() && name[i] == u'-' ? pid : 0;
 }
 
 #ifdef _WIN32
 
-bool ProcessIsGone(unsigned long pid) {
+std::uint64_t Ticks(const FILETIME& time) {
+  return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// Whether the process that made the folder is gone. Windows hands out
+// process numbers again soon, so a live process that started after the
+// folder was made is another one.
+bool ProcessIsGone(unsigned long pid, const std::u16string& folder) {
+  WIN32_FILE_ATTRIBUTE_DATA made{};
+  if (!::GetFileAttributesExW(native::ToNative(folder).c_str(), GetFileExInfoStandard, &made)) return false;
   HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
   if (process == nullptr) return ::GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
   DWORD code = 0;
-  const bool ended = ::GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+  FILETIME started{}, exited{}, kernel{}, user{};
+  const bool ended = (::GetExitCodeProcess(process, &code) && code != STILL_ACTIVE) ||
+                     (::GetProcessTimes(process, &started, &exited, &kernel, &user) &&
+                      Ticks(started) > Ticks(made.ftCreationTime));
   ::CloseHandle(process);
   return ended;
 }
@@ -89,7 +104,7 @@ class OwnerOnly {
 
 #else
 
-bool ProcessIsGone(unsigned long pid) {
+bool ProcessIsGone(unsigned long pid, const std::u16string&) {
   // Still running, or not ours to ask: kept.
   return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
@@ -111,7 +126,7 @@ void RemoveLeftovers(const std::u16string& base) {
       continue;
     }
 #endif
-    if (ProcessIsGone(pid)) RemoveTree(path);
+    if (ProcessIsGone(pid, path)) RemoveTree(path);
   }
 }
 

@@ -125,7 +125,8 @@ void frmStep1::CreateControls() {
                                             dpi_);
   SendMessageW(grdFiles1->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   lblCount1 = LabelControl(Control(WC_STATICW, u"0 files", kLabel, kLblCount1, 270, 1560, 7695, 255));
-  CmdExtractDBX = Control(WC_BUTTONW, u"Import &Contacts", kButton | WS_DISABLED, kCmdExtractDBX, 2880, 5520, 2415, 435);
+  CmdExtractDBX =
+      Control(WC_BUTTONW, u"Import &Contacts", kButton | WS_DISABLED, kCmdExtractDBX, 2880, 5520, 2415, 435);
   cmdEnd = Control(WC_BUTTONW, u"E&xit", kButton, kCmdEnd, kPanelLeft + 6360, kPanelTop, 1335, 375);
   lblTitle = Control(WC_STATICW, u"Marlix Quillonet", kLabel, kLblTitle, 240, 120, 6255, 375);
   SendMessageW(lblTitle, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);

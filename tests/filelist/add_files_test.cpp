@@ -99,8 +99,9 @@ TEST_F(AddFixture, OneFileSeveralFilesAndRepeats) {
   EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({"/home/ann/Cards/a.vcf"}));
   Click();
   Click();
-  EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({"/home/ann/Cards/a.vcf", "/home/ann/Cards/x.vcf", "/home/ann/Cards/y.vcf",
-                                          "/home/ann/Cards/z.vcf", "/home/ann/Cards/a.vcf"}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()),
+            QStringList({"/home/ann/Cards/a.vcf", "/home/ann/Cards/x.vcf", "/home/ann/Cards/y.vcf",
+                         "/home/ann/Cards/z.vcf", "/home/ann/Cards/a.vcf"}));
   EXPECT_EQ(count.text(), "5 files");
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(cdlgFile.MaxFileSize(), 1000);

@@ -55,7 +55,8 @@ TEST_F(FolderFixture, AddsCardsOfEveryLevelAndReports) {
   dialogs.folders = {t.QRoot()};
   Click();
   const QString r = t.QRoot() + "/";
-  EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({r + " spaced.vcf ", r + "B.VCF", r + "a.vcf", r + "x/y/deep.vcf"}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()),
+            QStringList({r + " spaced.vcf ", r + "B.VCF", r + "a.vcf", r + "x/y/deep.vcf"}));
   EXPECT_EQ(importState, 1);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "4 Files Added to List.");

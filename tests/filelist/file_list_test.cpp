@@ -31,7 +31,8 @@ TEST_F(ListFixture, AppendsInOrderWithDuplicatesAndCounts) {
   EXPECT_EQ(grid.Rows(), 3);
   EXPECT_EQ(count.text(), "3 files");
   EXPECT_EQ(grid.Row(), 2);  // the new entry is the current cell
-  EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({"/home/ann/a.vcf", "C:\\Cards\\b.vcf", "/home/ann/a.vcf"}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()),
+            QStringList({"/home/ann/a.vcf", "C:\\Cards\\b.vcf", "/home/ann/a.vcf"}));
   EXPECT_FALSE(list.IsEmpty());
 }
 
