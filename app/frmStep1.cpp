@@ -261,15 +261,24 @@ void frmStep1::dropEvent(QDropEvent* event) {
   QTimer::singleShot(0, this, [this, urls = event->mimeData()->urls()] { Guarded([&] { drops_.Drop(urls); }); });
 }
 
-QString frmStep1::BrowseForFolder(const QString& title) {
-  return QString::fromStdU16String(dialogs_->BrowseForFolder(title.toStdU16String()));
+std::u16string frmStep1::BrowseForFolder(const std::u16string& title) {
+  return dialogs_->BrowseForFolder(title);
 }
 
-void frmStep1::setCaption(Caption control, const QString& caption) {
+// The run sets the frame's caption after every line; one that did not
+// change is not converted again.
+void frmStep1::setCaption(Caption control, const std::u16string& caption) {
+  const QStringView text(caption.data(), static_cast<qsizetype>(caption.size()));
   switch (control) {
-    case Caption::FrameConversion: FrameConversion.setTitle(caption); break;
-    case Caption::LblCurrentDBX: LblCurrentDBX.setText(caption); break;
-    case Caption::LblProgessCurrent: LblProgessCurrent.setText(caption); break;
+    case Caption::FrameConversion:
+      if (FrameConversion.title() != text) FrameConversion.setTitle(text.toString());
+      break;
+    case Caption::LblCurrentDBX:
+      if (LblCurrentDBX.text() != text) LblCurrentDBX.setText(text.toString());
+      break;
+    case Caption::LblProgessCurrent:
+      if (LblProgessCurrent.text() != text) LblProgessCurrent.setText(text.toString());
+      break;
   }
 }
 
@@ -289,9 +298,9 @@ void frmStep1::processEvents() {
   sinceEvents_.start();
 }
 
-void frmStep1::showMessage(const QString& caption, const QString& text, const QString& details) {
-  dialogs_->MsgBox(text.toStdU16String(), MsgButtons::Ok, MsgIcon::Information, caption.toStdU16String(),
-                   details.toStdU16String());
+void frmStep1::showMessage(const std::u16string& caption, const std::u16string& text,
+                           const std::u16string& details) {
+  dialogs_->MsgBox(text, MsgButtons::Ok, MsgIcon::Information, caption, details);
 }
 
 }  // namespace quillonet

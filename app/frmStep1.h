@@ -2,7 +2,6 @@
 #pragma once
 
 #include "app/frame.h"
-#include "app/grid_list_source.h"
 #include "app/progress_bar.h"
 #include "app/shape.h"
 #include "filelist/caption_label.h"
@@ -11,6 +10,7 @@
 #include "filelist/file_grid.h"
 #include "filelist/file_drops.h"
 #include "filelist/file_list.h"
+#include "filelist/grid_list_source.h"
 #include "import/import_run.h"
 #include "import/import_view.h"
 #include "util/app_info.h"
@@ -52,14 +52,15 @@ class frmStep1 : public QWidget, public ImportView {
   void CmdExtractDBX_Click();
 
   // ImportView.
-  QString BrowseForFolder(const QString& title) override;
-  void setCaption(Caption control, const QString& caption) override;
+  std::u16string BrowseForFolder(const std::u16string& title) override;
+  void setCaption(Caption control, const std::u16string& caption) override;
   void setProgressMin(Bar bar, float value) override;
   void setProgressMax(Bar bar, float value) override;
   void setProgressValue(Bar bar, float value) override;
   void setImportEnabled(bool enabled) override;
   void processEvents() override;
-  void showMessage(const QString& caption, const QString& text, const QString& details) override;
+  void showMessage(const std::u16string& caption, const std::u16string& text,
+                   const std::u16string& details) override;
 
   const ImportRun& Run() const { return run_; }
 

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "pst/error.h"
+#include "util/text.h"
 #include "pst/ndb/crc.h"
 #include "vcard/entry_id.h"
 #include "vcard/group.h"
@@ -45,8 +46,6 @@ const std::u16string* TextOf(const vcard::ContactItem& contact, const vcard::Pro
   const vcard::Value* value = contact.find(key);
   return value ? std::get_if<std::u16string>(value) : nullptr;
 }
-
-QString Q(const std::u16string& text) { return QString::fromStdU16String(text); }
 
 }  // namespace
 
@@ -141,8 +140,8 @@ DistListReport DistributionLists::complete(pst::Store& store) {
 
   for (; completed_ < lists_.size(); ++completed_) {
     const List& list = lists_[completed_];
-    const auto problem = [&](const std::u16string& member, const QString& reason) {
-      report.problems.push_back({completed_, Q(list.name), Q(member), reason});
+    const auto problem = [&](const std::u16string& member, std::u16string reason) {
+      report.problems.push_back({completed_, list.name, member, std::move(reason)});
     };
     std::vector<ListMember> members;
     for (const std::u16string& member : list.members) {
@@ -150,38 +149,37 @@ DistListReport DistributionLists::complete(pst::Store& store) {
       if (const auto found = contacts_.find(key); found != contacts_.end()) {
         const Contact& contact = found->second;
         if (contact.address.empty()) {
-          problem(member, QStringLiteral("the contact \"%1\" has no e-mail address").arg(Q(contact.displayName)));
+          problem(member, text::Format(u"the contact \"%1\" has no e-mail address", {contact.displayName}));
           continue;
         }
         members.push_back({WrappedContactEntryId(store.entryId(contact.message), contact.emailSlot),
                            vcard::oneOffEntryId(contact.displayName, u"SMTP", contact.address)});
       } else if (groups.contains(key)) {
-        problem(member, QStringLiteral("it is a group, and a list does not hold other lists"));
+        problem(member, u"it is a group, and a list does not hold other lists");
       } else if (const auto address = vcard::mailtoAddress(member)) {
         auto oneOff = vcard::oneOffEntryId(*address, u"SMTP", *address);
         members.push_back({oneOff, oneOff});
       } else {
-        problem(member, QStringLiteral("no contact of this import has this UID"));
+        problem(member, u"no contact of this import has this UID");
       }
     }
     // A group larger than one Outlook list becomes several, numbered.
     const std::size_t kept = members.size();
     const auto runs = InOutlookSizedRuns(std::move(members));
     if (runs.size() > 1) {
-      problem(u"", QStringLiteral("%1 members are more than one Outlook list holds: saved as %2 lists, "
-                                  "\"%3 (1)\" to \"%3 (%2)\"")
-                       .arg(kept)
-                       .arg(runs.size())
-                       .arg(Q(list.name)));
+      problem(u"", text::Format(u"%1 members are more than one Outlook list holds: saved as %2 lists, "
+                                u"\"%3 (1)\" to \"%3 (%2)\"",
+                                {text::Number(static_cast<std::int64_t>(kept)),
+                                 text::Number(static_cast<std::int64_t>(runs.size())), list.name}));
     }
     for (std::size_t i = 0; i < runs.size(); ++i) {
       const std::u16string name =
-          runs.size() == 1 ? list.name : list.name + u" (" + QString::number(i + 1).toStdU16String() + u")";
+          runs.size() == 1 ? list.name : list.name + u" (" + text::Number(static_cast<std::int64_t>(i + 1)) + u")";
       try {
         store.addMessage(list.folder, ToDistListMessage(name, runs[i]));
         ++report.saved;
       } catch (const pst::Error& e) {
-        problem(u"", QStringLiteral("\"%1\" could not be saved: %2").arg(Q(name), QString::fromStdString(e.what())));
+        problem(u"", text::Format(u"\"%1\" could not be saved: %2", {name, text::FromUtf8(e.what())}));
       }
     }
   }

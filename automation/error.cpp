@@ -1,9 +1,11 @@
 // AutomationError: number and description.
 #include "automation/error.h"
 
+#include <utility>
+
 namespace quillonet::automation {
 
-AutomationError::AutomationError(std::int32_t number, const QString& description)
-    : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
+AutomationError::AutomationError(std::int32_t number, std::u16string description)
+    : std::runtime_error(text::ToUtf8(description)), number_(number), description_(std::move(description)) {}
 
 }  // namespace quillonet::automation

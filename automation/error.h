@@ -2,10 +2,11 @@
 // says what failed and why.
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
 #include <stdexcept>
+#include <string>
+
+#include "util/text.h"
 
 namespace quillonet::automation {
 
@@ -29,14 +30,14 @@ inline constexpr std::int32_t kNotInitialized = static_cast<std::int32_t>(0x8004
 
 class AutomationError : public std::runtime_error {
  public:
-  AutomationError(std::int32_t number, const QString& description);
+  AutomationError(std::int32_t number, std::u16string description);
 
   std::int32_t number() const { return number_; }
-  const QString& description() const { return description_; }
+  const std::u16string& description() const { return description_; }
 
  private:
   std::int32_t number_;
-  QString description_;
+  std::u16string description_;
 };
 
 // The object a call is made on; throws "object not set" when there is none,
@@ -45,7 +46,7 @@ template <class Pointer>
 auto& Require(const Pointer& object, const char* what) {
   if (!object) {
     throw AutomationError(errors::kObjectNotSet,
-                          QStringLiteral("Object variable not set: there is no %1").arg(QLatin1String(what)));
+                          text::Format(u"Object variable not set: there is no %1", {text::FromUtf8(what)}));
   }
   return *object;
 }

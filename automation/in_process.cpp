@@ -1,12 +1,9 @@
 // The in-process session, stores, folders, items, application and namespace.
 #include "automation/in_process.h"
 
-#include <QFile>
-
 #include <optional>
 
 #include "automation/contact_message.h"
-#include "platform/qt_path.h"
 #include "platform/regular_file.h"
 #include "automation/dist_list.h"
 #include "automation/error.h"
@@ -17,6 +14,7 @@
 #include "vcard/error.h"
 #include "vcard/reader.h"
 #include "vcard/group.h"
+#include "util/text.h"
 
 namespace quillonet::automation {
 
@@ -24,13 +22,11 @@ namespace {
 
 const std::u16string kContactsClass = u"IPF.Contact";
 
-QString FromU16(const std::u16string& text) { return QString::fromStdU16String(text); }
-
 // A name as the store keeps it: well-formed UTF-16. A folder named by bytes
 // that are not UTF-8 reaches here with those bytes as lone surrogates, which
 // no reader of the file could show; each becomes U+FFFD.
-std::u16string StoreText(const QString& text) {
-  std::u16string out = text.toStdU16String();
+std::u16string StoreText(std::u16string_view text) {
+  std::u16string out(text);
   for (std::size_t i = 0; i < out.size(); ++i) {
     const char16_t c = out[i];
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < out.size() && out[i + 1] >= 0xDC00 && out[i + 1] <= 0xDFFF) {
@@ -42,9 +38,21 @@ std::u16string StoreText(const QString& text) {
   return out;
 }
 
+// Lower-case hexadecimal digits of bytes, two per byte.
+std::u16string Hex(const std::vector<std::uint8_t>& bytes) {
+  static constexpr char16_t kDigits[] = u"0123456789abcdef";
+  std::u16string out;
+  out.reserve(bytes.size() * 2);
+  for (const std::uint8_t b : bytes) {
+    out.push_back(kDigits[b >> 4]);
+    out.push_back(kDigits[b & 0xF]);
+  }
+  return out;
+}
+
 // Runs a call into the PST writer; its failures become automation errors.
 template <class Call>
-auto Writing(const QString& what, Call&& call) {
+auto Writing(std::u16string_view what, Call&& call) {
   try {
     return call();
   } catch (const pst::Error& e) {
@@ -58,7 +66,7 @@ struct SessionState {
   void requireLogon(const char* call) const {
     if (!loggedOn) {
       throw AutomationError(errors::kNotInitialized,
-                            QStringLiteral("%1: the session is not logged on").arg(QLatin1String(call)));
+                            text::Format(u"%1: the session is not logged on", {text::FromUtf8(call)}));
     }
   }
 };
@@ -68,23 +76,22 @@ class InProcessItem : public ContactItem {
   InProcessItem(std::shared_ptr<ProfileStore> store, pst::FolderId folder)
       : store_(std::move(store)), folder_(folder) {}
 
-  void Import(const QString& path, int format) override {
+  void Import(const std::u16string& path, int format) override {
     if (format != olVCard) {
       throw AutomationError(errors::kInvalidArgument,
-                            QStringLiteral("Import of %1: format %2 is not supported; only vCard (%3) is")
-                                .arg(path)
-                                .arg(format)
-                                .arg(olVCard));
+                            text::Format(u"Import of %1: format %2 is not supported; only vCard (%3) is",
+                                         {path, text::Number(format), text::Number(olVCard)}));
     }
     std::string bytes;
     try {
-      bytes = platform::ReadRegularFile(path.toStdU16String(), kMaxCardBytes);
+      bytes = platform::ReadRegularFile(path, kMaxCardBytes);
     } catch (const std::system_error& e) {
-      const QString why = e.code() == std::errc::file_too_large
-                              ? QStringLiteral("it is larger than %1 MB, the largest card taken").arg(kMaxCardBytes >> 20)
-                              : QString::fromStdString(e.code().message());
+      const std::u16string why =
+          e.code() == std::errc::file_too_large
+              ? text::Format(u"it is larger than %1 MB, the largest card taken", {text::Number(kMaxCardBytes >> 20)})
+              : text::FromUtf8(e.code().message());
       throw AutomationError(e.code() == std::errc::no_such_file_or_directory ? errors::kNotFound : errors::kCorruptData,
-                            QStringLiteral("Cannot import %1: %2").arg(path, why));
+                            text::Format(u"Cannot import %1: %2", {path, why}));
     }
     try {
       std::vector<vcard::Card> cards =
@@ -93,21 +100,21 @@ class InProcessItem : public ContactItem {
       card_ = vcard::toImportedCard(std::move(cards.front()));
     } catch (const vcard::Error& e) {
       throw AutomationError(errors::kCorruptData,
-                            QStringLiteral("Cannot import %1: %2").arg(path, QString::fromStdString(e.what())));
+                            text::Format(u"Cannot import %1: %2", {path, text::FromUtf8(e.what())}));
     }
   }
 
-  QString MessageClass() override {
-    return QLatin1String(card_ && card_->members ? kDistListClass : kContactClass);
+  std::u16string MessageClass() override {
+    return card_ && card_->members ? kDistListClass : kContactClass;
   }
 
   void Save() override {
-    if (saved_) throw AutomationError(errors::kNoSupport, QStringLiteral("The contact has been saved already"));
+    if (saved_) throw AutomationError(errors::kNoSupport, u"The contact has been saved already");
     // An item that was never filled (its import failed) would be an empty
     // contact in the user's folder: it is not stored.
     if (!card_) {
       throw AutomationError(errors::kCallFailed,
-                            QStringLiteral("The contact holds nothing to save: no vCard was imported into it"));
+                            u"The contact holds nothing to save: no vCard was imported into it");
     }
     pst::Store& file = store_->open();
     if (card_->members) {
@@ -119,7 +126,7 @@ class InProcessItem : public ContactItem {
     }
     // The store takes the converted values over, so a photo is copied once
     // (into the message), not twice; the card stays whole should saving fail.
-    const pst::MessageId id = Writing(QStringLiteral("Cannot save the contact in %1").arg(store_->path),
+    const pst::MessageId id = Writing(text::Format(u"Cannot save the contact in %1", {store_->path}),
                                       [&] { return file.addMessage(folder_, ToMessage(card_->contact)); });
     saved_ = true;
     store_->lists->addContact(card_->uidKey, id, card_->contact);
@@ -147,9 +154,8 @@ class InProcessItems : public ItemCollection {
     store_->open();
     if (type != olContactItem) {
       throw AutomationError(errors::kInvalidArgument,
-                            QStringLiteral("Items.Add: item type %1 is not supported; only contacts (%2) are")
-                                .arg(type)
-                                .arg(olContactItem));
+                            text::Format(u"Items.Add: item type %1 is not supported; only contacts (%2) are",
+                                         {text::Number(type), text::Number(olContactItem)}));
     }
     return std::make_unique<InProcessItem>(store_, folder_);
   }
@@ -163,13 +169,13 @@ class InProcessFolder : public Folder {
  public:
   // name overrides the folder's own name: a store's top folder as the mail
   // client shows it carries the store's display name.
-  InProcessFolder(std::shared_ptr<ProfileStore> store, pst::FolderId id, std::optional<QString> name = {})
+  InProcessFolder(std::shared_ptr<ProfileStore> store, pst::FolderId id, std::optional<std::u16string> name = {})
       : store_(std::move(store)), id_(id), name_(std::move(name)) {}
 
-  QString Name() override {
+  std::u16string Name() override {
     if (name_) return *name_;
     pst::Store& file = store_->open();
-    return Writing(QStringLiteral("Cannot read a folder name"), [&] { return FromU16(file.folderName(id_)); });
+    return Writing(u"Cannot read a folder name", [&] { return file.folderName(id_); });
   }
   std::unique_ptr<FolderCollection> Folders() override;
   std::unique_ptr<ItemCollection> Items() override {
@@ -180,7 +186,7 @@ class InProcessFolder : public Folder {
  private:
   std::shared_ptr<ProfileStore> store_;
   pst::FolderId id_;
-  std::optional<QString> name_;
+  std::optional<std::u16string> name_;
 };
 
 class InProcessFolders : public FolderCollection {
@@ -193,32 +199,30 @@ class InProcessFolders : public FolderCollection {
   std::unique_ptr<Folder> Item(int index) override {
     const auto list = children();
     if (index < 1 || static_cast<std::size_t>(index) > list.size()) {
-      throw AutomationError(errors::kInvalidArgument, QStringLiteral("Folders.Item: there is no folder at position %1 "
-                                                                     "(the folder has %2 subfolders)")
-                                                          .arg(index)
-                                                          .arg(list.size()));
+      throw AutomationError(errors::kInvalidArgument,
+                            text::Format(u"Folders.Item: there is no folder at position %1 "
+                                         u"(the folder has %2 subfolders)",
+                                         {text::Number(index), text::Number(static_cast<std::int64_t>(list.size()))}));
     }
     return std::make_unique<InProcessFolder>(store_, list[static_cast<std::size_t>(index - 1)]);
   }
 
-  std::unique_ptr<Folder> Item(const QString& name) override {
+  std::unique_ptr<Folder> Item(const std::u16string& name) override {
     if (auto id = find(name)) return std::make_unique<InProcessFolder>(store_, *id);
     throw AutomationError(errors::kNotFound,
-                          QStringLiteral("There is no folder \"%1\" in \"%2\"").arg(name, parentName()));
+                          text::Format(u"There is no folder \"%1\" in \"%2\"", {name, parentName()}));
   }
 
-  std::unique_ptr<Folder> Add(const QString& name, int type) override {
+  std::unique_ptr<Folder> Add(const std::u16string& name, int type) override {
     if (type != olFolderContacts) {
       throw AutomationError(errors::kInvalidArgument,
-                            QStringLiteral("Folders.Add(\"%1\"): folder type %2 is not supported; "
-                                           "only contacts folders (%3) are")
-                                .arg(name)
-                                .arg(type)
-                                .arg(olFolderContacts));
+                            text::Format(u"Folders.Add(\"%1\"): folder type %2 is not supported; "
+                                         u"only contacts folders (%3) are",
+                                         {name, text::Number(type), text::Number(olFolderContacts)}));
     }
-    if (name.isEmpty()) {
+    if (name.empty()) {
       throw AutomationError(errors::kInvalidArgument,
-                            QStringLiteral("Folders.Add: a folder needs a name (in \"%1\")").arg(parentName()));
+                            text::Format(u"Folders.Add: a folder needs a name (in \"%1\")", {parentName()}));
     }
     pst::Store& file = store_->open();
     try {
@@ -227,29 +231,29 @@ class InProcessFolders : public FolderCollection {
     } catch (const pst::Error& e) {
       // A second subfolder of one name is a collision the store reports.
       throw WriterError(
-          QStringLiteral("Folders.Add: cannot create the folder \"%1\" in \"%2\"").arg(name, parentName()), e);
+          text::Format(u"Folders.Add: cannot create the folder \"%1\" in \"%2\"", {name, parentName()}), e);
     }
   }
 
  private:
   std::vector<pst::FolderId> children() {
     pst::Store& file = store_->open();
-    return Writing(QStringLiteral("Cannot list folders"), [&] { return file.subfolders(parent_); });
+    return Writing(u"Cannot list folders", [&] { return file.subfolders(parent_); });
   }
-  std::optional<pst::FolderId> find(const QString& name) {
+  std::optional<pst::FolderId> find(const std::u16string& name) {
     pst::Store& file = store_->open();
     const std::u16string wanted = StoreText(name);
     for (const pst::FolderId id : children()) {
-      if (Writing(QStringLiteral("Cannot read a folder name"), [&] { return file.folderName(id); }) == wanted) {
+      if (Writing(u"Cannot read a folder name", [&] { return file.folderName(id); }) == wanted) {
         return id;
       }
     }
     return std::nullopt;
   }
-  QString parentName() {
+  std::u16string parentName() {
     pst::Store& file = store_->open();
     if (parent_ == file.ipmSubtree()) return store_->displayName;
-    return FromU16(file.folderName(parent_));
+    return file.folderName(parent_);
   }
 
   std::shared_ptr<ProfileStore> store_;
@@ -265,7 +269,7 @@ class InProcessStore : public Store {
  public:
   InProcessStore(Profile& profile, std::shared_ptr<ProfileStore> store) : profile_(profile), store_(std::move(store)) {}
 
-  QByteArray EntryID() override {
+  std::vector<std::uint8_t> EntryID() override {
     store_->open();
     return store_->entryID;
   }
@@ -293,26 +297,25 @@ class InProcessStores : public StoreCollection {
   InProcessStores(Profile& profile, std::shared_ptr<SessionState> session)
       : profile_(profile), session_(std::move(session)) {}
 
-  std::unique_ptr<Store> AddPSTStore(const QString& path, int format, const QString& displayName) override {
+  std::unique_ptr<Store> AddPSTStore(const std::u16string& path, int format,
+                                     const std::u16string& displayName) override {
     session_->requireLogon("AddPSTStore");
     if (format != olStoreDefault && format != olStoreUnicode) {
       throw AutomationError(errors::kInvalidArgument,
-                            QStringLiteral("AddPSTStore(%1): store format %2 is not supported; "
-                                           "only Unicode (%3 or %4) is")
-                                .arg(path)
-                                .arg(format)
-                                .arg(olStoreDefault)
-                                .arg(olStoreUnicode));
+                            text::Format(u"AddPSTStore(%1): store format %2 is not supported; "
+                                         u"only Unicode (%3 or %4) is",
+                                         {path, text::Number(format), text::Number(olStoreDefault),
+                                          text::Number(olStoreUnicode)}));
     }
     return std::make_unique<InProcessStore>(profile_, profile_.add(path, displayName));
   }
 
-  std::unique_ptr<Store> GetStoreFromID(const QByteArray& entryID) override {
+  std::unique_ptr<Store> GetStoreFromID(const std::vector<std::uint8_t>& entryID) override {
     session_->requireLogon("GetStoreFromID");
     if (auto store = profile_.findById(entryID)) return std::make_unique<InProcessStore>(profile_, store);
-    throw AutomationError(errors::kNotFound, QStringLiteral("GetStoreFromID: no store of the profile has the "
-                                                            "identifier %1")
-                                                 .arg(QString::fromLatin1(entryID.toHex())));
+    throw AutomationError(errors::kNotFound,
+                          text::Format(u"GetStoreFromID: no store of the profile has the identifier %1",
+                                       {Hex(entryID)}));
   }
 
  private:
@@ -331,27 +334,27 @@ class InProcessSession : public Session {
     return std::make_unique<InProcessStores>(profile_, state_);
   }
 
-  std::unique_ptr<Folder> GetFolderFromPath(const QString& path) override {
+  std::unique_ptr<Folder> GetFolderFromPath(const std::u16string& path) override {
     state_->requireLogon("GetFolderFromPath");
-    if (!path.startsWith(QLatin1String("\\\\"))) {
+    if (!path.starts_with(u"\\\\")) {
       throw AutomationError(errors::kInvalidArgument,
-                            QStringLiteral("GetFolderFromPath(\"%1\"): a folder path begins with two backslashes "
-                                           "and the store's name")
-                                .arg(path));
+                            text::Format(u"GetFolderFromPath(\"%1\"): a folder path begins with two backslashes "
+                                         u"and the store's name",
+                                         {path}));
     }
-    const QStringList parts = path.mid(2).split(QLatin1Char('\\'));
+    const std::vector<std::u16string> parts = text::Split(std::u16string_view(path).substr(2), u"\\");
     auto store = profile_.findByName(parts[0]);
     if (!store) {
       throw AutomationError(errors::kNotFound,
-                            QStringLiteral("GetFolderFromPath(\"%1\"): no store named \"%2\" is in the profile")
-                                .arg(path, parts[0]));
+                            text::Format(u"GetFolderFromPath(\"%1\"): no store named \"%2\" is in the profile",
+                                         {path, parts[0]}));
     }
     std::unique_ptr<Folder> folder = std::make_unique<InProcessFolder>(store, store->open().ipmSubtree());
-    for (qsizetype i = 1; i < parts.size(); ++i) {
+    for (std::size_t i = 1; i < parts.size(); ++i) {
       try {
         folder = folder->Folders()->Item(parts[i]);
       } catch (const AutomationError& e) {
-        throw AutomationError(e.number(), QStringLiteral("GetFolderFromPath(\"%1\"): %2").arg(path, e.description()));
+        throw AutomationError(e.number(), text::Format(u"GetFolderFromPath(\"%1\"): %2", {path, e.description()}));
       }
     }
     return folder;
@@ -378,23 +381,23 @@ class TopFolders : public FolderCollection {
     const auto& stores = profile_.stores();
     if (index < 1 || static_cast<std::size_t>(index) > stores.size()) {
       throw AutomationError(errors::kInvalidArgument,
-                            QStringLiteral("Folders.Item: there is no store at position %1 (the profile has %2)")
-                                .arg(index)
-                                .arg(stores.size()));
+                            text::Format(u"Folders.Item: there is no store at position %1 (the profile has %2)",
+                                         {text::Number(index),
+                                          text::Number(static_cast<std::int64_t>(stores.size()))}));
     }
     return top(stores[static_cast<std::size_t>(index - 1)]);
   }
 
-  std::unique_ptr<Folder> Item(const QString& name) override {
+  std::unique_ptr<Folder> Item(const std::u16string& name) override {
     if (auto store = profile_.findByName(name)) return top(store);
-    throw AutomationError(errors::kNotFound, QStringLiteral("No store named \"%1\" is in the profile").arg(name));
+    throw AutomationError(errors::kNotFound, text::Format(u"No store named \"%1\" is in the profile", {name}));
   }
 
-  std::unique_ptr<Folder> Add(const QString& name, int) override {
+  std::unique_ptr<Folder> Add(const std::u16string& name, int) override {
     throw AutomationError(errors::kNoSupport,
-                          QStringLiteral("Cannot add the folder \"%1\" at the top level: stores are added by the "
-                                         "session")
-                              .arg(name));
+                          text::Format(u"Cannot add the folder \"%1\" at the top level: stores are added by "
+                                       u"the session",
+                                       {name}));
   }
 
  private:
@@ -419,13 +422,13 @@ class InProcessApplication : public Application {
 
   std::unique_ptr<Explorer> ActiveExplorer() override {
     throw AutomationError(errors::kNoSupport,
-                          QStringLiteral("ActiveExplorer: there is no mail client window showing a folder"));
+                          u"ActiveExplorer: there is no mail client window showing a folder");
   }
 
-  std::unique_ptr<Namespace> GetNamespace(const QString& type) override {
-    if (type != QLatin1String("MAPI")) {
+  std::unique_ptr<Namespace> GetNamespace(const std::u16string& type) override {
+    if (type != u"MAPI") {
       throw AutomationError(errors::kInvalidArgument,
-                            QStringLiteral("GetNamespace(\"%1\"): only the \"MAPI\" namespace exists").arg(type));
+                            text::Format(u"GetNamespace(\"%1\"): only the \"MAPI\" namespace exists", {type}));
     }
     return std::make_unique<InProcessNamespace>(profile_);
   }

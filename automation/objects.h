@@ -4,11 +4,9 @@
 // caller owns; dropping it releases it. Names are those of the components.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace quillonet::automation {
@@ -25,17 +23,17 @@ inline constexpr int olFolderContacts = 10;  // Folders.Add: a contacts folder
 // into memory. Real cards with a photo stay far below it.
 inline constexpr std::int64_t kMaxCardBytes = std::int64_t{64} << 20;
 
-inline constexpr char kContactClass[] = "IPM.Contact";
-inline constexpr char kDistListClass[] = "IPM.DistList";
+inline constexpr char16_t kContactClass[] = u"IPM.Contact";
+inline constexpr char16_t kDistListClass[] = u"IPM.DistList";
 
 class ContactItem {
  public:
   virtual ~ContactItem() = default;
   // Fills the item from a file of the given format (olVCard). A contact
   // group's card makes the item a distribution list (kDistListClass).
-  virtual void Import(const QString& path, int format) = 0;
+  virtual void Import(const std::u16string& path, int format) = 0;
   // kContactClass, or kDistListClass for an item filled from a group.
-  virtual QString MessageClass() = 0;
+  virtual std::u16string MessageClass() = 0;
   // Stores the item in its folder.
   virtual void Save() = 0;
 };
@@ -56,15 +54,15 @@ class FolderCollection {
   // The folder at a position counted from 1, in the collection's order.
   virtual std::unique_ptr<Folder> Item(int index) = 0;
   // The folder with this name (exact, case-sensitive).
-  virtual std::unique_ptr<Folder> Item(const QString& name) = 0;
+  virtual std::unique_ptr<Folder> Item(const std::u16string& name) = 0;
   // A new subfolder of the given kind (olFolderContacts).
-  virtual std::unique_ptr<Folder> Add(const QString& name, int type) = 0;
+  virtual std::unique_ptr<Folder> Add(const std::u16string& name, int type) = 0;
 };
 
 class Folder {
  public:
   virtual ~Folder() = default;
-  virtual QString Name() = 0;
+  virtual std::u16string Name() = 0;
   virtual std::unique_ptr<FolderCollection> Folders() = 0;
   virtual std::unique_ptr<ItemCollection> Items() = 0;
 };
@@ -73,9 +71,9 @@ class Folder {
 // list that could not be written (member empty).
 struct DistListProblem {
   std::size_t list = 0;  // the list's position among those the store took, from 0
-  QString listName;
-  QString member;
-  QString reason;
+  std::u16string listName;
+  std::u16string member;
+  std::u16string reason;
 };
 
 struct DistListReport {
@@ -87,7 +85,7 @@ class Store {
  public:
   virtual ~Store() = default;
   // An opaque identifier that GetStoreFromID takes back.
-  virtual QByteArray EntryID() = 0;
+  virtual std::vector<std::uint8_t> EntryID() = 0;
   // The top of the store's folder tree that the user sees.
   virtual std::unique_ptr<Folder> IPMRootFolder() = 0;
   // Writes the distribution lists saved into the store so far, their
@@ -107,9 +105,9 @@ class StoreCollection {
   virtual ~StoreCollection() = default;
   // Creates a new store file at path and adds it to the profile under
   // displayName; format is olStoreDefault or olStoreUnicode.
-  virtual std::unique_ptr<Store> AddPSTStore(const QString& path, int format,
-                                             const QString& displayName) = 0;
-  virtual std::unique_ptr<Store> GetStoreFromID(const QByteArray& entryID) = 0;
+  virtual std::unique_ptr<Store> AddPSTStore(const std::u16string& path, int format,
+                                             const std::u16string& displayName) = 0;
+  virtual std::unique_ptr<Store> GetStoreFromID(const std::vector<std::uint8_t>& entryID) = 0;
 };
 
 // The store session ("RDOSession").
@@ -119,7 +117,7 @@ class Session {
   virtual void Logon() = 0;
   virtual std::unique_ptr<StoreCollection> Stores() = 0;
   // path: "\\" + store display name + "\" + folder path inside the store.
-  virtual std::unique_ptr<Folder> GetFolderFromPath(const QString& path) = 0;
+  virtual std::unique_ptr<Folder> GetFolderFromPath(const std::u16string& path) = 0;
   virtual void Logoff() = 0;
 };
 
@@ -143,7 +141,7 @@ class Application {
  public:
   virtual ~Application() = default;
   virtual std::unique_ptr<Explorer> ActiveExplorer() = 0;
-  virtual std::unique_ptr<Namespace> GetNamespace(const QString& type) = 0;
+  virtual std::unique_ptr<Namespace> GetNamespace(const std::u16string& type) = 0;
 };
 
 // Creates the two outside components; either may throw AutomationError when

@@ -1,12 +1,10 @@
 // The profile: adding, finding and removing stores; closing at the end.
 #include "automation/profile.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <optional>
 
-#include "platform/qt_path.h"
+#include "platform/native_path.h"
 #include "platform/regular_file.h"
 
 #include "automation/dist_list.h"
@@ -14,6 +12,7 @@
 #include "automation/writer_error.h"
 #include "pst/error.h"
 #include "pst/messaging/store.h"
+#include "util/text.h"
 
 namespace quillonet::automation {
 
@@ -23,7 +22,7 @@ ProfileStore::~ProfileStore() = default;
 pst::Store& ProfileStore::open() {
   if (!inProfile || !pst) {
     throw AutomationError(errors::kObjectDeleted,
-                          QStringLiteral("The store \"%1\" has been removed from the profile").arg(displayName));
+                          text::Format(u"The store \"%1\" has been removed from the profile", {displayName}));
   }
   return *pst;
 }
@@ -51,28 +50,28 @@ Profile::~Profile() {
   }
 }
 
-std::shared_ptr<ProfileStore> Profile::add(const QString& path, const QString& displayName) {
-  if (path.isEmpty()) throw AutomationError(errors::kInvalidArgument, QStringLiteral("The store file path is empty"));
+std::shared_ptr<ProfileStore> Profile::add(const std::u16string& path, const std::u16string& displayName) {
+  if (path.empty()) throw AutomationError(errors::kInvalidArgument, u"The store file path is empty");
   if (findByName(displayName)) {
     throw AutomationError(errors::kCollision,
-                          QStringLiteral("A store named \"%1\" is already in the profile").arg(displayName));
+                          text::Format(u"A store named \"%1\" is already in the profile", {displayName}));
   }
-  const std::string nativePath = NativePath(path);
   auto store = std::make_shared<ProfileStore>();
   store->path = path;
   store->displayName = displayName;
   try {
-    store->pst = pst::Store::create(std::filesystem::path(nativePath), displayName.toStdU16String(), *options_);
+    store->pst = pst::Store::create(platform::FileSystemPath(path), displayName, *options_);
   } catch (const pst::Error& e) {
     if (e.kind() == pst::ErrorKind::Exists) {
-      throw AutomationError(ErrorNumber(e.kind()), QStringLiteral("Cannot create the store file %1: the file already "
-                                                                  "exists and is never overwritten")
-                                                       .arg(path));
+      throw AutomationError(ErrorNumber(e.kind()),
+                            text::Format(u"Cannot create the store file %1: the file already exists and is never "
+                                         u"overwritten",
+                                         {path}));
     }
-    throw WriterError(QStringLiteral("Cannot create the store file %1").arg(path), e);
+    throw WriterError(text::Format(u"Cannot create the store file %1", {path}), e);
   }
   const auto& key = store->pst->recordKey();
-  store->entryID = QByteArray(reinterpret_cast<const char*>(key.data()), static_cast<qsizetype>(key.size()));
+  store->entryID.assign(key.begin(), key.end());
   stores_.push_back(store);
   return store;
 }
@@ -92,9 +91,9 @@ void Profile::remove(const std::shared_ptr<ProfileStore>& store) {
   } catch (const pst::Error& e) {
     // The writer takes nothing more after a failure: the file is what it is.
     const bool full = e.kind() == pst::ErrorKind::DiskFull;
-    failure.emplace(ErrorNumber(e.kind()), QStringLiteral("The store file %1 could not be completed%2: %3")
-                                               .arg(store->path, full ? QStringLiteral(" (disk full)") : QString(),
-                                                    QString::fromStdString(e.what())));
+    failure.emplace(ErrorNumber(e.kind()), text::Format(u"The store file %1 could not be completed%2: %3",
+                                                        {store->path, full ? u" (disk full)" : u"",
+                                                         text::FromUtf8(e.what())}));
   }
   store->itemsInFile = static_cast<std::int64_t>(file.committedMessageCount());
   store->pst.reset();
@@ -103,14 +102,14 @@ void Profile::remove(const std::shared_ptr<ProfileStore>& store) {
   if (failure) throw *failure;
 }
 
-std::shared_ptr<ProfileStore> Profile::findById(const QByteArray& entryID) const {
+std::shared_ptr<ProfileStore> Profile::findById(const std::vector<std::uint8_t>& entryID) const {
   for (const auto& store : stores_) {
     if (store->entryID == entryID) return store;
   }
   return nullptr;
 }
 
-std::shared_ptr<ProfileStore> Profile::findByName(const QString& displayName) const {
+std::shared_ptr<ProfileStore> Profile::findByName(const std::u16string& displayName) const {
   for (const auto& store : stores_) {
     if (store->displayName == displayName) return store;
   }

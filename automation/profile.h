@@ -4,11 +4,9 @@
 // are committed and closed, so their files are complete on every path.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace pst {
@@ -22,9 +20,9 @@ class DistributionLists;
 
 // One store of the profile, shared by every reference to it.
 struct ProfileStore {
-  QString path;
-  QString displayName;
-  QByteArray entryID;
+  std::u16string path;
+  std::u16string displayName;
+  std::vector<std::uint8_t> entryID;
   std::unique_ptr<pst::Store> pst;
   // The contact groups saved into the store, written as lists at the end.
   std::unique_ptr<DistributionLists> lists;
@@ -51,15 +49,15 @@ class Profile {
 
   // Creates a new Unicode PST at path (never over an existing file) and adds
   // it under displayName, which no other store of the profile may have.
-  std::shared_ptr<ProfileStore> add(const QString& path, const QString& displayName);
+  std::shared_ptr<ProfileStore> add(const std::u16string& path, const std::u16string& displayName);
   // Writes the lists still waiting, commits and closes the store's file and
   // takes it out of the profile. When the file cannot be completed (a write
   // failed, now or earlier) it ends at its last good commit, the store leaves
   // the profile all the same and an error of the failure's kind says so.
   void remove(const std::shared_ptr<ProfileStore>& store);
 
-  std::shared_ptr<ProfileStore> findById(const QByteArray& entryID) const;
-  std::shared_ptr<ProfileStore> findByName(const QString& displayName) const;
+  std::shared_ptr<ProfileStore> findById(const std::vector<std::uint8_t>& entryID) const;
+  std::shared_ptr<ProfileStore> findByName(const std::u16string& displayName) const;
   const std::vector<std::shared_ptr<ProfileStore>>& stores() const { return stores_; }
 
  private:

@@ -25,9 +25,8 @@ std::int32_t ErrorNumber(pst::ErrorKind kind) {
   return errors::kCallFailed;
 }
 
-AutomationError WriterError(const QString& what, const pst::Error& error) {
-  return AutomationError(ErrorNumber(error.kind()),
-                         QStringLiteral("%1: %2").arg(what, QString::fromStdString(error.what())));
+AutomationError WriterError(std::u16string_view what, const pst::Error& error) {
+  return AutomationError(ErrorNumber(error.kind()), text::Format(u"%1: %2", {what, text::FromUtf8(error.what())}));
 }
 
 }  // namespace quillonet::automation

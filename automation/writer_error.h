@@ -3,9 +3,8 @@
 // folder reach the caller as what they are, not all as a disk error.
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
+#include <string_view>
 
 #include "automation/error.h"
 #include "pst/error.h"
@@ -19,6 +18,6 @@ std::int32_t ErrorNumber(pst::ErrorKind kind);
 
 // The error for a failed writer call: that number, and "what: the writer's
 // message" as its text.
-AutomationError WriterError(const QString& what, const pst::Error& error);
+AutomationError WriterError(std::u16string_view what, const pst::Error& error);
 
 }  // namespace quillonet::automation

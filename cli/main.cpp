@@ -1,29 +1,30 @@
 // quillonet-import: the import run without a window. Lists the given vCard
 // files, creates the new store file in --dest and imports them into it.
-#include <QCoreApplication>
-#include <QDir>
-
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
+#include <iterator>
+#include <clocale>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "automation/in_process.h"
 #include "cli/terminal_view.h"
 #include "import/import_run.h"
 #include "import/listed_files.h"
-#include "platform/qt_path.h"
+#include "import/store_folders.h"
+#include "platform/folders.h"
+#include "platform/native_path.h"
 #include "platform/regular_file.h"
 #include "platform/stop_signals.h"
 #include "scanner/card_files.h"
 #include "scanner/scan_error.h"
 #include "util/app_info.h"
+#include "util/text.h"
 
 namespace {
 
 using quillonet::RunOutcome;
+namespace text = quillonet::text;
 
 constexpr int kExitOk = 0;
 constexpr int kExitIncomplete = 1;
@@ -56,13 +57,13 @@ const char kUsage[] =
     "stopped by a signal.\n";
 
 // Paths in the text are written back as the bytes they came from.
-void Print(std::FILE* out, const QString& text) {
-  std::fputs(quillonet::NativePath(text).c_str(), out);
+void Print(std::FILE* out, const std::u16string& text) {
+  std::fputs(quillonet::platform::EncodeNativePath(text).c_str(), out);
   std::fputc('\n', out);
 }
 
-int UsageError(const QString& problem) {
-  Print(stderr, QStringLiteral("quillonet-import: ") + problem);
+int UsageError(const std::u16string& problem) {
+  Print(stderr, u"quillonet-import: " + problem);
   std::fputs(kUsage, stderr);
   return kExitUsage;
 }
@@ -70,62 +71,56 @@ int UsageError(const QString& problem) {
 // The path made absolute and clean, as a folder chooser gives it (no
 // trailing separator except for the root), by string operations only, so
 // no byte of a name is changed.
-QString AbsoluteForm(const QString& path) {
-  if (path.startsWith(QLatin1Char('/'))) return QDir::cleanPath(path);
-  std::string cwd(4096, '\0');
-  while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
-    if (errno != ERANGE) return QDir::cleanPath(path);
-    cwd.resize(cwd.size() * 2);
-  }
-  cwd.resize(std::char_traits<char>::length(cwd.c_str()));
-  return QDir::cleanPath(quillonet::PathFromNative(cwd) + QLatin1Char('/') + path);
+std::u16string AbsoluteForm(const std::u16string& path) {
+  if (path.starts_with(u'/')) return quillonet::CleanPath(path);
+  const std::u16string current = quillonet::platform::CurrentFolder();
+  if (current.empty()) return quillonet::CleanPath(path);
+  return quillonet::CleanPath(current + u'/' + path);
 }
 
-quillonet::platform::PathKind KindOf(const QString& path) {
-  return quillonet::platform::KindOf(path.toStdU16String());
-}
+quillonet::platform::PathKind KindOf(const std::u16string& path) { return quillonet::platform::KindOf(path); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication application(argc, argv);
-  // Taken from argv byte for byte: Qt's arguments() decode names that are
-  // not valid UTF-8 lossily.
-  QStringList args;
-  for (int i = 1; i < argc; ++i) args << quillonet::PathFromNative(argv[i]);
+  // The messages of the C library in the user's language, as before.
+  std::setlocale(LC_ALL, "");
+  // Taken from argv byte for byte: names that are not valid UTF-8 are kept.
+  std::vector<std::u16string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(quillonet::platform::DecodeNativePath(argv[i]));
 
-  QString dest;
-  QStringList paths;
+  std::u16string dest;
+  std::vector<std::u16string> paths;
   bool optionsEnded = false;
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    const QString& arg = args[i];
-    if (optionsEnded || !arg.startsWith(QLatin1String("--"))) {
-      paths << arg;
-    } else if (arg == QLatin1String("--")) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::u16string& arg = args[i];
+    if (optionsEnded || !arg.starts_with(u"--")) {
+      paths.push_back(arg);
+    } else if (arg == u"--") {
       optionsEnded = true;
-    } else if (arg == QLatin1String("--help")) {
+    } else if (arg == u"--help") {
       std::fputs(kUsage, stdout);
       return kExitOk;
-    } else if (arg == QLatin1String("--version")) {
-      Print(stdout, QString::fromStdU16String(quillonet::AppVersion()));
+    } else if (arg == u"--version") {
+      Print(stdout, quillonet::AppVersion());
       return kExitOk;
-    } else if (arg == QLatin1String("--dest")) {
-      if (++i >= args.size()) return UsageError(QStringLiteral("--dest needs a folder"));
+    } else if (arg == u"--dest") {
+      if (++i >= args.size()) return UsageError(u"--dest needs a folder");
       dest = args[i];
-    } else if (arg.startsWith(QLatin1String("--dest="))) {
-      dest = arg.mid(7);
+    } else if (arg.starts_with(u"--dest=")) {
+      dest = arg.substr(7);
     } else {
-      return UsageError(QStringLiteral("unknown option %1").arg(arg));
+      return UsageError(text::Format(u"unknown option %1", {arg}));
     }
   }
-  if (dest.isEmpty()) return UsageError(QStringLiteral("--dest DIR is required"));
+  if (dest.empty()) return UsageError(u"--dest DIR is required");
   if (KindOf(dest) != quillonet::platform::PathKind::Folder) {
-    return UsageError(QStringLiteral("--dest %1 is not a folder").arg(dest));
+    return UsageError(text::Format(u"--dest %1 is not a folder", {dest}));
   }
-  if (paths.isEmpty()) return UsageError(QStringLiteral("no vCard file given"));
+  if (paths.empty()) return UsageError(u"no vCard file given");
 
-  QStringList listed;
-  for (const QString& path : paths) {
+  std::vector<std::u16string> listed;
+  for (const std::u16string& path : paths) {
     const quillonet::platform::PathKind kind = KindOf(path);
     if (kind == quillonet::platform::PathKind::Folder) {
       // A folder adds every vCard file under it, as the Add-folder button does.
@@ -133,36 +128,36 @@ int main(int argc, char** argv) {
       std::vector<std::u16string> notRegular;
       std::vector<std::u16string> found;
       try {
-        found = quillonet::CollectVCardFiles(AbsoluteForm(path).toStdU16String(), &unreadable, &notRegular);
+        found = quillonet::CollectVCardFiles(AbsoluteForm(path), &unreadable, &notRegular);
       } catch (const quillonet::ScanError& e) {
-        return UsageError(QStringLiteral("cannot read the folder %1: %2").arg(path, QString::fromLocal8Bit(e.what())));
+        return UsageError(text::Format(u"cannot read the folder %1: %2", {path, e.Description()}));
       }
       for (const std::u16string& folder : unreadable) {
-        Print(stderr, QStringLiteral("quillonet-import: could not read the folder %1; files in it were not added")
-                          .arg(QString::fromStdU16String(folder)));
+        Print(stderr, text::Format(u"quillonet-import: could not read the folder %1; files in it were not added",
+                                   {folder}));
       }
       for (const std::u16string& file : notRegular) {
-        Print(stderr, QStringLiteral("quillonet-import: %1: not a regular file; not added")
-                          .arg(QString::fromStdU16String(file)));
+        Print(stderr, text::Format(u"quillonet-import: %1: not a regular file; not added", {file}));
       }
-      if (found.empty()) return UsageError(QStringLiteral("no vCard file (.vcf) under %1").arg(path));
-      for (const std::u16string& file : found) listed << QString::fromStdU16String(file);
+      if (found.empty()) return UsageError(text::Format(u"no vCard file (.vcf) under %1", {path}));
+      listed.insert(listed.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
       continue;
     }
-    if (kind == quillonet::platform::PathKind::Missing) return UsageError(QStringLiteral("%1: no such file").arg(path));
+    if (kind == quillonet::platform::PathKind::Missing) return UsageError(text::Format(u"%1: no such file", {path}));
     if (kind != quillonet::platform::PathKind::RegularFile) {
-      return UsageError(QStringLiteral("%1: not a regular file").arg(path));
+      return UsageError(text::Format(u"%1: not a regular file", {path}));
     }
-    if (!quillonet::IsVCardName(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).toStdU16String())) {
-      return UsageError(QStringLiteral("%1 is not a vCard file (.vcf)").arg(path));
+    const std::size_t slash = path.rfind(u'/');
+    if (!quillonet::IsVCardName(std::u16string_view(path).substr(slash == std::u16string::npos ? 0 : slash + 1))) {
+      return UsageError(text::Format(u"%1 is not a vCard file (.vcf)", {path}));
     }
     // cleanPath keeps a trailing space: it is part of the name.
-    listed << AbsoluteForm(path);
+    listed.push_back(AbsoluteForm(path));
   }
 
   quillonet::platform::InstallStopSignals();
   quillonet::automation::InProcessComponents components;
-  quillonet::ListedFiles files(listed);
+  quillonet::ListedFiles files(std::move(listed));
   quillonet::TerminalView view(AbsoluteForm(dest), stderr, &quillonet::platform::StopRequested);
   quillonet::ImportRun run(components, view, files);
   view.setRun(&run);
@@ -174,16 +169,17 @@ int main(int argc, char** argv) {
     case RunOutcome::Status::SetupFailed:
       return kExitOutlookError;
     case RunOutcome::Status::Stopped:
-      Print(stderr, QStringLiteral("quillonet-import: stopped; %1 contacts saved").arg(outcome.contactsSaved));
+      Print(stderr,
+            text::Format(u"quillonet-import: stopped; %1 contacts saved", {text::Number(outcome.contactsSaved)}));
       if (outcome.storeRemoved) {
         Print(stdout, outcome.pstPath);
-      } else if (!outcome.removeFailure.isEmpty()) {
-        Print(stderr, QStringLiteral("quillonet-import: %1").arg(outcome.removeFailure));
+      } else if (!outcome.removeFailure.empty()) {
+        Print(stderr, u"quillonet-import: " + outcome.removeFailure);
       }
       return kExitInterrupted;
     case RunOutcome::Status::Completed: {
       Print(stdout, outcome.pstPath);
-      if (!outcome.storeRemoved || !outcome.endedBy.isEmpty()) return kExitIncomplete;
+      if (!outcome.storeRemoved || !outcome.endedBy.empty()) return kExitIncomplete;
       const bool allImported = std::all_of(outcome.files.begin(), outcome.files.end(),
                                            [](const quillonet::FileResult& file) { return file.complete(); });
       return allImported ? kExitOk : kExitNotAllImported;

@@ -2,11 +2,10 @@
 // command line, progress is one line on stderr, messages go to stderr.
 #pragma once
 
-#include <QElapsedTimer>
-#include <QString>
-
+#include <chrono>
 #include <cstdio>
 #include <limits>
+#include <string>
 
 #include "import/import_run.h"
 #include "import/import_view.h"
@@ -16,34 +15,34 @@ namespace quillonet {
 class TerminalView : public ImportView {
  public:
   // stopRequested, when given and true, asks the run to stop.
-  TerminalView(QString destination, std::FILE* out, bool (*stopRequested)());
+  TerminalView(std::u16string destination, std::FILE* out, bool (*stopRequested)());
 
   void setRun(ImportRun* run) { run_ = run; }
   // Ends the progress line, if one was shown.
   void finish();
 
-  QString BrowseForFolder(const QString& title) override;
-  void setCaption(Caption, const QString&) override {}
+  std::u16string BrowseForFolder(const std::u16string& title) override;
+  void setCaption(Caption, const std::u16string&) override {}
   void setProgressMin(Bar, float) override {}
   void setProgressMax(Bar, float) override {}
   void setProgressValue(Bar, float) override {}
   void setImportEnabled(bool) override {}
   void processEvents() override;
-  void showMessage(const QString& caption, const QString& text, const QString& details) override;
+  void showMessage(const std::u16string& caption, const std::u16string& text, const std::u16string& details) override;
   void progress(const RunProgress& where) override;
   // Every file that was not imported in full is named on stderr.
   int filesNamedInMessage() const override { return std::numeric_limits<int>::max(); }
 
  private:
-  void print(const QString& text);
+  void print(const std::u16string& text);
 
-  QString destination_;
+  std::u16string destination_;
   std::FILE* out_;
   bool (*stopRequested_)();
   ImportRun* run_ = nullptr;
   bool interactive_;
   bool lineShown_ = false;
-  QElapsedTimer sinceShown_;
+  std::chrono::steady_clock::time_point shownAt_;
 };
 
 }  // namespace quillonet

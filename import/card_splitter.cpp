@@ -1,22 +1,27 @@
 // CardSplitter: card boundaries and line folding.
 #include "import/card_splitter.h"
 
-#include "import/text_lines.h"
-
 namespace quillonet {
 
 namespace {
-const QString kBegin = QStringLiteral("BEGIN:VCARD");
-const QString kEnd = QStringLiteral("END:VCARD");
+constexpr std::u16string_view kBegin = u"BEGIN:VCARD";
+constexpr std::u16string_view kEnd = u"END:VCARD";
 
-bool IsContinuation(const QString& line) {
-  return !line.isEmpty() && (line[0] == QLatin1Char(' ') || line[0] == QLatin1Char('\t'));
+bool IsContinuation(std::u16string_view line) { return !line.empty() && (line[0] == u' ' || line[0] == u'\t'); }
+
+// The text without spaces (code 32) at either end.
+std::u16string_view WithoutSpaces(std::u16string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && text[begin] == u' ') ++begin;
+  while (end > begin && text[end - 1] == u' ') --end;
+  return text.substr(begin, end - begin);
 }
 }  // namespace
 
-bool CardSplitter::addLine(const QString& line) {
+bool CardSplitter::addLine(std::u16string_view line) {
   using Role = vcard::CardBounds::Role;
-  const vcard::CardBounds::Step step = bounds_.take(Units(line));
+  const vcard::CardBounds::Step step = bounds_.take(line);
   if (step.role == Role::Outside) return false;
   bool completed = false;
   if (step.role == Role::Begin && step.cardEnded) {
@@ -44,11 +49,17 @@ bool CardSplitter::finish() {
   return completed;
 }
 
-void CardSplitter::complete() { card_ = collect_ ? TrimSpaces(cardText_) : QString(); }
+void CardSplitter::complete() {
+  if (collect_) {
+    card_.assign(WithoutSpaces(cardText_));
+  } else {
+    card_.clear();
+  }
+}
 
-void CardSplitter::append(const QString& line, vcard::CardBounds::Role role) {
+void CardSplitter::append(std::u16string_view line, vcard::CardBounds::Role role) {
   using Role = vcard::CardBounds::Role;
-  QString piece;
+  std::u16string_view piece;
   if (role == Role::Begin || role == Role::AgentBegin) {
     piece = kBegin;
     pendingSpaces_.clear();
@@ -56,22 +67,18 @@ void CardSplitter::append(const QString& line, vcard::CardBounds::Role role) {
     piece = kEnd;
     pendingSpaces_.clear();
   } else {
-    qsizetype end = line.size();
-    while (end > 0 && line[end - 1] == QLatin1Char(' ')) --end;
+    std::size_t end = line.size();
+    while (end > 0 && line[end - 1] == u' ') --end;
     if (IsContinuation(line)) {
       cardText_ += pendingSpaces_;
-      piece = line.left(end);
+      piece = line.substr(0, end);
     } else {
-      piece = TrimSpaces(line);
+      piece = WithoutSpaces(line);
     }
-    pendingSpaces_ = line.mid(end);
+    pendingSpaces_.assign(line.substr(end));
   }
-  if (cardText_.isEmpty()) {
-    cardText_ = piece;
-  } else {
-    cardText_ += QLatin1String("\r\n");
-    cardText_ += piece;
-  }
+  if (!cardText_.empty()) cardText_ += u"\r\n";
+  cardText_ += piece;
 }
 
 }  // namespace quillonet

@@ -1,7 +1,9 @@
 // Cuts the lines of a multi-card vCard file into single cards.
 #pragma once
 
-#include <QString>
+#include <cstddef>
+#include <string>
+#include <string_view>
 
 #include "vcard/card_bounds.h"
 
@@ -27,25 +29,25 @@ class CardSplitter {
 
   // Returns true when a card is complete: this line ended it, or this line
   // began the next card while it was still open. card() then holds its text.
-  bool addLine(const QString& line);
+  bool addLine(std::u16string_view line);
   // The end of the file: returns true when a card was still open, which is
   // then complete in card().
   bool finish();
-  const QString& card() const { return card_; }
+  const std::u16string& card() const { return card_; }
   // A card has begun and not yet ended.
   bool inCard() const { return bounds_.inCard(); }
   // Characters of the card begun so far.
-  qsizetype cardSize() const { return cardText_.size(); }
+  std::size_t cardSize() const { return cardText_.size(); }
 
  private:
-  void append(const QString& line, vcard::CardBounds::Role role);
+  void append(std::u16string_view line, vcard::CardBounds::Role role);
   void complete();
 
   bool collect_;
   vcard::CardBounds bounds_;
-  QString cardText_;
-  QString pendingSpaces_;  // trailing spaces cut from the last line added
-  QString card_;
+  std::u16string cardText_;
+  std::u16string pendingSpaces_;  // trailing spaces cut from the last line added
+  std::u16string card_;
 };
 
 }  // namespace quillonet

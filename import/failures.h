@@ -2,12 +2,13 @@
 // calls, and Skip: run one step and carry on when it fails.
 #pragma once
 
-#include <QString>
-
 #include <stdexcept>
+#include <string>
 #include <system_error>
+#include <utility>
 
 #include "automation/error.h"
+#include "util/text.h"
 
 namespace quillonet {
 
@@ -15,18 +16,26 @@ namespace quillonet {
 // cause, when given, is the why alone in a few words ("Permission denied").
 class FileError : public std::runtime_error {
  public:
-  explicit FileError(const QString& message, QString cause = QString())
-      : std::runtime_error(message.toStdString()), cause_(std::move(cause)) {}
-  const QString& cause() const { return cause_; }
+  explicit FileError(std::u16string message, std::u16string cause = {})
+      : std::runtime_error(text::ToUtf8(message)), message_(std::move(message)), cause_(std::move(cause)) {}
+  // The text as made, paths in it without loss (what() is its UTF-8 form).
+  const std::u16string& message() const { return message_; }
+  const std::u16string& cause() const { return cause_; }
 
  private:
-  QString cause_;
+  std::u16string message_;
+  std::u16string cause_;
 };
 
 // A listed path cannot be turned into a folder of the store.
 class PathError : public std::runtime_error {
  public:
-  explicit PathError(const QString& message) : std::runtime_error(message.toStdString()) {}
+  explicit PathError(std::u16string message)
+      : std::runtime_error(text::ToUtf8(message)), message_(std::move(message)) {}
+  const std::u16string& message() const { return message_; }
+
+ private:
+  std::u16string message_;
 };
 
 // A listed file lies directly in a root folder, which has no folder in the store.
@@ -37,7 +46,7 @@ class RootFileError : public PathError {
 
 // What a caught failure says, for messages: the automation error's text and
 // number, or the exception's text.
-QString DescribeFailure(const std::exception& failure);
+std::u16string DescribeFailure(const std::exception& failure);
 
 // Runs one step of work. A failure of the kinds a step is expected to meet
 // (an automation call, a file, a path) ends the step and is swallowed; the
@@ -45,7 +54,7 @@ QString DescribeFailure(const std::exception& failure);
 // Returns whether the step ran to its end; why it did not goes to *why, and
 // for a file the cause alone (a few words) to *cause.
 template <class Step>
-bool Skip(Step&& step, QString* why = nullptr, QString* cause = nullptr) {
+bool Skip(Step&& step, std::u16string* why = nullptr, std::u16string* cause = nullptr) {
   try {
     step();
     return true;
@@ -58,7 +67,7 @@ bool Skip(Step&& step, QString* why = nullptr, QString* cause = nullptr) {
     if (why) *why = DescribeFailure(e);
   } catch (const std::system_error& e) {
     if (why) *why = DescribeFailure(e);
-    if (cause) *cause = QString::fromLocal8Bit(e.code().message().c_str());
+    if (cause) *cause = text::FromUtf8(e.code().message());
   }
   return false;
 }

@@ -1,16 +1,9 @@
 // ImportRun: the run's steps, its three failure regimes and its messages.
 #include "import/import_run.h"
 
-#include <QElapsedTimer>
-#include <QFile>
-
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <thread>
 #include <utility>
 
@@ -18,10 +11,10 @@
 #include "import/failures.h"
 #include "import/store_folders.h"
 #include "import/time_stamp.h"
-#include "platform/qt_path.h"
 #include "platform/regular_file.h"
 #include "util/app_info.h"
 #include "util/registry.h"
+#include "util/text.h"
 
 namespace quillonet {
 
@@ -29,73 +22,75 @@ using automation::Require;
 
 namespace {
 
-const QString kOutlookHelpAddress = QStringLiteral("https://support.microsoft.com/outlook");
+constexpr std::u16string_view kOutlookHelpAddress = u"https://support.microsoft.com/outlook";
 
 // The separator to append to a chosen folder: the one its path already uses.
-QChar SeparatorOf(const QString& folder) {
-  return folder.contains(QLatin1Char('\\')) && !folder.contains(QLatin1Char('/')) ? QLatin1Char('\\')
-                                                                                    : QLatin1Char('/');
+char16_t SeparatorOf(const std::u16string& folder) {
+  return folder.find(u'\\') != std::u16string::npos && folder.find(u'/') == std::u16string::npos ? u'\\' : u'/';
 }
 
 // Opens a listed file by its exact native name, and only a regular file:
 // a FIFO, a device or a socket is refused without being read or waited on.
-void OpenForReading(QFile& file, const QString& path) {
-  platform::FileDescriptor fd;
+platform::FileDescriptor OpenForReading(const std::u16string& path) {
   try {
-    fd = platform::OpenRegularFile(path.toStdU16String());
+    return platform::OpenRegularFile(path);
   } catch (const std::system_error& e) {
-    const QString cause = QString::fromStdString(e.code().message());
-    throw FileError(QStringLiteral("Cannot open %1: %2").arg(path, cause), cause);
+    std::u16string cause = text::FromUtf8(e.code().message());
+    throw FileError(text::Format(u"Cannot open %1: %2", {path, cause}), std::move(cause));
   }
-  if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-    throw FileError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
-  }
-  fd.release();
 }
 
-// *error gets the errno of a failure.
-void WriteFile(const QString& path, const QByteArray& bytes, int* error) {
-  const auto fail = [&](int err) {
-    *error = err;
-    const QString cause = QString::fromLocal8Bit(std::strerror(err));
-    return FileError(QStringLiteral("Cannot write %1: %2").arg(path, cause), cause);
-  };
-  platform::FileDescriptor file(
-      ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (file.get() < 0) throw fail(errno);
-  const char* data = bytes.constData();
-  std::size_t left = static_cast<std::size_t>(bytes.size());
-  while (left > 0) {
-    const ssize_t n = ::write(file.get(), data, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw fail(errno);
-    data += n;
-    left -= static_cast<std::size_t>(n);
+// The bytes of an open file, for a LineReader.
+ByteSource ReadingFrom(platform::FileDescriptor& file) {
+  return [&file](char* data, std::size_t size) { return file.Read(data, size); };
+}
+
+// *error gets the cause of a failure (an errno value).
+void WriteFile(const std::u16string& path, const std::string& bytes, int* error) {
+  try {
+    platform::WriteRegularFile(path, bytes);
+  } catch (const std::system_error& e) {
+    *error = e.code().value();
+    std::u16string cause = text::FromUtf8(e.code().message());
+    throw FileError(text::Format(u"Cannot write %1: %2", {path, cause}), std::move(cause));
   }
-  if (::close(file.release()) != 0) throw fail(errno);
+}
+
+// A disk quota is exhausted (POSIX only: Windows reports a full disk).
+bool IsQuotaExceeded(int error) {
+#ifdef EDQUOT
+  return error == EDQUOT;
+#else
+  (void)error;
+  return false;
+#endif
 }
 
 // How many later stamps a run tries, in all, when the store file's name is taken.
 constexpr int kStampTries = 5;
 
-QString Counted(std::int64_t n, const char* one, const char* many) {
-  return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+std::u16string Counted(std::int64_t n, std::u16string_view one, std::u16string_view many) {
+  return text::Format(u"%1 %2", {text::Number(n), n == 1 ? one : many});
 }
 
 // Keeps the first failure of a file: a few words, with the system's cause
 // when there is one, and the full text.
-void NoteFailure(FileResult& result, const QString& reason, const QString& detail, const QString& cause = QString()) {
-  if (!result.reason.isEmpty()) return;
-  result.reason = cause.isEmpty() ? reason : reason + QStringLiteral(": ") + cause;
+void NoteFailure(FileResult& result, std::u16string_view reason, const std::u16string& detail,
+                 const std::u16string& cause = {}) {
+  if (!result.reason.empty()) return;
+  result.reason = reason;
+  if (!cause.empty()) result.reason += u": " + cause;
   result.detail = detail;
 }
 
 // One line of the completion message for a file not imported in full.
-QString DescribeResult(const FileResult& result) {
-  const QString what = result.saved == 0 && result.found <= 1
-                           ? QStringLiteral("not imported")
-                           : QStringLiteral("%1 of %2 cards not imported").arg(result.notImported).arg(result.found);
-  return QStringLiteral("%1: %2 (%3)").arg(result.path, what, result.reason);
+std::u16string DescribeResult(const FileResult& result) {
+  const std::u16string what =
+      result.saved == 0 && result.found <= 1
+          ? std::u16string(u"not imported")
+          : text::Format(u"%1 of %2 cards not imported",
+                         {text::Number(result.notImported), text::Number(result.found)});
+  return text::Format(u"%1: %2 (%3)", {result.path, what, result.reason});
 }
 
 // Marks the run as in progress for as long as it lives.
@@ -112,17 +107,19 @@ class RunningFlag {
 
 }  // namespace
 
-QString OutlookErrorText() {
-  return QStringLiteral(
-             "Outlook Session Creation Error !\r\n"
-             "Check if Outlook is installed and configured.\r\n"
-             "For more details visit this link : ") +
-         kOutlookHelpAddress;
+std::u16string OutlookErrorText() {
+  return std::u16string(
+             u"Outlook Session Creation Error !\r\n"
+             u"Check if Outlook is installed and configured.\r\n"
+             u"For more details visit this link : ") +
+         std::u16string(kOutlookHelpAddress);
 }
 
 ImportRun::ImportRun(automation::ComponentFactory& components, ImportView& view, FileListSource& files,
                      Clock clock)
-    : components_(components), view_(view), files_(files), clock_(std::move(clock)) {}
+    : components_(components), view_(view), files_(files), clock_(std::move(clock)) {
+  if (!clock_) clock_ = [] { return platform::WallClock::now(); };
+}
 
 ImportRun::~ImportRun() = default;
 
@@ -134,14 +131,12 @@ void ImportRun::CmdExtractDBX_Click() {
   listFiles_.clear();
 
   // Destination.
-  saveFolder_ = view_.BrowseForFolder(QStringLiteral("Choose Folder to Save..."));
-  if (saveFolder_.isEmpty()) {
+  saveFolder_ = view_.BrowseForFolder(u"Choose Folder to Save...");
+  if (saveFolder_.empty()) {
     outcome_.status = RunOutcome::Status::Cancelled;
     return;
   }
-  if (!saveFolder_.endsWith(QLatin1Char('\\')) && !saveFolder_.endsWith(QLatin1Char('/'))) {
-    saveFolder_ += SeparatorOf(saveFolder_);
-  }
+  if (!saveFolder_.ends_with(u'\\') && !saveFolder_.ends_with(u'/')) saveFolder_ += SeparatorOf(saveFolder_);
   Yield();
 
   // Progress range.
@@ -152,7 +147,7 @@ void ImportRun::CmdExtractDBX_Click() {
   Yield();
 
   std::unique_ptr<automation::Store> store;
-  QByteArray storeID;
+  std::vector<std::uint8_t> storeID;
   if (!SetUp(store, storeID)) return;
 
   // From here on a failing step is skipped and the run goes on, unless the
@@ -170,11 +165,10 @@ void ImportRun::CmdExtractDBX_Click() {
   }
   outcome_.status = RunOutcome::Status::Completed;
   // Every list problem is named in the details: there may be hundreds.
-  view_.showMessage(QString::fromStdU16String(AppTitle()), CompletionText(),
-                    outcome_.listProblems.join(QLatin1Char('\n')));
+  view_.showMessage(AppTitle(), CompletionText(), text::Join(outcome_.listProblems, u"\n"));
 }
 
-bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& storeID) {
+bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, std::vector<std::uint8_t>& storeID) {
   // Any failure here ends the run with the Outlook error message; nothing
   // is undone: the session stays logged on, an added store stays in the profile.
   try {
@@ -185,12 +179,11 @@ bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& sto
 
     // A name taken by an earlier run (one in the same second) is not an
     // error: the run waits for the next second's stamp.
-    QDateTime when = clock_();
+    platform::WallClock::time_point when = clock_();
     for (int tries = 0;;) {
-      const QDateTime first = when;
-      const QString pstPath = FreePstPath(when, tries);
-      storeDisplayName_ = QStringLiteral("Marlix Contacts") + QStringLiteral(" : Created - ") +
-                          TimeStamp(when == first ? clock_() : when);
+      const platform::WallClock::time_point first = when;
+      const std::u16string pstPath = FreePstPath(when, tries);
+      storeDisplayName_ = u"Marlix Contacts : Created - " + TimeStamp(when == first ? clock_() : when);
       try {
         store = Require(rdoSession_->Stores(), "store list")
                     .AddPSTStore(pstPath, automation::olStoreDefault, storeDisplayName_);
@@ -199,7 +192,7 @@ bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& sto
       } catch (const automation::AutomationError& e) {
         // Another run took the name between the look and the creation.
         if (e.number() != automation::errors::kCollision || tries >= kStampTries ||
-            !platform::PathExists(pstPath.toStdU16String())) {
+            !platform::PathExists(pstPath)) {
           throw;
         }
       }
@@ -211,27 +204,26 @@ bool ImportRun::SetUp(std::unique_ptr<automation::Store>& store, QByteArray& sto
     store.reset();
     outcome_.status = RunOutcome::Status::SetupFailed;
     outcome_.failure = DescribeFailure(failure);
-    view_.showMessage(QString::fromLatin1(kOutlookErrorCaption), OutlookErrorText(), outcome_.failure);
+    view_.showMessage(kOutlookErrorCaption, OutlookErrorText(), outcome_.failure);
     return false;
   }
   return true;
 }
 
-QString ImportRun::FreePstPath(QDateTime& when, int& tries) {
-  const auto pathAt = [this](const QDateTime& at) {
-    return saveFolder_ + QStringLiteral("MarlixContacts") + TimeStamp(at) + QStringLiteral(".pst");
+std::u16string ImportRun::FreePstPath(platform::WallClock::time_point& when, int& tries) {
+  const auto pathAt = [this](platform::WallClock::time_point at) {
+    return saveFolder_ + u"MarlixContacts" + TimeStamp(at) + u".pst";
   };
-  for (; tries < kStampTries && platform::PathExists(pathAt(when).toStdU16String()); ++tries) {
-    const QDateTime next = when.addSecs(1);
+  for (; tries < kStampTries && platform::PathExists(pathAt(when)); ++tries) {
+    const platform::WallClock::time_point next = when + std::chrono::seconds(1);
     // The clock reaches the next second within one; one that stands still
     // (a test's) is not waited for longer.
-    QElapsedTimer waited;
-    waited.start();
-    while (clock_() < next && waited.elapsed() < 1100) {
+    const auto waitEnds = std::chrono::steady_clock::now() + std::chrono::milliseconds(1100);
+    while (clock_() < next && std::chrono::steady_clock::now() < waitEnds) {
       Yield();
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    const QDateTime now = clock_();
+    const platform::WallClock::time_point now = clock_();
     when = now > next ? now : next;
   }
   return pathAt(when);
@@ -247,9 +239,9 @@ void ImportRun::ImportFiles() {
     files_.setCurrentCell(i, 0);
     contactCount_ = 0;
     Yield();
-    const QString text = files_.Text();
-    QString folder;
-    QString why;
+    const std::u16string text = files_.Text();
+    std::u16string folder;
+    std::u16string why;
     bool rootFile = false;
     const bool haveFolder = Skip(
         [&] {
@@ -262,17 +254,17 @@ void ImportRun::ImportFiles() {
         },
         &why);
     if (haveFolder) relFolder_ = folder;
-    const QString path = ListedFilePath(text);
+    const std::u16string path = ListedFilePath(text);
     FileResult& result = CurrentFile(path, /*fresh=*/true);
     // Nothing to import from a FIFO or a device, and nothing to wait for.
-    const platform::PathKind kind = platform::KindOf(path.toStdU16String());
+    const platform::PathKind kind = platform::KindOf(path);
     const bool special = kind == platform::PathKind::Other || kind == platform::PathKind::Folder;
-    QString countWhy, cause;
+    std::u16string countWhy, cause;
     if (!special) {
       if (Skip([&] { CheckvCardType(path); }, &countWhy, &cause)) {
         result.found = vCardCount_;
       } else {
-        NoteFailure(result, QStringLiteral("cannot be read"), countWhy, cause);
+        NoteFailure(result, u"cannot be read", countWhy, cause);
       }
     }
     if (!haveFolder || special) {
@@ -284,21 +276,19 @@ void ImportRun::ImportFiles() {
       result.notImported = result.found;
       result.reason.clear();  // why it cannot go in matters more than a failed count
       if (special) {
-        NoteFailure(result, QStringLiteral("not a regular file"), QString());
+        NoteFailure(result, u"not a regular file", {});
       } else if (rootFile) {
-        NoteFailure(result, QStringLiteral("it lies directly in a root folder"), why);
+        NoteFailure(result, u"it lies directly in a root folder", why);
       } else {
-        NoteFailure(result, QStringLiteral("its folder is not in the store"), why);
+        NoteFailure(result, u"its folder is not in the store", why);
       }
     } else if (!Ending()) {
-      ImportVCardFile(rdoSession_.get(), path,
-                      QStringLiteral("\\\\") + storeDisplayName_ + QLatin1Char('\\') + relFolder_);
+      ImportVCardFile(rdoSession_.get(), path, u"\\\\" + storeDisplayName_ + u'\\' + relFolder_);
     }
     view_.setImportEnabled(false);
-    view_.setCaption(Caption::FrameConversion, QStringLiteral("Details : Converting - (%1 of %2) file(s)")
-                                                   .arg(i + 1)
-                                                   .arg(files_.Rows()));
-    view_.setCaption(Caption::LblCurrentDBX, QStringLiteral("Importing Contacts... from (%1)").arg(relFolder_));
+    view_.setCaption(Caption::FrameConversion, text::Format(u"Details : Converting - (%1 of %2) file(s)",
+                                                            {text::Number(i + 1), text::Number(files_.Rows())}));
+    view_.setCaption(Caption::LblCurrentDBX, text::Format(u"Importing Contacts... from (%1)", {relFolder_}));
     view_.setProgressValue(Bar::ProgressBar1,
                            static_cast<float>(static_cast<double>(i + 1) / rows * 100.0));
     ReportProgress(i + 1, rows);
@@ -322,35 +312,33 @@ void ImportRun::TearDown(std::unique_ptr<automation::Store>& store) {
 
 void ImportRun::CompleteLists(automation::Store* store) {
   automation::DistListReport report;
-  QString why;
+  std::u16string why;
   if (!Skip([&] { report = Require(store, "store").CompleteDistributionLists(); }, &why)) {
-    outcome_.listProblems << QStringLiteral("The distribution lists could not be completed: %1").arg(why);
+    outcome_.listProblems.push_back(text::Format(u"The distribution lists could not be completed: %1", {why}));
     return;
   }
   outcome_.listsSaved += report.saved;
   for (const automation::DistListProblem& problem : report.problems) {
-    QString list = QStringLiteral("\"%1\"").arg(problem.listName);
-    if (problem.list < static_cast<std::size_t>(listFiles_.size())) {
-      list += QStringLiteral(" (%1)").arg(listFiles_[static_cast<qsizetype>(problem.list)]);
-    }
-    if (problem.member.isEmpty()) {
-      outcome_.listProblems << QStringLiteral("List %1: %2").arg(list, problem.reason);
+    std::u16string list = u"\"" + problem.listName + u"\"";
+    if (problem.list < listFiles_.size()) list += u" (" + listFiles_[problem.list] + u")";
+    if (problem.member.empty()) {
+      outcome_.listProblems.push_back(text::Format(u"List %1: %2", {list, problem.reason}));
     } else {
       ++outcome_.listMembersMissing;
-      outcome_.listProblems << QStringLiteral("List %1: member %2: %3").arg(list, problem.member, problem.reason);
+      outcome_.listProblems.push_back(text::Format(u"List %1: member %2: %3", {list, problem.member, problem.reason}));
     }
   }
 }
 
-QString ImportRun::CompletionText() const {
-  QString saved = Counted(outcome_.contactsSaved, "contact", "contacts");
-  if (outcome_.listsSaved > 0) saved += QStringLiteral(" and ") + Counted(outcome_.listsSaved, "list", "lists");
-  QString text = QStringLiteral("The import has finished.\n\n%1 saved in:\n%2").arg(saved, outcome_.pstPath);
+std::u16string ImportRun::CompletionText() const {
+  std::u16string saved = Counted(outcome_.contactsSaved, u"contact", u"contacts");
+  if (outcome_.listsSaved > 0) saved += u" and " + Counted(outcome_.listsSaved, u"list", u"lists");
+  std::u16string message = text::Format(u"The import has finished.\n\n%1 saved in:\n%2", {saved, outcome_.pstPath});
   if (outcome_.filesFailed > 0 || outcome_.cardsFailed > 0) {
-    QStringList missing;
-    if (outcome_.filesFailed > 0) missing << Counted(outcome_.filesFailed, "file", "files");
-    if (outcome_.cardsFailed > 0) missing << Counted(outcome_.cardsFailed, "card", "cards");
-    text += QStringLiteral("\n\nCould not be imported: %1.").arg(missing.join(QStringLiteral(" and ")));
+    std::vector<std::u16string> missing;
+    if (outcome_.filesFailed > 0) missing.push_back(Counted(outcome_.filesFailed, u"file", u"files"));
+    if (outcome_.cardsFailed > 0) missing.push_back(Counted(outcome_.cardsFailed, u"card", u"cards"));
+    message += text::Format(u"\n\nCould not be imported: %1.", {text::Join(missing, u" and ")});
   }
   // Every file that did not go in whole, by name and why.
   const std::int64_t shown = std::max(0, view_.filesNamedInMessage());
@@ -359,28 +347,29 @@ QString ImportRun::CompletionText() const {
   for (const FileResult& result : outcome_.files) {
     if (result.complete()) continue;
     if (named < shown) {
-      text += QStringLiteral("\n") + DescribeResult(result);
+      message += u"\n" + DescribeResult(result);
       ++named;
     } else {
       ++rest;
     }
   }
   if (rest > 0) {
-    text += QStringLiteral("\n... and %1 more %2.").arg(rest).arg(QLatin1String(rest == 1 ? "file" : "files"));
+    message += text::Format(u"\n... and %1 more %2.", {text::Number(rest), rest == 1 ? u"file" : u"files"});
   }
-  if (!outcome_.endedBy.isEmpty()) {
-    text += QStringLiteral("\n\nThe import ended at file %1 of %2: %3").arg(currentFile_).arg(fileTotal_).arg(
-        outcome_.endedBy);
+  if (!outcome_.endedBy.empty()) {
+    message += text::Format(u"\n\nThe import ended at file %1 of %2: %3",
+                            {text::Number(currentFile_), text::Number(fileTotal_), outcome_.endedBy});
   }
   if (outcome_.listMembersMissing > 0) {
-    text += QStringLiteral("\n\nList members not found: %1 (named in the details).").arg(outcome_.listMembersMissing);
-  } else if (!outcome_.listProblems.isEmpty()) {
-    text += QStringLiteral("\n\nDistribution lists: see the details.");
+    message += text::Format(u"\n\nList members not found: %1 (named in the details).",
+                            {text::Number(outcome_.listMembersMissing)});
+  } else if (!outcome_.listProblems.empty()) {
+    message += u"\n\nDistribution lists: see the details.";
   }
   if (!outcome_.storeRemoved) {
-    text += QStringLiteral("\n\nThe file could not be completed: %1").arg(outcome_.removeFailure);
+    message += text::Format(u"\n\nThe file could not be completed: %1", {outcome_.removeFailure});
   }
-  return text;
+  return message;
 }
 
 void ImportRun::ReportProgress(int file, int files) {
@@ -392,24 +381,23 @@ void ImportRun::ReportProgress(int file, int files) {
 }
 
 // A saved group waits in the store as a list until the end of the run.
-void ImportRun::CountSaved(automation::ContactItem& item, const QString& filePath) {
-  QString kind;
+void ImportRun::CountSaved(automation::ContactItem& item, const std::u16string& filePath) {
+  std::u16string kind;
   Skip([&] { kind = item.MessageClass(); });
-  if (kind == QLatin1String(automation::kDistListClass)) {
-    listFiles_ << filePath;
+  if (kind == automation::kDistListClass) {
+    listFiles_.push_back(filePath);
   } else {
     ++outcome_.contactsSaved;
   }
 }
 
-void ImportRun::CheckvCardType(const QString& vCardFileName) {
+void ImportRun::CheckvCardType(const std::u16string& vCardFileName) {
   Yield();
-  const QString path = ListedFilePath(vCardFileName);
-  QFile file;
-  OpenForReading(file, path);
+  const std::u16string path = ListedFilePath(vCardFileName);
+  platform::FileDescriptor file = OpenForReading(path);
   Yield();
   vCardCount_ = 0;
-  LineReader reader(file, path);
+  LineReader reader(ReadingFrom(file), path);
   reader.setMaxLineLength(automation::kMaxCardBytes);
   CardSplitter cards(/*collect=*/false);
   for (;;) {
@@ -422,7 +410,7 @@ void ImportRun::CheckvCardType(const QString& vCardFileName) {
   Yield();
 }
 
-FileResult& ImportRun::CurrentFile(const QString& path, bool fresh) {
+FileResult& ImportRun::CurrentFile(const std::u16string& path, bool fresh) {
   // A file imported on its own, outside a run's file loop, gets its result here.
   if (fresh || outcome_.files.empty() || outcome_.files.back().path != path) {
     outcome_.files.emplace_back();
@@ -431,8 +419,8 @@ FileResult& ImportRun::CurrentFile(const QString& path, bool fresh) {
   return outcome_.files.back();
 }
 
-void ImportRun::ImportVCardFile(automation::Session* session, const QString& filePath,
-                                const QString& folderPath) {
+void ImportRun::ImportVCardFile(automation::Session* session, const std::u16string& filePath,
+                                const std::u16string& folderPath) {
   if (vCardCount_ < 2) {
     ImportWhole(session, filePath, folderPath);
   } else {
@@ -440,12 +428,12 @@ void ImportRun::ImportVCardFile(automation::Session* session, const QString& fil
   }
 }
 
-void ImportRun::ImportWhole(automation::Session* session, const QString& filePath,
-                            const QString& folderPath) {
+void ImportRun::ImportWhole(automation::Session* session, const std::u16string& filePath,
+                            const std::u16string& folderPath) {
   FileResult& result = CurrentFile(filePath);
   std::unique_ptr<automation::Folder> folder;
   std::unique_ptr<automation::ContactItem> item;
-  QString why;
+  std::u16string why;
   const bool haveItem =
       Skip([&] { folder = Require(session, "store session").GetFolderFromPath(folderPath); }, &why) &&
       Skip([&] { item = Require(Require(folder, "folder").Items(), "item list").Add(automation::olContactItem); },
@@ -463,7 +451,7 @@ void ImportRun::ImportWhole(automation::Session* session, const QString& filePat
     }
     vCardCount_ = counted;
   }
-  QString saveWhy;
+  std::u16string saveWhy;
   const bool saved = Skip([&] { SaveItem(Require(item, "contact item")); }, &saveWhy);
   if (imported && saved) {
     CountSaved(*item, filePath);
@@ -475,33 +463,32 @@ void ImportRun::ImportWhole(automation::Session* session, const QString& filePat
   result.failed = true;
   result.notImported = result.found - result.saved;
   if (!haveItem) {
-    NoteFailure(result, QStringLiteral("its folder in the store could not be opened"), why);
+    NoteFailure(result, u"its folder in the store could not be opened", why);
   } else if (!imported) {
-    NoteFailure(result, result.found == 0 ? QStringLiteral("holds no vCard") : QStringLiteral("could not be read"),
-                why);
+    NoteFailure(result, result.found == 0 ? u"holds no vCard" : u"could not be read", why);
   } else {
-    NoteFailure(result, QStringLiteral("could not be saved"), saveWhy);
+    NoteFailure(result, u"could not be saved", saveWhy);
   }
 }
 
-void ImportRun::ImportSplit(automation::Session* session, const QString& filePath,
-                            const QString& folderPath) {
+void ImportRun::ImportSplit(automation::Session* session, const std::u16string& filePath,
+                            const std::u16string& folderPath) {
   FileResult& result = CurrentFile(filePath);
   Yield();
-  QFile file;
-  QString readWhy, readCause;
-  const bool opened = Skip([&] { OpenForReading(file, filePath); }, &readWhy, &readCause);
+  platform::FileDescriptor file;
+  std::u16string readWhy, readCause;
+  const bool opened = Skip([&] { file = OpenForReading(filePath); }, &readWhy, &readCause);
   bool readFailed = !opened;
   Yield();
   CardSplitter splitter;
   std::int64_t cardNumber = 1;
   std::pair<std::int64_t, std::int64_t> shownFrame{-1, -1};
-  QString frameCaption;
+  std::u16string frameCaption;
   std::int64_t cardsCut = 0;
   const auto importCard = [&](TextEncoding encoding) {
     Yield();
     ++cardsCut;
-    QString reason, detail;
+    std::u16string reason, detail;
     if (ImportCard(session, filePath, folderPath, splitter.card(), cardNumber, encoding, &reason, &detail)) {
       ++result.saved;
     } else {
@@ -512,17 +499,17 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
     ++cardNumber;
     ++contactCount_;
     view_.setCaption(Caption::LblProgessCurrent,
-                     QStringLiteral("Contact %1 (of %2)").arg(contactCount_).arg(vCardCount_));
+                     text::Format(u"Contact %1 (of %2)", {text::Number(contactCount_), text::Number(vCardCount_)}));
     ReportProgress(currentFile_, fileTotal_);
   };
   Yield();
   if (!readFailed) {
-    LineReader reader(file, filePath);
+    LineReader reader(ReadingFrom(file), filePath);
     reader.setMaxLineLength(automation::kMaxCardBytes);
     TextEncoding encoding = TextEncoding::Bytes;
     for (;;) {
       bool atEnd = true;
-      QString line;
+      std::u16string line;
       // A read that fails ends the file: what was read so far stays imported.
       if (!Skip([&] { atEnd = reader.atEnd(); }, &readWhy, &readCause)) readFailed = true;
       if (atEnd) break;
@@ -532,10 +519,10 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
       }
       Yield();
       const bool ended = splitter.addLine(line);
-      if (!ended && splitter.cardSize() > automation::kMaxCardBytes) {
+      if (!ended && splitter.cardSize() > static_cast<std::size_t>(automation::kMaxCardBytes)) {
         // Refused before more of it is held in memory; the rest of the file goes with it.
-        readCause = QStringLiteral("card %1 is larger than %2 MB, the largest card taken").arg(cardNumber).arg(
-            automation::kMaxCardBytes >> 20);
+        readCause = text::Format(u"card %1 is larger than %2 MB, the largest card taken",
+                                 {text::Number(cardNumber), text::Number(automation::kMaxCardBytes >> 20)});
         readWhy = readCause;
         readFailed = true;
         break;
@@ -548,7 +535,8 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
       // Set after every line, but only built anew when its numbers change.
       const std::pair<std::int64_t, std::int64_t> frame{contactCount_ + 1, files_.Rows() + contactCount_};
       if (frame != shownFrame) {
-        frameCaption = QStringLiteral("Details : Converting - (%1 of %2) file(s)").arg(frame.first).arg(frame.second);
+        frameCaption = text::Format(u"Details : Converting - (%1 of %2) file(s)",
+                                    {text::Number(frame.first), text::Number(frame.second)});
         shownFrame = frame;
       }
       view_.setCaption(Caption::FrameConversion, frameCaption);
@@ -566,47 +554,49 @@ void ImportRun::ImportSplit(automation::Session* session, const QString& filePat
   if (readFailed) {
     ++outcome_.filesFailed;
     result.failed = true;
-    NoteFailure(result, opened ? QStringLiteral("reading stopped") : QStringLiteral("cannot be opened"), readWhy,
-                readCause);
+    NoteFailure(result, opened ? u"reading stopped" : u"cannot be opened", readWhy, readCause);
   }
   if (const std::int64_t unreached = result.found - result.saved - result.notImported; unreached > 0) {
     result.notImported += unreached;
-    NoteFailure(result, stopRequested_ ? QStringLiteral("the import was stopped")
-                                       : QStringLiteral("the file changed while it was imported"),
-                QString());
+    NoteFailure(result, stopRequested_ ? u"the import was stopped" : u"the file changed while it was imported", {});
   }
   vCardCount_ = 0;
   Yield();
-  file.close();
 }
 
-bool ImportRun::ImportCard(automation::Session* session, const QString& filePath, const QString& folderPath,
-                           const QString& cardText, std::int64_t cardNumber, TextEncoding encoding, QString* reason,
-                           QString* detail) {
-  QString cardFilePath;
-  QString why, cause;
+bool ImportRun::ImportCard(automation::Session* session, const std::u16string& filePath,
+                           const std::u16string& folderPath, const std::u16string& cardText, std::int64_t cardNumber,
+                           TextEncoding encoding, std::u16string* reason, std::u16string* detail) {
+  std::u16string cardFilePath;
+  std::u16string why, cause;
   // The card file keeps the source's encoding and byte-order mark, so the
   // card reads exactly as it would in the whole file.
   bool haveFolder = false;
   int error = 0;
   const bool written = Skip(
       [&] {
-        const QString folder = QString::fromStdU16String(GetTempFolderPath());
+        cardFilePath = GetTempFolderPath();
         haveFolder = true;
-        cardFilePath = folder + QStringLiteral("vCard") + QString::number(cardNumber) + QStringLiteral(".vcf");
-        WriteFile(cardFilePath, EncodeText(cardText + QLatin1String("\r\n"), encoding), &error);
+        cardFilePath += u"vCard";
+        cardFilePath += text::Number(cardNumber);
+        cardFilePath += u".vcf";
+        std::u16string cardFile;
+        cardFile.reserve(cardText.size() + 2);
+        cardFile += cardText;
+        cardFile += u"\r\n";
+        WriteFile(cardFilePath, EncodeText(cardFile, encoding), &error);
       },
       &why, &cause);
   if (!written) {
-    *reason = cause.isEmpty() ? QStringLiteral("its card file could not be written")
-                              : QStringLiteral("its card file could not be written: ") + cause;
+    *reason = cause.empty() ? std::u16string(u"its card file could not be written")
+                            : u"its card file could not be written: " + cause;
     *detail = why;
   }
   // Without a temporary folder that takes cards (missing, full, read-only)
   // no card of any file can be imported: the run ends and says why.
-  const bool folderFailed = !haveFolder || error == ENOSPC || error == EDQUOT || error == EROFS ||
+  const bool folderFailed = !haveFolder || error == ENOSPC || IsQuotaExceeded(error) || error == EROFS ||
                             error == EACCES || error == ENOENT;
-  if (!written && folderFailed && outcome_.endedBy.isEmpty()) outcome_.endedBy = why;
+  if (!written && folderFailed && outcome_.endedBy.empty()) outcome_.endedBy = why;
   Yield();
   std::unique_ptr<automation::Folder> folder;
   std::unique_ptr<automation::ContactItem> item;
@@ -615,7 +605,7 @@ bool ImportRun::ImportCard(automation::Session* session, const QString& filePath
       Skip([&] { item = Require(Require(folder, "folder").Items(), "item list").Add(automation::olContactItem); },
            &why);
   if (written && !haveItem) {
-    *reason = QStringLiteral("its folder in the store could not be opened");
+    *reason = u"its folder in the store could not be opened";
     *detail = why;
   }
   // A card file that could not be written would import a stale card left
@@ -624,12 +614,12 @@ bool ImportRun::ImportCard(automation::Session* session, const QString& filePath
       written && Skip([&] { Require(item, "contact item").Import(TrimSpaces(cardFilePath), automation::olVCard); },
                       &why);
   if (written && haveItem && !imported) {
-    *reason = QStringLiteral("a card could not be read");
+    *reason = u"a card could not be read";
     *detail = why;
   }
   const bool saved = Skip([&] { SaveItem(Require(item, "contact item")); }, &why);
   if (imported && !saved) {
-    *reason = QStringLiteral("a card could not be saved");
+    *reason = u"a card could not be saved";
     *detail = why;
   }
   if (imported && saved) CountSaved(*item, filePath);
@@ -637,7 +627,7 @@ bool ImportRun::ImportCard(automation::Session* session, const QString& filePath
   // The card file has served its purpose. Removed, it neither slows a folder
   // of a million spent card files down nor is truncated when the next file's
   // card takes its name (some file systems flush such a file on its close).
-  if (written) ::unlink(NativePath(cardFilePath).c_str());
+  if (written) platform::RemoveFile(cardFilePath);
   return imported && saved;
 }
 
@@ -647,7 +637,7 @@ void ImportRun::SaveItem(automation::ContactItem& item) {
   } catch (const automation::AutomationError& e) {
     // A store that failed to write takes nothing more: the run ends here.
     if (e.number() == automation::errors::kNotEnoughDisk || e.number() == automation::errors::kDiskError) {
-      if (outcome_.endedBy.isEmpty()) outcome_.endedBy = DescribeFailure(e);
+      if (outcome_.endedBy.empty()) outcome_.endedBy = DescribeFailure(e);
     }
     throw;
   }

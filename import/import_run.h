@@ -2,37 +2,34 @@
 // tree, every listed file imported into its folder, tear-down, messages.
 #pragma once
 
-#include <QByteArray>
-#include <QDateTime>
-#include <QString>
-#include <QStringList>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "automation/objects.h"
 #include "import/import_view.h"
 #include "import/text_lines.h"
+#include "platform/clock.h"
 
 namespace quillonet {
 
-inline constexpr char kOutlookErrorCaption[] = "Outlook Error";
+inline constexpr char16_t kOutlookErrorCaption[] = u"Outlook Error";
 
 // The text of the message shown when the session or the store cannot be set up.
-QString OutlookErrorText();
+std::u16string OutlookErrorText();
 
 // What became of one listed file. Its cards are accounted for in full:
 // saved + notImported = found.
 struct FileResult {
-  QString path;
+  std::u16string path;
   std::int64_t found = 0;        // cards found in it
   std::int64_t saved = 0;        // contacts saved from them
   std::int64_t notImported = 0;  // its cards that could not be imported
   bool failed = false;           // the file itself could not be imported, or read to its end
-  QString reason;                // why not all of it went in, in a few words (the first failure)
-  QString detail;                // that failure's full text
+  std::u16string reason;         // why not all of it went in, in a few words (the first failure)
+  std::u16string detail;         // that failure's full text
   bool complete() const { return !failed && notImported == 0; }
 };
 
@@ -46,27 +43,27 @@ struct RunOutcome {
     Stopped,      // ended early on request, after its tear-down
   };
   Status status = Status::NotRun;
-  QString pstPath;   // the new store file, once it has been created
-  QString failure;   // why set-up failed
+  std::u16string pstPath;  // the new store file, once it has been created
+  std::u16string failure;  // why set-up failed
   std::int64_t contactsSaved = 0;
   std::int64_t filesFailed = 0;  // files of which nothing (or not all) could be imported
   std::int64_t cardsFailed = 0;  // single cards of split files that could not be imported
   std::int64_t listsSaved = 0;   // contact groups written as distribution lists
   std::int64_t listMembersMissing = 0;  // group members no list could take
-  QStringList listProblems;      // each missing member or unsaved list, named with its file
+  std::vector<std::u16string> listProblems;  // each missing member or unsaved list, named with its file
   std::vector<FileResult> files;  // one per listed file the run came to, in order
   bool storeRemoved = false;     // the store left the profile: its file is complete
-  QString removeFailure;
-  QString endedBy;               // why the run ended before its last file: the store or
+  std::u16string removeFailure;
+  std::u16string endedBy;        // why the run ended before its last file: the store or
                                  // the temporary folder took no more writes
 };
 
 class ImportRun {
  public:
-  using Clock = std::function<QDateTime()>;
+  using Clock = std::function<platform::WallClock::time_point()>;
 
-  ImportRun(automation::ComponentFactory& components, ImportView& view, FileListSource& files,
-            Clock clock = &QDateTime::currentDateTime);
+  // clock: the time the store file is named by; empty for the wall clock.
+  ImportRun(automation::ComponentFactory& components, ImportView& view, FileListSource& files, Clock clock = {});
   ~ImportRun();
   ImportRun(const ImportRun&) = delete;
   ImportRun& operator=(const ImportRun&) = delete;
@@ -85,40 +82,41 @@ class ImportRun {
   // Counts the file's cards into vCardCount, finding them as the splitter
   // and the vCard reader do. A file that cannot be opened throws FileError
   // and leaves the count as it was.
-  void CheckvCardType(const QString& vCardFileName);
+  void CheckvCardType(const std::u16string& vCardFileName);
   // Imports one file into the folder at folderPath ("\\" + store display
   // name + "\" + folder): whole when vCardCount is below 2, otherwise card by
   // card through temporary files. Failing steps are skipped, and counted and
   // named in the file's result (the last of outcome().files).
-  void ImportVCardFile(automation::Session* session, const QString& filePath, const QString& folderPath);
+  void ImportVCardFile(automation::Session* session, const std::u16string& filePath,
+                       const std::u16string& folderPath);
 
   // The fields kept between runs.
-  const QString& saveFolder() const { return saveFolder_; }
-  const QString& storeDisplayName() const { return storeDisplayName_; }
-  const QStringList& folderList() const { return folderList_; }
+  const std::u16string& saveFolder() const { return saveFolder_; }
+  const std::u16string& storeDisplayName() const { return storeDisplayName_; }
+  const std::vector<std::u16string>& folderList() const { return folderList_; }
   std::int64_t vCardCount() const { return vCardCount_; }
 
  private:
-  bool SetUp(std::unique_ptr<automation::Store>& store, QByteArray& storeID);
+  bool SetUp(std::unique_ptr<automation::Store>& store, std::vector<std::uint8_t>& storeID);
   void ImportFiles();
-  void ImportWhole(automation::Session* session, const QString& filePath, const QString& folderPath);
-  void ImportSplit(automation::Session* session, const QString& filePath, const QString& folderPath);
+  void ImportWhole(automation::Session* session, const std::u16string& filePath, const std::u16string& folderPath);
+  void ImportSplit(automation::Session* session, const std::u16string& filePath, const std::u16string& folderPath);
   // Returns whether the card was saved; if not, why goes to *reason and *detail.
-  bool ImportCard(automation::Session* session, const QString& filePath, const QString& folderPath,
-                  const QString& cardText, std::int64_t cardNumber, TextEncoding encoding, QString* reason,
-                  QString* detail);
-  void CountSaved(automation::ContactItem& item, const QString& filePath);
+  bool ImportCard(automation::Session* session, const std::u16string& filePath, const std::u16string& folderPath,
+                  const std::u16string& cardText, std::int64_t cardNumber, TextEncoding encoding,
+                  std::u16string* reason, std::u16string* detail);
+  void CountSaved(automation::ContactItem& item, const std::u16string& filePath);
   void CompleteLists(automation::Store* store);
   // The result of the file at hand; fresh: a new file of the run.
-  FileResult& CurrentFile(const QString& path, bool fresh = false);
+  FileResult& CurrentFile(const std::u16string& path, bool fresh = false);
   void SaveItem(automation::ContactItem& item);
   // A stop was asked for, or the run cannot go on (see RunOutcome::endedBy).
-  bool Ending() const { return stopRequested_ || !outcome_.endedBy.isEmpty(); }
+  bool Ending() const { return stopRequested_ || !outcome_.endedBy.empty(); }
   // The store file's path at when, or at a later second (waited for) when
   // that name is taken; tries counts the later seconds tried in the run.
-  QString FreePstPath(QDateTime& when, int& tries);
+  std::u16string FreePstPath(platform::WallClock::time_point& when, int& tries);
   void TearDown(std::unique_ptr<automation::Store>& store);
-  QString CompletionText() const;
+  std::u16string CompletionText() const;
   void ReportProgress(int file, int files);
   void Yield() { view_.processEvents(); }
 
@@ -127,14 +125,14 @@ class ImportRun {
   FileListSource& files_;
   Clock clock_;
 
-  QString saveFolder_;
-  QString storeDisplayName_;
-  QStringList folderList_;
+  std::u16string saveFolder_;
+  std::u16string storeDisplayName_;
+  std::vector<std::u16string> folderList_;
   std::unique_ptr<automation::Session> rdoSession_;
   std::int64_t contactCount_ = 0;
   std::int64_t vCardCount_ = 0;
-  QString relFolder_;
-  QStringList listFiles_;  // the file of each group saved, in the order saved
+  std::u16string relFolder_;
+  std::vector<std::u16string> listFiles_;  // the file of each group saved, in the order saved
 
   bool running_ = false;
   bool stopRequested_ = false;

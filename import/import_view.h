@@ -3,9 +3,8 @@
 // the list of files to import (the main window's grid).
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
+#include <string>
 
 namespace quillonet {
 
@@ -27,8 +26,8 @@ class ImportView {
 
   // Asks for a folder; the chosen path without a trailing separator (except
   // for a root), or the empty string when the user cancelled.
-  virtual QString BrowseForFolder(const QString& title) = 0;
-  virtual void setCaption(Caption control, const QString& caption) = 0;
+  virtual std::u16string BrowseForFolder(const std::u16string& title) = 0;
+  virtual void setCaption(Caption control, const std::u16string& caption) = 0;
   // Progress bar range and position, single precision so 100/3 stays 33.33.
   virtual void setProgressMin(Bar bar, float value) = 0;
   virtual void setProgressMax(Bar bar, float value) = 0;
@@ -39,7 +38,8 @@ class ImportView {
   virtual void processEvents() = 0;
   // A modal message box with the information icon and an OK button. details
   // says more about a failure (may be empty); a window may show it on demand.
-  virtual void showMessage(const QString& caption, const QString& text, const QString& details) = 0;
+  virtual void showMessage(const std::u16string& caption, const std::u16string& text,
+                           const std::u16string& details) = 0;
   // Called after every card and every file; a window may ignore it.
   virtual void progress(const RunProgress& where) { (void)where; }
   // How many of the files that were not imported in full the completion
@@ -55,7 +55,7 @@ class FileListSource {
   virtual int Rows() = 0;
   virtual void setCurrentCell(int row, int col) = 0;
   // The text of the current cell.
-  virtual QString Text() = 0;
+  virtual std::u16string Text() = 0;
 };
 
 }  // namespace quillonet

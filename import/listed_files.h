@@ -1,7 +1,8 @@
 // A file list held in memory, for running the import without a window.
 #pragma once
 
-#include <QStringList>
+#include <string>
+#include <vector>
 
 #include "import/import_view.h"
 
@@ -9,14 +10,18 @@ namespace quillonet {
 
 class ListedFiles : public FileListSource {
  public:
-  explicit ListedFiles(QStringList paths) : rows_(paths.isEmpty() ? QStringList{QString()} : std::move(paths)) {}
+  explicit ListedFiles(std::vector<std::u16string> paths)
+      : rows_(paths.empty() ? std::vector<std::u16string>{std::u16string()} : std::move(paths)) {}
 
   int Rows() override { return static_cast<int>(rows_.size()); }
   void setCurrentCell(int row, int) override { row_ = row; }
-  QString Text() override { return rows_.value(row_); }
+  std::u16string Text() override {
+    return row_ >= 0 && static_cast<std::size_t>(row_) < rows_.size() ? rows_[static_cast<std::size_t>(row_)]
+                                                                      : std::u16string();
+  }
 
  private:
-  QStringList rows_;  // the empty list is one empty row, as in the window
+  std::vector<std::u16string> rows_;  // the empty list is one empty row, as in the window
   int row_ = 0;
 };
 

@@ -1,8 +1,6 @@
 // Relative folders, the folder list, the folder walk and folder creation.
 #include "import/store_folders.h"
 
-#include <QDir>
-
 #include <string>
 #include <vector>
 
@@ -18,54 +16,77 @@ using automation::Require;
 
 namespace {
 
-// The directory part of a path, as text the run works with.
-QString DirectoryPart(const QString& path) {
-  return QString::fromStdU16String(GetDirectoryPart(path.toStdU16String()));
-}
-
-QString DropLastSeparator(const QString& rowText, QString directory) {
-  if (directory.isEmpty()) {
-    throw RootFileError(QStringLiteral("\"%1\" lies directly in the root folder of its drive; "
-                                   "only files inside a folder can be imported")
-                        .arg(rowText));
+std::u16string DropLastSeparator(std::u16string_view rowText, std::u16string directory) {
+  if (directory.empty()) {
+    throw RootFileError(text::Format(u"\"%1\" lies directly in the root folder of its drive; "
+                                     u"only files inside a folder can be imported",
+                                     {rowText}));
   }
-  directory.chop(1);
+  directory.pop_back();
   return directory;
 }
 
 }  // namespace
 
-QString GetRelativeFolder(const QString& rowText) {
-  const QString text = TrimSpaces(rowText);
-  if (text.startsWith(QLatin1Char('/'))) {
+std::u16string CleanPath(std::u16string_view path) {
+  if (path.empty()) return {};
+  const bool rooted = path.front() == u'/';
+  std::vector<std::u16string_view> kept;
+  for (std::size_t at = 0; at <= path.size();) {
+    std::size_t end = path.find(u'/', at);
+    if (end == std::u16string_view::npos) end = path.size();
+    const std::u16string_view segment = path.substr(at, end - at);
+    at = end + 1;
+    if (segment.empty() || segment == u".") continue;
+    if (segment == u".." && !kept.empty() && kept.back() != u"..") {
+      kept.pop_back();
+      continue;
+    }
+    kept.push_back(segment);
+  }
+  std::u16string out = rooted ? u"/" : u"";
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    if (i > 0) out += u'/';
+    out += kept[i];
+  }
+  if (out.empty()) out = u".";
+  return out;
+}
+
+std::u16string GetRelativeFolder(std::u16string_view rowText) {
+  const std::u16string text = TrimSpaces(rowText);
+  if (text.starts_with(u'/')) {
     // POSIX form: the root stands for the drive.
-    const QString rest = QDir::cleanPath(text).mid(1);
-    QString folder = DropLastSeparator(rowText, rest.isEmpty() ? QString() : DirectoryPart(rest));
-    folder.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    const std::u16string rest = CleanPath(text).substr(1);
+    std::u16string folder = DropLastSeparator(rowText, rest.empty() ? std::u16string() : GetDirectoryPart(rest));
+    for (char16_t& c : folder) {
+      if (c == u'/') c = u'\\';
+    }
     return folder;
   }
-  const QStringList pieces = text.split(QLatin1Char(':'));
+  const std::vector<std::u16string> pieces = text::Split(text, u":");
   if (pieces.size() < 2) {
-    throw PathError(QStringLiteral("\"%1\" is not a full path with a drive or root").arg(rowText));
+    throw PathError(text::Format(u"\"%1\" is not a full path with a drive or root", {rowText}));
   }
   // The text after the drive's colon, without the separator that follows it.
-  const QString afterDrive = TrimSpaces(pieces[1]).mid(1);
-  return DropLastSeparator(rowText, afterDrive.isEmpty() ? QString() : DirectoryPart(afterDrive));
+  const std::u16string afterDrive = TrimSpaces(pieces[1]);
+  const std::u16string_view rest = std::u16string_view(afterDrive).substr(afterDrive.empty() ? 0 : 1);
+  return DropLastSeparator(rowText, rest.empty() ? std::u16string() : GetDirectoryPart(rest));
 }
 
-QString ListedFilePath(const QString& rowText) {
-  return rowText.startsWith(QLatin1Char('/')) ? rowText : TrimSpaces(rowText);
+std::u16string ListedFilePath(std::u16string_view rowText) {
+  return rowText.starts_with(u'/') ? std::u16string(rowText) : TrimSpaces(rowText);
 }
 
-QStringList BuildFolderList(FileListSource& files, const std::function<void()>& yield) {
+std::vector<std::u16string> BuildFolderList(FileListSource& files, const std::function<void()>& yield) {
   const int rows = files.Rows();
-  if (rows < 1) throw PathError(QStringLiteral("The file list is empty"));
+  if (rows < 1) throw PathError(u"The file list is empty");
   std::vector<std::u16string> list(static_cast<std::size_t>(rows) + 1);  // the last entry stays empty
   int kept = 0;
   for (int r = 0; r < rows; ++r) {
     files.setCurrentCell(r, 0);
     try {
-      list[static_cast<std::size_t>(kept)] = GetRelativeFolder(files.Text()).toStdU16String();
+      list[static_cast<std::size_t>(kept)] = GetRelativeFolder(files.Text());
       ++kept;
     } catch (const RootFileError&) {
       // Named by the run as not imported; the other files still are.
@@ -92,20 +113,17 @@ QStringList BuildFolderList(FileListSource& files, const std::function<void()>& 
   if (!list.empty()) SortStrings(list, 0, static_cast<int>(list.size()) - 1);
   yield();
   RemoveDuplicates(list);
-  QStringList result;
-  result.reserve(static_cast<qsizetype>(list.size()));
-  for (const std::u16string& folder : list) result << QString::fromStdU16String(folder);
-  return result;
+  return list;
 }
 
 std::unique_ptr<automation::Folder> OpenMAPIFolder(automation::ComponentFactory& components,
-                                                   QString szPath) {
+                                                   std::u16string szPath) {
   std::unique_ptr<automation::Folder> folder;
   std::unique_ptr<automation::Application> app;
   Skip([&] { app = components.CreateOutlookApplication(); });
 
-  if (szPath.startsWith(QLatin1Char('\\'))) {
-    szPath.remove(0, 1);
+  if (szPath.starts_with(u'\\')) {
+    szPath.erase(0, 1);
   } else {
     Skip([&] {
       auto explorer = Require(app, "mail client").ActiveExplorer();
@@ -114,20 +132,20 @@ std::unique_ptr<automation::Folder> OpenMAPIFolder(automation::ComponentFactory&
     });
   }
 
-  while (!szPath.isEmpty()) {
-    const qsizetype p = szPath.indexOf(QLatin1Char('\\'));
-    QString name;
-    if (p >= 0) {
-      name = szPath.left(p);
-      szPath = szPath.mid(p + 1);
+  while (!szPath.empty()) {
+    const std::size_t p = szPath.find(u'\\');
+    std::u16string name;
+    if (p != std::u16string::npos) {
+      name = szPath.substr(0, p);
+      szPath.erase(0, p + 1);
     } else {
-      name = szPath;
+      name = std::move(szPath);
       szPath.clear();
     }
     Skip([&] {
       std::unique_ptr<automation::FolderCollection> candidates;
       if (!folder) {
-        auto ns = Require(app, "mail client").GetNamespace(QStringLiteral("MAPI"));
+        auto ns = Require(app, "mail client").GetNamespace(u"MAPI");
         candidates = Require(ns, "namespace").Folders();
       } else {
         candidates = folder->Folders();
@@ -140,12 +158,12 @@ std::unique_ptr<automation::Folder> OpenMAPIFolder(automation::ComponentFactory&
   return folder;
 }
 
-void CreateStoreFolders(automation::Session* session, const QByteArray& storeID,
-                        const QString& storeDisplayName, const QStringList& folderList,
+void CreateStoreFolders(automation::Session* session, const std::vector<std::uint8_t>& storeID,
+                        const std::u16string& storeDisplayName, const std::vector<std::u16string>& folderList,
                         automation::ComponentFactory& components, const std::function<void()>& yield) {
-  for (const QString& entry : folderList) {
-    const qsizetype lastSeparator = entry.lastIndexOf(QLatin1Char('\\'));
-    if (lastSeparator < 0) {
+  for (const std::u16string& entry : folderList) {
+    const std::size_t lastSeparator = entry.rfind(u'\\');
+    if (lastSeparator == std::u16string::npos) {
       // A top-level folder: added unless the store's top already has it.
       std::unique_ptr<automation::Store> store;
       Skip([&] { store = Require(Require(session, "session").Stores(), "store list").GetStoreFromID(storeID); });
@@ -169,9 +187,8 @@ void CreateStoreFolders(automation::Session* session, const QByteArray& storeID,
       yield();
       store.reset();
     } else {
-      const QString leaf = entry.mid(lastSeparator + 1);
-      const QString parentPath = entry.left(lastSeparator);
-      auto parent = OpenMAPIFolder(components, QLatin1Char('\\') + storeDisplayName + QLatin1Char('\\') + parentPath);
+      const std::u16string leaf = entry.substr(lastSeparator + 1);
+      auto parent = OpenMAPIFolder(components, u"\\" + storeDisplayName + u"\\" + entry.substr(0, lastSeparator));
       yield();
       std::unique_ptr<automation::Folder> added;
       Skip([&] {

@@ -2,10 +2,9 @@
 // byte in the file's own encoding.
 #pragma once
 
-#include <QByteArray>
-#include <QIODevice>
-#include <QString>
-
+#include <cstddef>
+#include <functional>
+#include <string>
 #include <string_view>
 
 #include "vcard/text_form.h"
@@ -13,17 +12,17 @@
 namespace quillonet {
 
 // Removes leading and trailing space characters (code 32) only.
-QString TrimSpaces(const QString& text);
-
-// The text's UTF-16 code units, for the vCard library's line rules.
-inline std::u16string_view Units(const QString& text) {
-  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
-}
+std::u16string TrimSpaces(std::u16string_view text);
 
 // How a file's text is stored: the decision the vCard reader makes too.
 using TextEncoding = vcard::TextEncoding;
 
-// The lines of an open device. A line ends at a carriage return, a carriage
+// Where a LineReader's bytes come from: fills up to size bytes at data and
+// returns how many, 0 at the end. Throws std::system_error whose code is the
+// cause when reading fails.
+using ByteSource = std::function<std::size_t(char* data, std::size_t size)>;
+
+// The lines of a byte source. A line ends at a carriage return, a carriage
 // return and line feed, or a line feed (CR CR LF is one end, as the vCard
 // reader takes it); the end is not part of the line and the last line needs
 // none. NUL characters are dropped, as the reader drops them. The encoding is decided from the first bytes as
@@ -34,33 +33,33 @@ using TextEncoding = vcard::TextEncoding;
 class LineReader {
  public:
   // name is used in error messages. Throws FileError when reading fails.
-  LineReader(QIODevice& device, const QString& name, qsizetype chunkSize = 64 * 1024);
+  LineReader(ByteSource source, std::u16string name, std::size_t chunkSize = 64 * 1024);
 
   bool atEnd();
   // The next line; the empty string at the end. Throws FileError for a line
   // longer than the bound set below, having read no more of it than that.
-  QString readLine();
-  void setMaxLineLength(qsizetype characters) { maxLine_ = characters; }
+  std::u16string readLine();
+  void setMaxLineLength(std::size_t characters) { maxLine_ = characters; }
   TextEncoding encoding();
 
  private:
   void start();
-  QString readRawLine();
-  bool fill();  // more data in the buffer; false at the end of the device
-  bool ensureUnits(qsizetype count);  // whole characters in the buffer; false at the end
-  qsizetype available() const { return buffer_.size() - pos_; }
-  char16_t unitAt(qsizetype offset) const;
-  void appendUnits(QString& line, qsizetype from, qsizetype to) const;
+  std::u16string readRawLine();
+  bool fill();  // more data in the buffer; false at the end of the source
+  bool ensureUnits(std::size_t count);  // whole characters in the buffer; false at the end
+  std::size_t available() const { return buffer_.size() - pos_; }
+  char16_t unitAt(std::size_t offset) const;
+  void appendUnits(std::u16string& line, std::size_t from, std::size_t to) const;
 
-  QIODevice& device_;
-  QString name_;
-  qsizetype chunkSize_;
-  qsizetype maxLine_ = 0;  // 0: unbounded
-  QByteArray buffer_;
-  qsizetype pos_ = 0;
-  qsizetype unit_ = 1;
+  ByteSource source_;
+  std::u16string name_;
+  std::size_t chunkSize_;
+  std::size_t maxLine_ = 0;  // 0: unbounded
+  std::string buffer_;
+  std::size_t pos_ = 0;
+  std::size_t unit_ = 1;
   bool started_ = false;
-  bool deviceEnded_ = false;
+  bool sourceEnded_ = false;
   bool skipLineFeed_ = false;
   bool nulSeen_ = false;  // a NUL byte has been read: lines are checked for them
   TextEncoding encoding_ = TextEncoding::Bytes;
@@ -68,6 +67,6 @@ class LineReader {
 
 // The bytes of text in the given encoding, led by its byte-order mark when it
 // has one (none for Bytes).
-QByteArray EncodeText(const QString& text, TextEncoding encoding);
+std::string EncodeText(std::u16string_view text, TextEncoding encoding);
 
 }  // namespace quillonet

@@ -1,18 +1,22 @@
 // TimeStamp: the pattern "d.m.YY H.m.ss" built field by field, locale-free.
 #include "import/time_stamp.h"
 
+#include "util/text.h"
+
 namespace quillonet {
 
-QString TimeStamp(const QDateTime& when) {
-  const QDate date = when.date();
-  const QTime time = when.time();
-  return QStringLiteral("%1.%2.%3 %4.%5.%6")
-      .arg(date.day())
-      .arg(date.month())
-      .arg(((date.year() % 100) + 100) % 100, 2, 10, QLatin1Char('0'))
-      .arg(time.hour())
-      .arg(time.minute())
-      .arg(time.second(), 2, 10, QLatin1Char('0'));
+namespace {
+
+std::u16string TwoDigits(int n) { return n < 10 ? u"0" + text::Number(n) : text::Number(n); }
+
+}  // namespace
+
+std::u16string TimeStamp(const platform::LocalTime& when) {
+  return text::Format(u"%1.%2.%3 %4.%5.%6",
+                      {text::Number(when.day), text::Number(when.month), TwoDigits(((when.year % 100) + 100) % 100),
+                       text::Number(when.hour), text::Number(when.minute), TwoDigits(when.second)});
 }
+
+std::u16string TimeStamp(platform::WallClock::time_point when) { return TimeStamp(platform::ToLocalTime(when)); }
 
 }  // namespace quillonet

@@ -12,6 +12,7 @@
 #else
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #endif
@@ -134,6 +135,19 @@ std::error_code RemoveTree(std::u16string_view folder) noexcept {
   return error;
 }
 
+std::u16string CurrentFolder() {
+  std::wstring folder(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+    if (length == 0) return {};
+    if (length < folder.size()) {
+      folder.resize(length);
+      return native::FromNative(folder);
+    }
+    folder.resize(length);  // the size it needs, its terminating NUL included
+  }
+}
+
 #else
 
 FolderListing ListFolder(std::u16string_view folder) {
@@ -175,6 +189,16 @@ std::optional<FolderIdentity> IdentityOf(std::u16string_view path) {
   struct stat st {};
   if (::stat(native::ToNative(path).c_str(), &st) != 0) return std::nullopt;
   return FolderIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+std::u16string CurrentFolder() {
+  std::string folder(4096, '\0');
+  while (::getcwd(folder.data(), folder.size()) == nullptr) {
+    if (errno != ERANGE) return {};
+    folder.resize(folder.size() * 2);
+  }
+  folder.resize(std::char_traits<char>::length(folder.c_str()));
+  return native::FromNative(folder);
 }
 
 std::error_code RemoveTree(std::u16string_view folder) noexcept {

@@ -52,6 +52,10 @@ struct FolderIdentity {
 // The identity of what path names, links followed; none when it cannot be read.
 std::optional<FolderIdentity> IdentityOf(std::u16string_view path);
 
+// The folder the process works in (relative paths start there), in its
+// lossless text form; empty when the system cannot say.
+std::u16string CurrentFolder();
+
 // Removes a folder with everything in it; links inside are removed, never
 // followed. A missing folder is no error; the first failure is returned
 // after as much as could be removed is gone.

@@ -98,4 +98,12 @@ std::string EncodeNativePath(std::u16string_view text) {
   return native;
 }
 
+std::filesystem::path FileSystemPath(std::u16string_view text) {
+#ifdef _WIN32
+  return std::filesystem::path(std::wstring(text.begin(), text.end()));
+#else
+  return std::filesystem::path(EncodeNativePath(text));
+#endif
+}
+
 }  // namespace quillonet::platform

@@ -4,6 +4,7 @@
 // lone surrogate U+DC80 + byte, so encoding the text gives the same bytes back.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,9 @@ std::u16string DecodeNativePath(std::string_view native);
 // escaped bytes become their byte again, everything else UTF-8. A lone
 // surrogate outside the escape range becomes U+FFFD.
 std::string EncodeNativePath(std::u16string_view text);
+
+// A text path as the standard library's path, for code that opens files
+// through it: the encoded bytes on POSIX, the UTF-16 text itself on Windows.
+std::filesystem::path FileSystemPath(std::u16string_view text);
 
 }  // namespace quillonet::platform

@@ -257,8 +257,8 @@ TEST_F(WindowFixture, ImportRunsIntoTheChosenFolderAndShowsProgress) {
   EXPECT_TRUE(dialogs.messages[0].text.contains("3 contacts")) << dialogs.messages[0].text.toStdString();
   EXPECT_EQ(w.Run().outcome().status, RunOutcome::Status::Completed);
   EXPECT_TRUE(w.Run().outcome().storeRemoved);
-  EXPECT_TRUE(QFileInfo(w.Run().outcome().pstPath).isFile());
-  EXPECT_TRUE(w.Run().outcome().pstPath.startsWith(dest.QRoot() + "/MarlixContacts"));
+  EXPECT_TRUE(QFileInfo(QString::fromStdU16String(w.Run().outcome().pstPath)).isFile());
+  EXPECT_TRUE(QString::fromStdU16String(w.Run().outcome().pstPath).startsWith(dest.QRoot() + "/MarlixContacts"));
   EXPECT_EQ(w.FrameConversion.title(), "Details : Converting - (2 of 2) file(s)");
   EXPECT_FLOAT_EQ(w.ProgressBar1.Value(), 100.0f);
   EXPECT_FALSE(w.CmdExtractDBX.isEnabled());
@@ -294,7 +294,7 @@ TEST_F(WindowFixture, CloseDuringARunStopsItThroughItsTearDownThenCloses) {
   EXPECT_EQ(w.Run().outcome().status, RunOutcome::Status::Stopped);
   EXPECT_TRUE(w.Run().outcome().storeRemoved);  // the file is complete
   EXPECT_TRUE(dialogs.messages.empty());        // no completion message, no question
-  EXPECT_TRUE(QFileInfo(w.Run().outcome().pstPath).isFile());
+  EXPECT_TRUE(QFileInfo(QString::fromStdU16String(w.Run().outcome().pstPath)).isFile());
 }
 
 TEST_F(WindowFixture, DetailsCaptionSitsOnTheBorderAndTheControlsBelowIt) {

@@ -3,6 +3,8 @@
 // address, then two one-off addresses).
 #include <gtest/gtest.h>
 
+#include "util/text.h"
+
 #include <QByteArray>
 
 #include "automation/dist_list.h"
@@ -54,7 +56,7 @@ TEST(DistListMembers, UidsAndMailtoAsMembersWriteThem) {
 TEST(DistListMembers, AGroupLargerThanOneListIsCutIntoListsOutlookAccepts) {
   std::vector<ListMember> members;
   for (int i = 0; i < 400; ++i) {
-    const std::u16string address = u"member" + QString::number(i).toStdU16String() + u"@example.org";
+    const std::u16string address = u"member" + quillonet::text::Number(i) + u"@example.org";
     members.push_back({vcard::oneOffEntryId(address, u"SMTP", address), vcard::oneOffEntryId(address, u"SMTP", address)});
   }
   const auto runs = InOutlookSizedRuns(members);

@@ -16,6 +16,9 @@ namespace {
 using test_support::CheckPst;
 using test_support::StrictProblems;
 
+QString Q(const std::u16string& text) { return QString::fromStdU16String(text); }
+std::u16string U(const QString& text) { return text.toStdU16String(); }
+
 // Runs call and returns the AutomationError it throws (number 0 if none).
 template <class Call>
 AutomationError FailureOf(Call&& call) {
@@ -24,7 +27,7 @@ AutomationError FailureOf(Call&& call) {
   } catch (const AutomationError& e) {
     return e;
   }
-  return AutomationError(0, QString());
+  return AutomationError(0, u"");
 }
 
 class InProcessTest : public ::testing::Test {
@@ -53,12 +56,12 @@ TEST_F(InProcessTest, AddPSTStoreCreatesOnlyNewUnicodeStores) {
 
   auto session = loggedOn();
   auto stores = session->Stores();
-  auto one = stores->AddPSTStore(path("one.pst"), olStoreDefault, "One");
-  auto two = stores->AddPSTStore(path("two.pst"), olStoreUnicode, "Two");
+  auto one = stores->AddPSTStore(U(path("one.pst")), olStoreDefault, u"One");
+  auto two = stores->AddPSTStore(U(path("two.pst")), olStoreUnicode, u"Two");
   EXPECT_TRUE(QFile::exists(path("one.pst")));
   EXPECT_NE(one->EntryID(), two->EntryID());
 
-  const AutomationError ansi = FailureOf([&] { stores->AddPSTStore(path("ansi.pst"), 3, "Ansi"); });
+  const AutomationError ansi = FailureOf([&] { stores->AddPSTStore(U(path("ansi.pst")), 3, u"Ansi"); });
   EXPECT_EQ(ansi.number(), errors::kInvalidArgument);
   EXPECT_FALSE(QFile::exists(path("ansi.pst")));
 
@@ -67,19 +70,19 @@ TEST_F(InProcessTest, AddPSTStoreCreatesOnlyNewUnicodeStores) {
   ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
   existing.write("keep me");
   existing.close();
-  const AutomationError exists = FailureOf([&] { stores->AddPSTStore(path("old.pst"), 1, "Old"); });
+  const AutomationError exists = FailureOf([&] { stores->AddPSTStore(U(path("old.pst")), 1, u"Old"); });
   EXPECT_EQ(exists.number(), errors::kCollision);
-  EXPECT_TRUE(exists.description().contains(path("old.pst")));
+  EXPECT_TRUE(Q(exists.description()).contains(path("old.pst")));
   ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
   EXPECT_EQ(existing.readAll(), "keep me");
 
   // Two stores of one name could not be told apart by path or namespace.
-  EXPECT_EQ(FailureOf([&] { stores->AddPSTStore(path("dup.pst"), 1, "One"); }).number(), errors::kCollision);
+  EXPECT_EQ(FailureOf([&] { stores->AddPSTStore(U(path("dup.pst")), 1, u"One"); }).number(), errors::kCollision);
   EXPECT_FALSE(QFile::exists(path("dup.pst")));
   // A folder that cannot be written.
-  const AutomationError missing = FailureOf([&] { stores->AddPSTStore(path("no/such/x.pst"), 1, "X"); });
+  const AutomationError missing = FailureOf([&] { stores->AddPSTStore(U(path("no/such/x.pst")), 1, u"X"); });
   EXPECT_NE(missing.number(), 0);
-  EXPECT_TRUE(missing.description().contains("no/such/x.pst"));
+  EXPECT_TRUE(Q(missing.description()).contains("no/such/x.pst"));
   EXPECT_EQ(profile.stores().size(), 2u);
 }
 
@@ -88,84 +91,84 @@ TEST_F(InProcessTest, AddPSTStoreCreatesOnlyNewUnicodeStores) {
 TEST_F(InProcessTest, WriterFailuresAreNumberedByWhatWentWrong) {
   auto session = loggedOn();
   auto stores = session->Stores();
-  const AutomationError missing = FailureOf([&] { stores->AddPSTStore(path("no/such/x.pst"), 1, "X"); });
-  EXPECT_EQ(missing.number(), errors::kPathNotFound) << missing.description().toStdString();
-  auto folders = stores->AddPSTStore(path("s.pst"), 1, "S")->IPMRootFolder()->Folders();
-  folders->Add("Cards", olFolderContacts);
-  const AutomationError twice = FailureOf([&] { folders->Add("Cards", olFolderContacts); });
+  const AutomationError missing = FailureOf([&] { stores->AddPSTStore(U(path("no/such/x.pst")), 1, u"X"); });
+  EXPECT_EQ(missing.number(), errors::kPathNotFound) << Q(missing.description()).toStdString();
+  auto folders = stores->AddPSTStore(U(path("s.pst")), 1, u"S")->IPMRootFolder()->Folders();
+  folders->Add(u"Cards", olFolderContacts);
+  const AutomationError twice = FailureOf([&] { folders->Add(u"Cards", olFolderContacts); });
   EXPECT_EQ(twice.number(), errors::kCollision);
-  EXPECT_TRUE(twice.description().contains("\"Cards\"")) << twice.description().toStdString();
+  EXPECT_TRUE(Q(twice.description()).contains("\"Cards\"")) << Q(twice.description()).toStdString();
 }
 
 TEST_F(InProcessTest, FoldersByPositionNameAndPath) {
   auto session = loggedOn();
-  auto store = session->Stores()->AddPSTStore(path("s.pst"), 1, "S");
+  auto store = session->Stores()->AddPSTStore(U(path("s.pst")), 1, u"S");
   auto found = session->Stores()->GetStoreFromID(store->EntryID());
   auto top = found->IPMRootFolder()->Folders();
   const int before = top->Count();
-  top->Add("Cards", olFolderContacts)->Folders()->Add("Work", olFolderContacts);
-  top->Add("cards", olFolderContacts);  // names differ in case only: both exist
+  top->Add(u"Cards", olFolderContacts)->Folders()->Add(u"Work", olFolderContacts);
+  top->Add(u"cards", olFolderContacts);  // names differ in case only: both exist
   EXPECT_EQ(top->Count(), before + 2);
-  EXPECT_EQ(top->Item(before + 1)->Name(), "Cards");
-  EXPECT_EQ(top->Item(before + 2)->Name(), "cards");
+  EXPECT_EQ(top->Item(before + 1)->Name(), u"Cards");
+  EXPECT_EQ(top->Item(before + 2)->Name(), u"cards");
   EXPECT_EQ(FailureOf([&] { top->Item(before + 3); }).number(), errors::kInvalidArgument);
 
-  EXPECT_EQ(FailureOf([&] { top->Add("Cards", olFolderContacts); }).number(), errors::kCollision);
-  EXPECT_EQ(FailureOf([&] { top->Add("Mail", 6); }).number(), errors::kInvalidArgument);
-  EXPECT_EQ(FailureOf([&] { top->Add("", olFolderContacts); }).number(), errors::kInvalidArgument);
+  EXPECT_EQ(FailureOf([&] { top->Add(u"Cards", olFolderContacts); }).number(), errors::kCollision);
+  EXPECT_EQ(FailureOf([&] { top->Add(u"Mail", 6); }).number(), errors::kInvalidArgument);
+  EXPECT_EQ(FailureOf([&] { top->Add(u"", olFolderContacts); }).number(), errors::kInvalidArgument);
 
-  EXPECT_EQ(session->GetFolderFromPath("\\\\S\\Cards\\Work")->Name(), "Work");
-  EXPECT_EQ(session->GetFolderFromPath("\\\\S\\cards")->Name(), "cards");
-  const AutomationError noFolder = FailureOf([&] { session->GetFolderFromPath("\\\\S\\Cards\\WORK"); });
+  EXPECT_EQ(session->GetFolderFromPath(u"\\\\S\\Cards\\Work")->Name(), u"Work");
+  EXPECT_EQ(session->GetFolderFromPath(u"\\\\S\\cards")->Name(), u"cards");
+  const AutomationError noFolder = FailureOf([&] { session->GetFolderFromPath(u"\\\\S\\Cards\\WORK"); });
   EXPECT_EQ(noFolder.number(), errors::kNotFound);
-  EXPECT_TRUE(noFolder.description().contains("WORK"));
-  EXPECT_EQ(FailureOf([&] { session->GetFolderFromPath("\\\\T\\Cards"); }).number(), errors::kNotFound);
-  EXPECT_EQ(FailureOf([&] { session->GetFolderFromPath("\\S\\Cards"); }).number(), errors::kInvalidArgument);
-  EXPECT_EQ(FailureOf([&] { session->Stores()->GetStoreFromID("nope"); }).number(), errors::kNotFound);
+  EXPECT_TRUE(Q(noFolder.description()).contains("WORK"));
+  EXPECT_EQ(FailureOf([&] { session->GetFolderFromPath(u"\\\\T\\Cards"); }).number(), errors::kNotFound);
+  EXPECT_EQ(FailureOf([&] { session->GetFolderFromPath(u"\\S\\Cards"); }).number(), errors::kInvalidArgument);
+  EXPECT_EQ(FailureOf([&] { session->Stores()->GetStoreFromID(std::vector<std::uint8_t>{'n', 'o', 'p', 'e'}); }).number(), errors::kNotFound);
 }
 
 TEST_F(InProcessTest, ItemsImportAndSave) {
   auto session = loggedOn();
-  session->Stores()->AddPSTStore(path("s.pst"), 1, "S")->IPMRootFolder()->Folders()->Add("C", 10);
-  auto items = session->GetFolderFromPath("\\\\S\\C")->Items();
+  session->Stores()->AddPSTStore(U(path("s.pst")), 1, u"S")->IPMRootFolder()->Folders()->Add(u"C", 10);
+  auto items = session->GetFolderFromPath(u"\\\\S\\C")->Items();
   EXPECT_EQ(FailureOf([&] { items->Add(1); }).number(), errors::kInvalidArgument);
 
   const QString card = writeCard("a.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nEND:VCARD\r\n");
   auto item = items->Add(olContactItem);
-  EXPECT_EQ(FailureOf([&] { item->Import(card, 5); }).number(), errors::kInvalidArgument);
+  EXPECT_EQ(FailureOf([&] { item->Import(U(card), 5); }).number(), errors::kInvalidArgument);
   // Nothing imported yet: an empty contact is not stored.
   EXPECT_NE(FailureOf([&] { item->Save(); }).number(), 0);
-  item->Import(card, olVCard);
+  item->Import(U(card), olVCard);
   item->Save();
   EXPECT_NE(FailureOf([&] { item->Save(); }).number(), 0);  // saved once only
 
   auto bad = items->Add(olContactItem);
-  const AutomationError missing = FailureOf([&] { bad->Import(path("missing.vcf"), olVCard); });
+  const AutomationError missing = FailureOf([&] { bad->Import(U(path("missing.vcf")), olVCard); });
   EXPECT_NE(missing.number(), 0);
-  EXPECT_TRUE(missing.description().contains("missing.vcf"));
+  EXPECT_TRUE(Q(missing.description()).contains("missing.vcf"));
   const QString empty = writeCard("empty.vcf", "no card\r\n");
-  EXPECT_NE(FailureOf([&] { bad->Import(empty, olVCard); }).number(), 0);
+  EXPECT_NE(FailureOf([&] { bad->Import(U(empty), olVCard); }).number(), 0);
 }
 
 TEST_F(InProcessTest, NamespaceSeesStoresWhileInTheProfile) {
   auto app = components.CreateOutlookApplication();
   EXPECT_EQ(FailureOf([&] { app->ActiveExplorer(); }).number(), errors::kNoSupport);
-  EXPECT_EQ(FailureOf([&] { app->GetNamespace("IMAP"); }).number(), errors::kInvalidArgument);
+  EXPECT_EQ(FailureOf([&] { app->GetNamespace(u"IMAP"); }).number(), errors::kInvalidArgument);
 
   auto session = loggedOn();
-  auto store = session->Stores()->AddPSTStore(path("s.pst"), 1, "Marlix Contacts : Created - 1.1.27 23.59.07");
-  auto top = app->GetNamespace("MAPI")->Folders()->Item("Marlix Contacts : Created - 1.1.27 23.59.07");
-  EXPECT_EQ(top->Name(), "Marlix Contacts : Created - 1.1.27 23.59.07");
+  auto store = session->Stores()->AddPSTStore(U(path("s.pst")), 1, u"Marlix Contacts : Created - 1.1.27 23.59.07");
+  auto top = app->GetNamespace(u"MAPI")->Folders()->Item(u"Marlix Contacts : Created - 1.1.27 23.59.07");
+  EXPECT_EQ(top->Name(), u"Marlix Contacts : Created - 1.1.27 23.59.07");
   // A folder added from the client's side is the same folder the session sees.
-  top->Folders()->Add("Cards", olFolderContacts);
-  EXPECT_EQ(session->GetFolderFromPath("\\\\Marlix Contacts : Created - 1.1.27 23.59.07\\Cards")->Name(), "Cards");
-  EXPECT_EQ(FailureOf([&] { app->GetNamespace("MAPI")->Folders()->Item("Marlix Contacts"); }).number(),
+  top->Folders()->Add(u"Cards", olFolderContacts);
+  EXPECT_EQ(session->GetFolderFromPath(u"\\\\Marlix Contacts : Created - 1.1.27 23.59.07\\Cards")->Name(), u"Cards");
+  EXPECT_EQ(FailureOf([&] { app->GetNamespace(u"MAPI")->Folders()->Item(u"Marlix Contacts"); }).number(),
             errors::kNotFound);
 
-  const QByteArray id = store->EntryID();
+  const std::vector<std::uint8_t> id = store->EntryID();
   store->Remove();
   EXPECT_TRUE(profile.stores().empty());
-  EXPECT_EQ(FailureOf([&] { app->GetNamespace("MAPI")->Folders()->Item("Marlix Contacts : Created - 1.1.27 23.59.07"); })
+  EXPECT_EQ(FailureOf([&] { app->GetNamespace(u"MAPI")->Folders()->Item(u"Marlix Contacts : Created - 1.1.27 23.59.07"); })
                 .number(),
             errors::kNotFound);
   EXPECT_EQ(FailureOf([&] { session->Stores()->GetStoreFromID(id); }).number(), errors::kNotFound);
@@ -178,17 +181,17 @@ TEST_F(InProcessTest, NamespaceSeesStoresWhileInTheProfile) {
 
 TEST_F(InProcessTest, ContactsAndFoldersReadBackByBothReaders) {
   auto session = loggedOn();
-  auto store = session->Stores()->AddPSTStore(path("read.pst"), 1, "Read");
-  store->IPMRootFolder()->Folders()->Add("Cards", 10)->Folders()->Add("Work", 10);
+  auto store = session->Stores()->AddPSTStore(U(path("read.pst")), 1, u"Read");
+  store->IPMRootFolder()->Folders()->Add(u"Cards", 10)->Folders()->Add(u"Work", 10);
   const QString ann = writeCard("ann.vcf",
                                 "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nN:Lee;Ann;;;\r\n"
                                 "EMAIL;TYPE=INTERNET:ann@example.com\r\nTEL;TYPE=WORK:+1 555 0100\r\nEND:VCARD\r\n");
   const QString bob = writeCard("bob.vcf",
                                 "BEGIN:VCARD\nVERSION:2.1\nN:Ortiz;Bob\nFN:Bob Ortiz\nTEL;CELL:0170 1234\n"
                                 "EMAIL;INTERNET:bob@example.org\nEND:VCARD\n");
-  for (const auto& [folder, file] : {std::pair{"\\\\Read\\Cards\\Work", ann}, std::pair{"\\\\Read\\Cards", bob}}) {
+  for (const auto& [folder, file] : {std::pair{u"\\\\Read\\Cards\\Work", ann}, std::pair{u"\\\\Read\\Cards", bob}}) {
     auto item = session->GetFolderFromPath(folder)->Items()->Add(olContactItem);
-    item->Import(file, olVCard);
+    item->Import(U(file), olVCard);
     item->Save();
   }
   store->Remove();
@@ -226,9 +229,9 @@ TEST(InProcessProfile, StoresLeftInTheProfileAreCompletedAtItsEnd) {
     InProcessComponents components(profile);
     auto session = components.CreateRDOSession();
     session->Logon();
-    session->Stores()->AddPSTStore(pst, 1, "Left")->IPMRootFolder()->Folders()->Add("C", 10);
-    auto item = session->GetFolderFromPath("\\\\Left\\C")->Items()->Add(olContactItem);
-    item->Import(card.fileName(), olVCard);
+    session->Stores()->AddPSTStore(U(pst), 1, u"Left")->IPMRootFolder()->Folders()->Add(u"C", 10);
+    auto item = session->GetFolderFromPath(u"\\\\Left\\C")->Items()->Add(olContactItem);
+    item->Import(U(card.fileName()), olVCard);
     item->Save();
     // No Remove, no Logoff: the run's error path leaves the store like this.
   }

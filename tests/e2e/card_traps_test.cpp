@@ -17,6 +17,7 @@
 #include "import/import_run.h"
 #include "import/listed_files.h"
 #include "tests/support/pst_report.h"
+#include "tests/support/qt_text.h"
 
 namespace quillonet::testing {
 namespace {
@@ -124,14 +125,16 @@ class QuietView : public ImportView {
  public:
   QString destination;
   QStringList messages;
-  QString BrowseForFolder(const QString&) override { return destination; }
-  void setCaption(Caption, const QString&) override {}
+  std::u16string BrowseForFolder(const std::u16string&) override { return destination.toStdU16String(); }
+  void setCaption(Caption, const std::u16string&) override {}
   void setProgressMin(Bar, float) override {}
   void setProgressMax(Bar, float) override {}
   void setProgressValue(Bar, float) override {}
   void setImportEnabled(bool) override {}
   void processEvents() override {}
-  void showMessage(const QString&, const QString& text, const QString&) override { messages << text; }
+  void showMessage(const std::u16string&, const std::u16string& text, const std::u16string&) override {
+    messages << QString::fromStdU16String(text);
+  }
 };
 
 TEST(CardTraps, EveryCardArrivesAndEveryFileIsAccountedFor) {
@@ -156,14 +159,14 @@ TEST(CardTraps, EveryCardArrivesAndEveryFileIsAccountedFor) {
   automation::InProcessComponents components(profile);
   QuietView view;
   view.destination = dir.path();
-  ListedFiles listed(paths);
+  ListedFiles listed(test_support::U(paths));
   ImportRun run(components, view, listed);
   run.CmdExtractDBX_Click();
   const RunOutcome& outcome = run.outcome();
   ASSERT_EQ(outcome.status, RunOutcome::Status::Completed);
   ASSERT_EQ(outcome.files.size(), traps.size() + 1);
 
-  const PstReport report = CheckPst(outcome.pstPath);
+  const PstReport report = CheckPst(test_support::Q(outcome.pstPath));
   ASSERT_TRUE(report.ok) << report.errors.join("; ").toStdString();
   std::int64_t cards = 0;
   for (std::size_t i = 0; i < traps.size(); ++i) {
@@ -173,7 +176,7 @@ TEST(CardTraps, EveryCardArrivesAndEveryFileIsAccountedFor) {
     EXPECT_EQ(result.found, static_cast<std::int64_t>(trap.cards.size()));
     EXPECT_EQ(result.saved, result.found);
     EXPECT_EQ(result.saved + result.notImported, result.found);
-    EXPECT_TRUE(result.complete()) << result.reason.toStdString();
+    EXPECT_TRUE(result.complete()) << test_support::Q(result.reason).toStdString();
     cards += result.found;
 
     const ReadFolder* folder = report.folder(CardTree::StoreFolderOf(paths[static_cast<qsizetype>(i)]));

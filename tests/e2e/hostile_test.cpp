@@ -31,6 +31,7 @@
 #include "pst/messaging/store.h"
 #include "pst/ndb/file.h"
 #include "tests/support/pst_report.h"
+#include "tests/support/qt_text.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QUILLONET_ASAN 1
@@ -109,15 +110,15 @@ class DiskView : public ImportView {
   std::function<void(const RunProgress&)> onProgress;
   std::vector<QString> texts;
 
-  QString BrowseForFolder(const QString&) override { return destination; }
-  void setCaption(Caption, const QString&) override {}
+  std::u16string BrowseForFolder(const std::u16string&) override { return destination.toStdU16String(); }
+  void setCaption(Caption, const std::u16string&) override {}
   void setProgressMin(Bar, float) override {}
   void setProgressMax(Bar, float) override {}
   void setProgressValue(Bar, float) override {}
   void setImportEnabled(bool) override {}
   void processEvents() override {}
-  void showMessage(const QString&, const QString& text, const QString& details) override {
-    texts.push_back(text + QLatin1Char('\n') + details);
+  void showMessage(const std::u16string&, const std::u16string& text, const std::u16string& details) override {
+    texts.push_back(QString::fromStdU16String(text + u'\n' + details));
   }
   void progress(const RunProgress& where) override {
     if (onProgress) onProgress(where);
@@ -155,24 +156,25 @@ TEST(ImportHostile, AFullDiskEndsTheRunAndLeavesTheLastGoodCommit) {
       if (*room < 0 && !atClose && where.file == 4) *room = 64 * 1024;
       if (*room < 0 && atClose && where.contactsSaved == tree.cardCount()) *room = 0;
     };
-    ListedFiles files(tree.files());
+    ListedFiles files(test_support::U(tree.files()));
     ImportRun run(components, view, files);
     run.CmdExtractDBX_Click();
 
     const RunOutcome& outcome = run.outcome();
     ASSERT_EQ(outcome.status, RunOutcome::Status::Completed);
     EXPECT_FALSE(outcome.storeRemoved);  // the command line's exit status 1
-    EXPECT_TRUE(outcome.removeFailure.contains("disk full")) << outcome.removeFailure.toStdString();
-    EXPECT_TRUE(outcome.removeFailure.contains(outcome.pstPath)) << outcome.removeFailure.toStdString();
+    const QString removeFailure = test_support::Q(outcome.removeFailure);
+    EXPECT_TRUE(removeFailure.contains("disk full")) << removeFailure.toStdString();
+    EXPECT_TRUE(removeFailure.contains(test_support::Q(outcome.pstPath))) << removeFailure.toStdString();
     if (!atClose) {
-      EXPECT_FALSE(outcome.endedBy.isEmpty());  // the run stopped there
+      EXPECT_FALSE(outcome.endedBy.empty());  // the run stopped there
     }
     ASSERT_EQ(view.texts.size(), 1u);
     EXPECT_TRUE(view.texts[0].contains("could not be completed")) << view.texts[0].toStdString();
     EXPECT_TRUE(profile.stores().empty());
 
-    EXPECT_EQ(StrictProblems(outcome.pstPath), "");
-    const PstReport report = CheckPst(outcome.pstPath);
+    EXPECT_EQ(StrictProblems(test_support::Q(outcome.pstPath)), "");
+    const PstReport report = CheckPst(test_support::Q(outcome.pstPath));
     ASSERT_TRUE(report.ok) << report.errors.join("; ").toStdString();
     EXPECT_EQ(outcome.contactsSaved, ContactsRead(report));
     EXPECT_LT(outcome.contactsSaved, tree.cardCount());
@@ -361,15 +363,15 @@ TEST(ImportHostile, RunsInTheSameSecondBothSucceed) {
     automation::InProcessComponents components(profile);
     DiskView view;
     view.destination = dir.path();
-    ListedFiles files(tree.files());
-    ImportRun run(components, view, files, [&] { return fixed; });
+    ListedFiles files(test_support::U(tree.files()));
+    ImportRun run(components, view, files, [&] { return test_support::At(fixed); });
     run.CmdExtractDBX_Click();
     ASSERT_EQ(run.outcome().status, RunOutcome::Status::Completed) << i;
     EXPECT_TRUE(run.outcome().storeRemoved);
-    made << run.outcome().pstPath;
+    made << test_support::Q(run.outcome().pstPath);
   }
-  EXPECT_EQ(made[0], dir.path() + "/MarlixContacts" + TimeStamp(fixed) + ".pst");
-  EXPECT_EQ(made[1], dir.path() + "/MarlixContacts" + TimeStamp(fixed.addSecs(1)) + ".pst");
+  EXPECT_EQ(made[0], dir.path() + "/MarlixContacts" + test_support::Q(TimeStamp(test_support::At(fixed))) + ".pst");
+  EXPECT_EQ(made[1], dir.path() + "/MarlixContacts" + test_support::Q(TimeStamp(test_support::At(fixed.addSecs(1)))) + ".pst");
 }
 
 }  // namespace

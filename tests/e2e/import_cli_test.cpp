@@ -13,6 +13,8 @@
 
 #include "card_tree.h"
 #include "import/time_stamp.h"
+#include "tests/support/qt_text.h"
+#include "tests/support/qt_text.h"
 #include "tests/support/pst_report.h"
 
 namespace quillonet::testing {
@@ -172,7 +174,7 @@ TEST(ImportCli, StoreThatCannotBeCreatedIsTheOutlookError) {
   const QDateTime now = QDateTime::currentDateTime();
   QStringList blockers;
   for (int s = -1; s < 30; ++s) {
-    QFile blocker(dir.path() + "/MarlixContacts" + TimeStamp(now.addSecs(s)) + ".pst");
+    QFile blocker(dir.path() + "/MarlixContacts" + test_support::Q(TimeStamp(test_support::At(now.addSecs(s)))) + ".pst");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.write("not a store");
     blockers << blocker.fileName();

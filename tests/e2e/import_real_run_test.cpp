@@ -14,6 +14,7 @@
 #include "import/import_run.h"
 #include "import/listed_files.h"
 #include "tests/support/pst_report.h"
+#include "tests/support/qt_text.h"
 
 namespace quillonet::testing {
 namespace {
@@ -24,8 +25,8 @@ class QuietView : public ImportView {
   std::function<void()> onYield;
   std::vector<std::pair<QString, QString>> messages;
 
-  QString BrowseForFolder(const QString&) override { return destination; }
-  void setCaption(Caption, const QString&) override {}
+  std::u16string BrowseForFolder(const std::u16string&) override { return destination.toStdU16String(); }
+  void setCaption(Caption, const std::u16string&) override {}
   void setProgressMin(Bar, float) override {}
   void setProgressMax(Bar, float) override {}
   void setProgressValue(Bar, float) override {}
@@ -33,8 +34,8 @@ class QuietView : public ImportView {
   void processEvents() override {
     if (onYield) onYield();
   }
-  void showMessage(const QString& caption, const QString& text, const QString&) override {
-    messages.emplace_back(caption, text);
+  void showMessage(const std::u16string& caption, const std::u16string& text, const std::u16string&) override {
+    messages.emplace_back(QString::fromStdU16String(caption), QString::fromStdU16String(text));
   }
 };
 
@@ -50,7 +51,7 @@ TEST(ImportRealRun, VanishedFileIsReportedAndLeavesNoEmptyContact) {
   automation::InProcessComponents components(profile);
   QuietView view;
   view.destination = dir.path();
-  ListedFiles files({kept, gone, single});
+  ListedFiles files(test_support::U(QStringList{kept, gone, single}));
   ImportRun run(components, view, files);
   run.CmdExtractDBX_Click();
 
@@ -62,7 +63,7 @@ TEST(ImportRealRun, VanishedFileIsReportedAndLeavesNoEmptyContact) {
   EXPECT_TRUE(view.messages[0].second.contains("Could not be imported: 1 file.")) << view.messages[0].second.toStdString();
   EXPECT_TRUE(profile.stores().empty());
 
-  const PstReport report = CheckPst(outcome.pstPath);
+  const PstReport report = CheckPst(test_support::Q(outcome.pstPath));
   ASSERT_TRUE(report.ok) << report.errors.join("; ").toStdString();
   EXPECT_EQ(report.displayNames(CardTree::StoreFolderOf(kept)),
             (QStringList{"Given1 Surname1", "Given2 Surname2", "Given6 Surname6"}));
@@ -164,7 +165,7 @@ TEST(ImportRealRun, TwoHundredBadFilesAmongGoodOnesLoseNoGoodCard) {
   automation::InProcessComponents components(profile);
   QuietView view;
   view.destination = dir.path();
-  ListedFiles listed(files);
+  ListedFiles listed(test_support::U(files));
   ImportRun run(components, view, listed);
   run.CmdExtractDBX_Click();
 
@@ -180,7 +181,7 @@ TEST(ImportRealRun, TwoHundredBadFilesAmongGoodOnesLoseNoGoodCard) {
   }
   EXPECT_TRUE(text.contains(QString("%1 contacts saved").arg(outcome.contactsSaved))) << text.toStdString();
 
-  const PstReport report = CheckPst(outcome.pstPath);
+  const PstReport report = CheckPst(test_support::Q(outcome.pstPath));
   ASSERT_TRUE(report.ok) << report.errors.join("; ").toStdString();
   ExpectContacts(report, tree);
   const QStringList fromBad = report.displayNames(CardTree::StoreFolderOf(bad + "/x.vcf"));
@@ -193,14 +194,14 @@ TEST(ImportRealRun, TwoHundredBadFilesAmongGoodOnesLoseNoGoodCard) {
   EXPECT_EQ(fromBad.count("First Last"), 20 + 4);
   // Every file's cards are accounted for: saved, or named as not imported.
   for (const FileResult& file : outcome.files) {
-    EXPECT_EQ(file.saved + file.notImported, file.found) << file.path.toStdString();
-    EXPECT_EQ(file.complete(), file.reason.isEmpty()) << file.path.toStdString();
+    EXPECT_EQ(file.saved + file.notImported, file.found) << test_support::Q(file.path).toStdString();
+    EXPECT_EQ(file.complete(), file.reason.empty()) << test_support::Q(file.path).toStdString();
   }
   EXPECT_FALSE(fromBad.contains(QString())) << fromBad.join(", ").toStdString();
   qint64 stored = 0;
   for (const ReadFolder& folder : report.folders) stored += static_cast<qint64>(folder.contacts.size());
   EXPECT_EQ(stored, outcome.contactsSaved);
-  EXPECT_EQ(StrictProblems(outcome.pstPath), "");
+  EXPECT_EQ(StrictProblems(test_support::Q(outcome.pstPath)), "");
 }
 
 TEST(ImportRealRun, EmptyListLeavesAValidStoreInTheProfile) {
@@ -218,7 +219,7 @@ TEST(ImportRealRun, EmptyListLeavesAValidStoreInTheProfile) {
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].first, "Outlook Error");
     ASSERT_EQ(profile.stores().size(), 1u);  // nothing is undone
-    pst = run.outcome().pstPath;
+    pst = test_support::Q(run.outcome().pstPath);
   }
   // The profile's end completed the file.
   const PstReport report = CheckPst(pst);
@@ -233,7 +234,7 @@ TEST(ImportRealRun, CloseRequestEndsAfterTheCurrentCardWithACompleteFile) {
   automation::InProcessComponents components(profile);
   QuietView view;
   view.destination = dir.path();
-  ListedFiles files({many, tree.addFile("later.vcf", 1, "\n")});
+  ListedFiles files(test_support::U(QStringList{many, tree.addFile("later.vcf", 1, "\n")}));
   ImportRun run(components, view, files);
   int yields = 0;
   view.onYield = [&] {
@@ -248,7 +249,7 @@ TEST(ImportRealRun, CloseRequestEndsAfterTheCurrentCardWithACompleteFile) {
   const qint64 saved = run.outcome().contactsSaved;
   EXPECT_GT(saved, 0);
   EXPECT_LT(saved, 50);
-  const PstReport report = CheckPst(run.outcome().pstPath);
+  const PstReport report = CheckPst(test_support::Q(run.outcome().pstPath));
   ASSERT_TRUE(report.ok) << report.errors.join("; ").toStdString();
   EXPECT_EQ(report.displayNames(CardTree::StoreFolderOf(many)).size(), saved);
 }

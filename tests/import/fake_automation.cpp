@@ -42,11 +42,11 @@ void FakeWorld::failCall(const QString& prefix, int occurrence) { once_.push_bac
 void FakeWorld::enter(const QString& call) {
   calls << call;
   for (const QString& prefix : failing_) {
-    if (call.startsWith(prefix)) throw AutomationError(errors::kCallFailed, QStringLiteral("injected: ") + call);
+    if (call.startsWith(prefix)) throw AutomationError(errors::kCallFailed, U(QStringLiteral("injected: ") + call));
   }
   for (Once& once : once_) {
     if (call.startsWith(once.prefix) && ++once.seen == once.occurrence) {
-      throw AutomationError(errors::kCallFailed, QStringLiteral("injected: ") + call);
+      throw AutomationError(errors::kCallFailed, U(QStringLiteral("injected: ") + call));
     }
   }
 }
@@ -71,17 +71,18 @@ namespace {
 class Item : public automation::ContactItem {
  public:
   Item(FakeWorld& world, std::shared_ptr<FakeFolder> folder) : world_(world), folder_(std::move(folder)) {}
-  void Import(const QString& path, int format) override {
+  void Import(const std::u16string& path16, int format) override {
+    const QString path = Q(path16);
     world_.enter(QStringLiteral("Item.Import(%1, %2)").arg(path).arg(format));
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw AutomationError(errors::kNotFound, QStringLiteral("no file ") + path);
+    if (!file.open(QIODevice::ReadOnly)) throw AutomationError(errors::kNotFound, U(QStringLiteral("no file ") + path));
     item_->importedPath = path;
     item_->importedContent = file.readAll();
     if (item_->importedContent.toUpper().contains("KIND:GROUP")) {
-      item_->messageClass = QString::fromLatin1(automation::kDistListClass);
+      item_->messageClass = QString::fromUtf16(automation::kDistListClass);
     }
   }
-  QString MessageClass() override { return item_->messageClass; }
+  std::u16string MessageClass() override { return U(item_->messageClass); }
   void Save() override {
     world_.enter(QStringLiteral("Item.Save"));
     item_->saved = true;
@@ -116,8 +117,8 @@ class Folders : public automation::FolderCollection {
       : world_(world), list_(list), names_(std::move(names)) {}
   int Count() override;
   std::unique_ptr<automation::Folder> Item(int index) override;
-  std::unique_ptr<automation::Folder> Item(const QString& name) override;
-  std::unique_ptr<automation::Folder> Add(const QString& name, int type) override;
+  std::unique_ptr<automation::Folder> Item(const std::u16string& name) override;
+  std::unique_ptr<automation::Folder> Add(const std::u16string& name, int type) override;
 
  private:
   QString nameAt(std::size_t i) const { return names_.empty() ? (*list_)[i]->name : names_[i]; }
@@ -130,9 +131,9 @@ class Folder : public automation::Folder {
  public:
   Folder(FakeWorld& world, std::shared_ptr<FakeFolder> folder, QString name)
       : world_(world), folder_(std::move(folder)), name_(std::move(name)) {}
-  QString Name() override {
+  std::u16string Name() override {
     world_.enter(QStringLiteral("Folder.Name"));
-    return name_;
+    return U(name_);
   }
   std::unique_ptr<automation::FolderCollection> Folders() override {
     world_.enter(QStringLiteral("Folder(%1).Folders").arg(name_));
@@ -157,24 +158,26 @@ int Folders::Count() {
 std::unique_ptr<automation::Folder> Folders::Item(int index) {
   world_.enter(QStringLiteral("Folders.Item(%1)").arg(index));
   if (index < 1 || static_cast<std::size_t>(index) > list_->size()) {
-    throw AutomationError(errors::kInvalidArgument, QStringLiteral("index out of range"));
+    throw AutomationError(errors::kInvalidArgument, U(QStringLiteral("index out of range")));
   }
   return std::make_unique<Folder>(world_, (*list_)[index - 1], nameAt(index - 1));
 }
 
-std::unique_ptr<automation::Folder> Folders::Item(const QString& name) {
+std::unique_ptr<automation::Folder> Folders::Item(const std::u16string& name16) {
+  const QString name = Q(name16);
   world_.enter(QStringLiteral("Folders.Item(\"%1\")").arg(name));
   for (std::size_t i = 0; i < list_->size(); ++i) {
     if (nameAt(i) == name) return std::make_unique<Folder>(world_, (*list_)[i], name);
   }
-  throw AutomationError(errors::kNotFound, QStringLiteral("no folder ") + name);
+  throw AutomationError(errors::kNotFound, U(QStringLiteral("no folder ") + name));
 }
 
-std::unique_ptr<automation::Folder> Folders::Add(const QString& name, int type) {
+std::unique_ptr<automation::Folder> Folders::Add(const std::u16string& name16, int type) {
+  const QString name = Q(name16);
   world_.enter(QStringLiteral("Folders.Add(%1, %2)").arg(name).arg(type));
-  if (!names_.empty()) throw AutomationError(errors::kNoSupport, QStringLiteral("cannot add a store here"));
+  if (!names_.empty()) throw AutomationError(errors::kNoSupport, U(QStringLiteral("cannot add a store here")));
   for (const auto& f : *list_) {
-    if (f->name == name) throw AutomationError(errors::kCollision, QStringLiteral("exists: ") + name);
+    if (f->name == name) throw AutomationError(errors::kCollision, U(QStringLiteral("exists: ") + name));
   }
   auto folder = std::make_shared<FakeFolder>();
   folder->name = name;
@@ -185,9 +188,9 @@ std::unique_ptr<automation::Folder> Folders::Add(const QString& name, int type) 
 class Store : public automation::Store {
  public:
   Store(FakeWorld& world, std::shared_ptr<FakeStore> store) : world_(world), store_(std::move(store)) {}
-  QByteArray EntryID() override {
+  std::vector<std::uint8_t> EntryID() override {
     world_.enter(QStringLiteral("Store.EntryID"));
-    return store_->entryID;
+    return std::vector<std::uint8_t>(store_->entryID.begin(), store_->entryID.end());
   }
   std::unique_ptr<automation::Folder> IPMRootFolder() override {
     world_.enter(QStringLiteral("Store.IPMRootFolder"));
@@ -207,7 +210,7 @@ class Store : public automation::Store {
         return;
       }
     }
-    throw AutomationError(errors::kNotFound, QStringLiteral("not in the profile"));
+    throw AutomationError(errors::kNotFound, U(QStringLiteral("not in the profile")));
   }
   // Not logged: the stand-in's own query, not a call of the components.
   std::int64_t ItemsInFile() override {
@@ -231,8 +234,10 @@ class Store : public automation::Store {
 class Stores : public automation::StoreCollection {
  public:
   explicit Stores(FakeWorld& world) : world_(world) {}
-  std::unique_ptr<automation::Store> AddPSTStore(const QString& path, int format,
-                                                 const QString& displayName) override {
+  std::unique_ptr<automation::Store> AddPSTStore(const std::u16string& path16, int format,
+                                                 const std::u16string& displayName16) override {
+    const QString path = Q(path16);
+    const QString displayName = Q(displayName16);
     world_.enter(QStringLiteral("Stores.AddPSTStore(%1, %2, %3)").arg(path).arg(format).arg(displayName));
     auto store = std::make_shared<FakeStore>();
     store->path = path;
@@ -241,12 +246,13 @@ class Stores : public automation::StoreCollection {
     world_.profile.push_back(store);
     return std::make_unique<Store>(world_, store);
   }
-  std::unique_ptr<automation::Store> GetStoreFromID(const QByteArray& entryID) override {
+  std::unique_ptr<automation::Store> GetStoreFromID(const std::vector<std::uint8_t>& id) override {
+    const QByteArray entryID(reinterpret_cast<const char*>(id.data()), static_cast<qsizetype>(id.size()));
     world_.enter(QStringLiteral("Stores.GetStoreFromID(%1)").arg(QString::fromLatin1(entryID)));
     for (const auto& store : world_.profile) {
       if (store->entryID == entryID) return std::make_unique<Store>(world_, store);
     }
-    throw AutomationError(errors::kNotFound, QStringLiteral("no store"));
+    throw AutomationError(errors::kNotFound, U(QStringLiteral("no store")));
   }
 
  private:
@@ -261,16 +267,17 @@ class Session : public automation::Session {
     world_.enter(QStringLiteral("Session.Stores"));
     return std::make_unique<class Stores>(world_);
   }
-  std::unique_ptr<automation::Folder> GetFolderFromPath(const QString& path) override {
+  std::unique_ptr<automation::Folder> GetFolderFromPath(const std::u16string& path16) override {
+    const QString path = Q(path16);
     world_.enter(QStringLiteral("Session.GetFolderFromPath(%1)").arg(path));
-    if (!path.startsWith(QLatin1String("\\\\"))) throw AutomationError(errors::kInvalidArgument, path);
+    if (!path.startsWith(QLatin1String("\\\\"))) throw AutomationError(errors::kInvalidArgument, U(path));
     const QStringList parts = path.mid(2).split(QLatin1Char('\\'));
     auto store = world_.storeNamed(parts[0]);
-    if (!store) throw AutomationError(errors::kNotFound, QStringLiteral("no store ") + parts[0]);
+    if (!store) throw AutomationError(errors::kNotFound, U(QStringLiteral("no store ") + parts[0]));
     std::shared_ptr<FakeFolder> folder = store->root;
     for (qsizetype i = 1; i < parts.size(); ++i) {
       folder = folder->child(parts[i]);
-      if (!folder) throw AutomationError(errors::kNotFound, QStringLiteral("no folder ") + path);
+      if (!folder) throw AutomationError(errors::kNotFound, U(QStringLiteral("no folder ") + path));
     }
     return std::make_unique<Folder>(world_, folder, parts.last());
   }
@@ -315,10 +322,11 @@ class Application : public automation::Application {
   explicit Application(FakeWorld& world) : world_(world) {}
   std::unique_ptr<automation::Explorer> ActiveExplorer() override {
     world_.enter(QStringLiteral("Application.ActiveExplorer"));
-    if (!world_.hasExplorer) throw AutomationError(errors::kNoSupport, QStringLiteral("no explorer"));
+    if (!world_.hasExplorer) throw AutomationError(errors::kNoSupport, U(QStringLiteral("no explorer")));
     return std::make_unique<Explorer>(world_);
   }
-  std::unique_ptr<automation::Namespace> GetNamespace(const QString& type) override {
+  std::unique_ptr<automation::Namespace> GetNamespace(const std::u16string& type16) override {
+    const QString type = Q(type16);
     world_.enter(QStringLiteral("Application.GetNamespace(%1)").arg(type));
     return std::make_unique<Namespace>(world_);
   }

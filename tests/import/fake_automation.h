@@ -9,16 +9,21 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "automation/objects.h"
+#include "tests/support/qt_text.h"
 
 namespace quillonet::testing {
+
+using test_support::Q;
+using test_support::U;
 
 struct FakeItem {
   QString importedPath;
   QByteArray importedContent;  // the file's bytes at the time of Import
-  QString messageClass = QString::fromLatin1(automation::kContactClass);  // a group's card makes a list
+  QString messageClass = QString::fromUtf16(automation::kContactClass);  // a group's card makes a list
   bool saved = false;
 };
 

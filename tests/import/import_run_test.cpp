@@ -21,6 +21,9 @@ using testing::FakeComponents;
 using testing::FakeWorld;
 using testing::RecordingView;
 using testing::VectorFileList;
+using testing::Q;
+using testing::U;
+using test_support::At;
 
 const QString kStamp = QStringLiteral("7.12.26 9.5.03");
 const QString kDisplayName = QStringLiteral("Marlix Contacts : Created - 7.12.26 9.5.03");
@@ -47,7 +50,7 @@ class ImportRunTest : public ::testing::Test {
   }
   // The store folder a listed file goes to.
   std::shared_ptr<testing::FakeFolder> folderOf(const testing::FakeStore& store, const QString& path) {
-    return store.root->find(GetRelativeFolder(path));
+    return store.root->find(Q(GetRelativeFolder(U(path))));
   }
   QStringList namesIn(const testing::FakeFolder& folder) {
     QStringList names;
@@ -71,15 +74,15 @@ class ImportRunTest : public ::testing::Test {
   int clockReads = 0;
   ImportRun::Clock clock = [this] {
     ++clockReads;
-    return QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3));
+    return At(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3)));
   };
   RunOutcome outcome;
 };
 
 TEST(ImportTimeStamp, Pattern) {
-  EXPECT_EQ(TimeStamp(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3))), "7.12.26 9.5.03");
-  EXPECT_EQ(TimeStamp(QDateTime(QDate(2027, 1, 1), QTime(23, 59, 7))), "1.1.27 23.59.07");
-  EXPECT_EQ(TimeStamp(QDateTime(QDate(2005, 10, 31), QTime(0, 0, 0))), "31.10.05 0.0.00");
+  EXPECT_EQ(TimeStamp(At(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3)))), u"7.12.26 9.5.03");
+  EXPECT_EQ(TimeStamp(At(QDateTime(QDate(2027, 1, 1), QTime(23, 59, 7)))), u"1.1.27 23.59.07");
+  EXPECT_EQ(TimeStamp(At(QDateTime(QDate(2005, 10, 31), QTime(0, 0, 0)))), u"31.10.05 0.0.00");
 }
 
 TEST_F(ImportRunTest, CancelledPromptDoesNothing) {
@@ -99,15 +102,15 @@ TEST_F(ImportRunTest, StoreNamesAndSeparator) {
   EXPECT_EQ(world.callsStartingWith("Stores.AddPSTStore"),
             QStringList{"Stores.AddPSTStore(/out/MarlixContacts" + kStamp + ".pst, 1, " + kDisplayName + ")"});
   EXPECT_EQ(clockReads, 2);  // read once for each name
-  EXPECT_EQ(outcome.pstPath, "/out/MarlixContacts" + kStamp + ".pst");
+  EXPECT_EQ(Q(outcome.pstPath), "/out/MarlixContacts" + kStamp + ".pst");
 
   FakeWorld rootWorld;
   FakeComponents rootComponents(rootWorld);
   view.destination = "D:\\";
   ImportRun rootRun(rootComponents, view, files, clock);
   rootRun.CmdExtractDBX_Click();
-  EXPECT_EQ(rootRun.saveFolder(), "D:\\");
-  EXPECT_EQ(rootRun.outcome().pstPath, "D:\\MarlixContacts" + kStamp + ".pst");
+  EXPECT_EQ(Q(rootRun.saveFolder()), "D:\\");
+  EXPECT_EQ(Q(rootRun.outcome().pstPath), "D:\\MarlixContacts" + kStamp + ".pst");
 }
 
 TEST_F(ImportRunTest, WholeRunInOrderWithCaptionsAndProgress) {
@@ -132,8 +135,8 @@ TEST_F(ImportRunTest, WholeRunInOrderWithCaptionsAndProgress) {
   EXPECT_EQ(head, (QStringList{"CreateRDOSession", "Session.Logon", "Session.Stores",
                                world.callsStartingWith("Stores.AddPSTStore")[0], "Store.EntryID"}));
   EXPECT_EQ(world.calls.mid(world.calls.size() - 2), (QStringList{"Store.Remove", "Session.Logoff"}));
-  const QString workPath = "\\\\" + kDisplayName + "\\" + GetRelativeFolder(a);
-  const QString cardsPath = "\\\\" + kDisplayName + "\\" + GetRelativeFolder(b);
+  const QString workPath = "\\\\" + kDisplayName + "\\" + Q(GetRelativeFolder(U(a)));
+  const QString cardsPath = "\\\\" + kDisplayName + "\\" + Q(GetRelativeFolder(U(b)));
   EXPECT_EQ(world.callsStartingWith("Session.GetFolderFromPath"),
             (QStringList{"Session.GetFolderFromPath(" + workPath + ")", "Session.GetFolderFromPath(" + cardsPath + ")",
                          "Session.GetFolderFromPath(" + cardsPath + ")", "Session.GetFolderFromPath(" + cardsPath + ")",
@@ -151,7 +154,7 @@ TEST_F(ImportRunTest, WholeRunInOrderWithCaptionsAndProgress) {
   EXPECT_EQ(view.events.mid(0, 4), (QStringList{"min 0 = 0", "max 0 = 100", "min 1 = 0", "max 1 = 100"}));
   EXPECT_EQ(view.last(Caption::FrameConversion), "Details : Converting - (3 of 3) file(s)");
   EXPECT_EQ(view.captions[Caption::LblCurrentDBX].first(),
-            "Importing Contacts... from (" + GetRelativeFolder(a) + ")");
+            "Importing Contacts... from (" + Q(GetRelativeFolder(U(a))) + ")");
   EXPECT_EQ(view.captions[Caption::LblProgessCurrent],
             (QStringList{"Contact 1 (of 3)", "Contact 2 (of 3)", "Contact 3 (of 3)"}));
   EXPECT_TRUE(view.events.contains("import enabled 0"));
@@ -166,7 +169,7 @@ TEST_F(ImportRunTest, WindowsPathsGoToTheirFoldersOnEveryDrive) {
   files.set({"C:\\Cards\\Work\\a.vcf", " D:\\Cards\\b.vcf "});
   view.destination = "C:\\Out";
   run();
-  EXPECT_EQ(outcome.pstPath, "C:\\Out\\MarlixContacts" + kStamp + ".pst");
+  EXPECT_EQ(Q(outcome.pstPath), "C:\\Out\\MarlixContacts" + kStamp + ".pst");
   EXPECT_EQ(world.removed[0]->root->tree(), (QStringList{"Cards", "Cards\\Work"}));
   EXPECT_EQ(world.callsStartingWith("Session.GetFolderFromPath"),
             (QStringList{"Session.GetFolderFromPath(\\\\" + kDisplayName + "\\Cards\\Work)",
@@ -275,9 +278,9 @@ TEST_F(ImportRunTest, AFileInARootFolderIsNamedAndTheOthersImport) {
   EXPECT_EQ(outcome.contactsSaved, 1);
   EXPECT_EQ(outcome.filesFailed, 1);
   ASSERT_EQ(outcome.files.size(), 2u);
-  EXPECT_EQ(outcome.files[0].path, "C:\\root.vcf");
-  EXPECT_TRUE(outcome.files[0].failed && outcome.files[0].reason.contains("root folder"))
-      << outcome.files[0].reason.toStdString();
+  EXPECT_EQ(outcome.files[0].path, u"C:\\root.vcf");
+  EXPECT_TRUE(outcome.files[0].failed && Q(outcome.files[0].reason).contains("root folder"))
+      << Q(outcome.files[0].reason).toStdString();
 }
 
 TEST_F(ImportRunTest, LaterFailuresAreSkippedAndCounted) {
@@ -383,7 +386,7 @@ TEST_F(ImportRunTest, StopRequestEndsAfterTheCurrentCardThroughTearDown) {
 TEST_F(ImportRunTest, CardCount) {
   ImportRun importRun(components, view, files, clock);
   auto count = [&](const QByteArray& bytes) {
-    importRun.CheckvCardType("  " + write("count.vcf", bytes) + " ");
+    importRun.CheckvCardType(U("  " + write("count.vcf", bytes) + " "));
     return importRun.vCardCount();
   };
   EXPECT_EQ(count(Card("A") + Card("B") + Card("C")), 3);
@@ -400,7 +403,7 @@ TEST_F(ImportRunTest, CardCount) {
   EXPECT_EQ(count(utf16), 2);  // UTF-16 without its mark
   EXPECT_EQ(count(Card("X").repeated(40000)), 40000);  // no 16-bit cap
   // A file that cannot be opened leaves the count as it was.
-  EXPECT_THROW(importRun.CheckvCardType(dir.path() + "/missing.vcf"), FileError);
+  EXPECT_THROW(importRun.CheckvCardType(U(dir.path() + "/missing.vcf")), FileError);
   EXPECT_EQ(importRun.vCardCount(), 40000);
 }
 

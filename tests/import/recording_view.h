@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "import/import_view.h"
@@ -28,11 +29,12 @@ class RecordingView : public ImportView {
   };
   std::vector<Message> messages;
 
-  QString BrowseForFolder(const QString& title) override {
-    promptTitles << title;
-    return destination;
+  std::u16string BrowseForFolder(const std::u16string& title) override {
+    promptTitles << QString::fromStdU16String(title);
+    return destination.toStdU16String();
   }
-  void setCaption(Caption control, const QString& caption) override {
+  void setCaption(Caption control, const std::u16string& caption16) override {
+    const QString caption = QString::fromStdU16String(caption16);
     captions[control] << caption;
     events << QStringLiteral("caption %1: %2").arg(static_cast<int>(control)).arg(caption);
   }
@@ -53,8 +55,10 @@ class RecordingView : public ImportView {
     ++yields;
     if (onYield) onYield();
   }
-  void showMessage(const QString& caption, const QString& text, const QString& details) override {
-    messages.push_back({caption, text, details});
+  void showMessage(const std::u16string& caption16, const std::u16string& text,
+                   const std::u16string& details) override {
+    const QString caption = QString::fromStdU16String(caption16);
+    messages.push_back({caption, QString::fromStdU16String(text), QString::fromStdU16String(details)});
     events << QStringLiteral("message %1").arg(caption);
   }
   QString last(Caption control) const {
@@ -75,7 +79,7 @@ class VectorFileList : public FileListSource {
     row = r;
     col = c;
   }
-  QString Text() override { return rows.value(row); }
+  std::u16string Text() override { return rows.value(row).toStdU16String(); }
 };
 
 }  // namespace quillonet::testing

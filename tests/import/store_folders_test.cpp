@@ -2,6 +2,8 @@
 // against the recording stand-in.
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "fake_automation.h"
 #include "import/failures.h"
 #include "import/store_folders.h"
@@ -15,27 +17,46 @@ using testing::FakeWorld;
 using testing::VectorFileList;
 
 TEST(ImportRelativeFolder, WindowsAndPosixForms) {
-  EXPECT_EQ(GetRelativeFolder("C:\\Cards\\Work\\team.vcf"), "Cards\\Work");
-  EXPECT_EQ(GetRelativeFolder("  C:\\Cards\\a.vcf  "), "Cards");
-  EXPECT_EQ(GetRelativeFolder("D:\\Export\\a.vcf"), "Export");
-  EXPECT_EQ(GetRelativeFolder("/home/ann/Cards/Work/a.vcf"), "home\\ann\\Cards\\Work");
-  EXPECT_EQ(GetRelativeFolder("/home//ann/./Cards/a.vcf"), "home\\ann\\Cards");
-  EXPECT_EQ(GetRelativeFolder("/srv/a:b/x.vcf"), "srv\\a:b");  // a colon in a POSIX name is no drive
+  EXPECT_EQ(GetRelativeFolder(u"C:\\Cards\\Work\\team.vcf"), u"Cards\\Work");
+  EXPECT_EQ(GetRelativeFolder(u"  C:\\Cards\\a.vcf  "), u"Cards");
+  EXPECT_EQ(GetRelativeFolder(u"D:\\Export\\a.vcf"), u"Export");
+  EXPECT_EQ(GetRelativeFolder(u"/home/ann/Cards/Work/a.vcf"), u"home\\ann\\Cards\\Work");
+  EXPECT_EQ(GetRelativeFolder(u"/home//ann/./Cards/a.vcf"), u"home\\ann\\Cards");
+  EXPECT_EQ(GetRelativeFolder(u"/srv/a:b/x.vcf"), u"srv\\a:b");  // a colon in a POSIX name is no drive
 }
 
 TEST(ImportRelativeFolder, FailsWithoutDriveOrFolder) {
-  EXPECT_THROW(GetRelativeFolder("C:\\a.vcf"), PathError);
-  EXPECT_THROW(GetRelativeFolder("/a.vcf"), PathError);
-  EXPECT_THROW(GetRelativeFolder("Cards\\a.vcf"), PathError);
-  EXPECT_THROW(GetRelativeFolder(""), PathError);
-  EXPECT_THROW(GetRelativeFolder("C:"), PathError);
+  EXPECT_THROW(GetRelativeFolder(u"C:\\a.vcf"), PathError);
+  EXPECT_THROW(GetRelativeFolder(u"/a.vcf"), PathError);
+  EXPECT_THROW(GetRelativeFolder(u"Cards\\a.vcf"), PathError);
+  EXPECT_THROW(GetRelativeFolder(u""), PathError);
+  EXPECT_THROW(GetRelativeFolder(u"C:"), PathError);
+}
+
+// Paths are cleaned by text alone, exactly as the window's toolkit cleans
+// them, so both front ends give a file the same folder.
+TEST(ImportCleanPath, AgreesWithTheToolkitOnEveryShortPath) {
+  const char16_t alphabet[] = {u'a', u'.', u'/', u' '};
+  std::u16string path;
+  for (int length = 0; length <= 7; ++length) {
+    int total = 1;
+    for (int i = 0; i < length; ++i) total *= 4;
+    for (int k = 0; k < total; ++k) {
+      path.clear();
+      for (int i = 0, v = k; i < length; ++i, v /= 4) path.push_back(alphabet[v % 4]);
+      ASSERT_EQ(CleanPath(path), QDir::cleanPath(QString::fromStdU16String(path)).toStdU16String())
+          << QString::fromStdU16String(path).toStdString();
+    }
+  }
 }
 
 QStringList FolderListOf(const QStringList& paths) {
   VectorFileList files;
   files.set(paths);
   int yields = 0;
-  return BuildFolderList(files, [&] { ++yields; });
+  QStringList list;
+  for (const std::u16string& folder : BuildFolderList(files, [&] { ++yields; })) list << QString::fromStdU16String(folder);
+  return list;
 }
 
 TEST(ImportFolderList, AncestorsOnceParentsFirst) {
@@ -74,8 +95,8 @@ TEST(ImportOpenMAPIFolder, WalksByNameAndSkipsWhatIsMissing) {
   store->root->children.push_back(a);
 
   auto nameOf = [&](const QString& path) {
-    auto folder = OpenMAPIFolder(components, path);
-    return folder ? folder->Name() : QStringLiteral("<none>");
+    auto folder = OpenMAPIFolder(components, path.toStdU16String());
+    return folder ? QString::fromStdU16String(folder->Name()) : QStringLiteral("<none>");
   };
   EXPECT_EQ(nameOf("\\S\\a\\b"), "b");
   EXPECT_EQ(nameOf("\\S\\a\\x\\b"), "b");     // x is skipped
@@ -99,13 +120,13 @@ TEST(ImportCreateStoreFolders, CreatesParentsFirstAndKeepsAnExistingTopFolder) {
   FakeWorld world;
   FakeComponents components(world);
   auto session = components.CreateRDOSession();
-  auto store = session->Stores()->AddPSTStore("/out/x.pst", 1, "S");
-  const QByteArray id = store->EntryID();
+  auto store = session->Stores()->AddPSTStore(u"/out/x.pst", 1, u"S");
+  const std::vector<std::uint8_t> id = store->EntryID();
   // "Cards" exists already at the top of the store.
-  store->IPMRootFolder()->Folders()->Add("Cards", 10);
+  store->IPMRootFolder()->Folders()->Add(u"Cards", 10);
   world.calls.clear();
 
-  CreateStoreFolders(session.get(), id, "S", {"Cards", "Cards\\Work", "DATA", "Data", "x", "x\\y", "x\\y\\z"},
+  CreateStoreFolders(session.get(), id, u"S", {u"Cards", u"Cards\\Work", u"DATA", u"Data", u"x", u"x\\y", u"x\\y\\z"},
                      components, [] {});
   EXPECT_EQ(world.profile[0]->root->tree(),
             (QStringList{"Cards", "Cards\\Work", "DATA", "Data", "x", "x\\y", "x\\y\\z"}));
@@ -122,11 +143,11 @@ TEST(ImportCreateStoreFolders, FailuresAreSkipped) {
   FakeWorld world;
   FakeComponents components(world);
   auto session = components.CreateRDOSession();
-  auto store = session->Stores()->AddPSTStore("/out/x.pst", 1, "S");
-  const QByteArray id = store->EntryID();
+  auto store = session->Stores()->AddPSTStore(u"/out/x.pst", 1, u"S");
+  const std::vector<std::uint8_t> id = store->EntryID();
   world.failCall("Folders.Add(a, 10)", 1);
   world.failCall("Folders.Count", 2);  // the walk for "c" fails: "c" is not added
-  CreateStoreFolders(session.get(), id, "S", {"a", "a\\b", "c", "d"}, components, [] {});
+  CreateStoreFolders(session.get(), id, u"S", {u"a", u"a\\b", u"c", u"d"}, components, [] {});
   // a failed, so its child lands where the walk stopped: at the store's top.
   EXPECT_EQ(world.profile[0]->root->tree(), (QStringList{"b", "d"}));
 }

@@ -83,11 +83,11 @@ class RoundTrip : public ::testing::Test {
       InProcessComponents components{profile};
       auto session = components.CreateRDOSession();
       session->Logon();
-      auto store = session->Stores()->AddPSTStore(pst, 1, "Samples");
-      auto folder = store->IPMRootFolder()->Folders()->Add("Cards", 10);
+      auto store = session->Stores()->AddPSTStore(pst.toStdU16String(), 1, u"Samples");
+      auto folder = store->IPMRootFolder()->Folders()->Add(u"Cards", 10);
       for (const char* name : kSamples) {
         auto item = folder->Items()->Add(2);
-        item->Import(QString::fromStdString(firstCard(name, dir_.path()).string()), 6);
+        item->Import(firstCard(name, dir_.path()).u16string(), 6);
         item->Save();
       }
       store->Remove();
