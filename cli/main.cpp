@@ -4,6 +4,7 @@
 #include <iterator>
 #include <clocale>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,11 @@
 #include "scanner/scan_error.h"
 #include "util/app_info.h"
 #include "util/text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#endif
 
 namespace {
 
@@ -72,6 +78,17 @@ int UsageError(const std::u16string& problem) {
 // trailing separator except for the root), by string operations only, so
 // no byte of a name is changed.
 std::u16string AbsoluteForm(const std::u16string& path) {
+#ifdef _WIN32
+  // Windows resolves drive letters, UNC names and the current folder of
+  // each drive itself; only a trailing separator is taken off (not a root's).
+  const std::wstring wide(path.begin(), path.end());
+  std::wstring full(::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD length = full.empty() ? 0 : ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length == 0 || length >= full.size()) return path;
+  full.resize(length);
+  if (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
+  return std::u16string(full.begin(), full.end());
+#endif
   if (path.starts_with(u'/')) return quillonet::CleanPath(path);
   const std::u16string current = quillonet::platform::CurrentFolder();
   if (current.empty()) return quillonet::CleanPath(path);
@@ -85,9 +102,21 @@ quillonet::platform::PathKind KindOf(const std::u16string& path) { return quillo
 int main(int argc, char** argv) {
   // The messages of the C library in the user's language, as before.
   std::setlocale(LC_ALL, "");
-  // Taken from argv byte for byte: names that are not valid UTF-8 are kept.
   std::vector<std::u16string> args;
+#ifdef _WIN32
+  // The command line as Windows holds it, in UTF-16 (argv went through the
+  // ANSI code page); output in UTF-8, which the console is told to show.
+  (void)argc, (void)argv;
+  int count = 0;
+  if (wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
+    for (int i = 1; i < count; ++i) args.emplace_back(wide[i], wide[i] + std::wcslen(wide[i]));
+    ::LocalFree(wide);
+  }
+  ::SetConsoleOutputCP(CP_UTF8);
+#else
+  // Taken from argv byte for byte: names that are not valid UTF-8 are kept.
   for (int i = 1; i < argc; ++i) args.push_back(quillonet::platform::DecodeNativePath(argv[i]));
+#endif
 
   std::u16string dest;
   std::vector<std::u16string> paths;
@@ -147,7 +176,7 @@ int main(int argc, char** argv) {
     if (kind != quillonet::platform::PathKind::RegularFile) {
       return UsageError(text::Format(u"%1: not a regular file", {path}));
     }
-    const std::size_t slash = path.rfind(u'/');
+    const std::size_t slash = path.find_last_of(std::u16string_view(u"/\\", quillonet::platform::kSeparator == u'/' ? 1 : 2));
     if (!quillonet::IsVCardName(std::u16string_view(path).substr(slash == std::u16string::npos ? 0 : slash + 1))) {
       return UsageError(text::Format(u"%1 is not a vCard file (.vcf)", {path}));
     }
