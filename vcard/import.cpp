@@ -2,7 +2,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -30,20 +34,32 @@ class Descriptor {
   int fd_;
 };
 
+#ifdef _WIN32
+// The C runtime's calls with UTF-16 paths and 64-bit sizes.
+using FileInfo = struct _stat64;
+int openForReading(const std::filesystem::path& path) { return ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
+int fileInfo(int fd, FileInfo& info) { return ::_fstat64(fd, &info); }
+#else
+using FileInfo = struct stat;
+int openForReading(const std::filesystem::path& path) { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
+int fileInfo(int fd, FileInfo& info) { return ::fstat(fd, &info); }
+#endif
+
 // The whole file, with one open, one fstat and as few reads as its size
 // allows: an import reads one small card file per contact.
 std::vector<std::uint8_t> readWhole(const std::filesystem::path& path) {
   const auto fail = [&](const std::string& why) { return Error("Cannot read the vCard file " + path.string() + ": " + why); };
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Descriptor file(openForReading(path));
   if (file.get() < 0) throw fail(std::strerror(errno));
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0) throw fail(std::strerror(errno));
+  FileInfo info{};
+  if (fileInfo(file.get(), info) != 0) throw fail(std::strerror(errno));
   if (S_ISDIR(info.st_mode)) throw fail("it is a folder");
   std::vector<std::uint8_t> bytes(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) + 1 : 64 * 1024);
   std::size_t used = 0;
   for (;;) {
     if (used == bytes.size()) bytes.resize(bytes.size() * 2);
-    const ssize_t got = ::read(file.get(), bytes.data() + used, bytes.size() - used);
+    const std::size_t room = std::min<std::size_t>(bytes.size() - used, 1u << 30);
+    const auto got = ::read(file.get(), bytes.data() + used, static_cast<unsigned>(room));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) throw fail(std::strerror(errno));
     if (got == 0) break;

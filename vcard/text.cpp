@@ -1,11 +1,9 @@
-// Byte-level decoders: UTF-8/16, ICU charsets through Qt, quoted-printable, base64, data: URIs.
+// Byte-level decoders: UTF-8/16, named charsets, quoted-printable, base64, data: URIs.
 #include "vcard/text.h"
 
-#include <QByteArrayView>
-#include <QString>
-#include <QStringDecoder>
 #include <array>
-#include <optional>
+
+#include "platform/charset.h"
 
 namespace vcard::detail {
 
@@ -191,8 +189,8 @@ std::string utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian) {
 }
 
 struct TextDecoder::Converters {
-  // nullopt: a name the converters do not know.
-  std::map<std::string, std::optional<QStringDecoder>> byName;
+  // nullptr: a name the converters do not know.
+  std::map<std::string, std::unique_ptr<quillonet::platform::CharsetDecoder>> byName;
 };
 
 TextDecoder::TextDecoder() : converters_(std::make_unique<Converters>()) {}
@@ -208,34 +206,27 @@ std::u16string TextDecoder::decode(std::string_view bytes, std::string_view char
     return autoDecode(bytes);
 
   constexpr std::size_t kMaxCached = 32;
-  std::optional<QStringDecoder> local;
-  std::optional<QStringDecoder>* decoder;
+  std::unique_ptr<quillonet::platform::CharsetDecoder> local;
+  quillonet::platform::CharsetDecoder* decoder;
   auto it = converters_->byName.find(name);
   if (it != converters_->byName.end()) {
-    decoder = &it->second;
+    decoder = it->second.get();
   } else {
-    QStringDecoder made(name.c_str(), QStringConverter::Flag::Stateless);
-    std::optional<QStringDecoder> entry;
-    if (made.isValid()) entry.emplace(std::move(made));
-    if (converters_->byName.size() < kMaxCached) {
-      decoder = &converters_->byName.emplace(name, std::move(entry)).first->second;
-    } else {
-      local = std::move(entry);
-      decoder = &local;
-    }
+    auto made = quillonet::platform::CharsetDecoder::Open(name);
+    decoder = made.get();
+    if (converters_->byName.size() < kMaxCached)
+      converters_->byName.emplace(name, std::move(made));
+    else
+      local = std::move(made);
   }
-  if (!decoder->has_value()) return autoDecode(bytes);  // unknown charset
+  if (decoder == nullptr) return autoDecode(bytes);  // unknown charset
 
-  QStringDecoder& d = **decoder;
-  d.resetState();
-  const QString text = d.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-  if (d.hasError() && isValidUtf8(bytes)) {
-    std::u16string out;
+  std::u16string out;
+  if (!decoder->Decode(bytes, out) && isValidUtf8(bytes)) {
+    out.clear();
     appendUtf8(bytes, out);
-    return out;
   }
-  return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                        static_cast<std::size_t>(text.size()));
+  return out;
 }
 
 std::string decodeQuotedPrintable(std::string_view text) {

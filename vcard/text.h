@@ -22,7 +22,8 @@ std::u16string fromWindows1252(std::string_view bytes);
 // Re-encodes a UTF-16 byte stream (no BOM) as UTF-8; unpaired surrogates become U+FFFD.
 std::string utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian);
 
-// Turns property bytes into text by a CHARSET name (any name ICU knows), or,
+// Turns property bytes into text by a CHARSET name (any name the platform
+// knows: ICU's on Linux, a table of code pages on Windows), or,
 // with no name, as UTF-8 with a Windows-1252 fallback for invalid bytes.
 // Keeps one converter per charset for the life of the object.
 class TextDecoder {

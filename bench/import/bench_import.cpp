@@ -40,6 +40,7 @@
 #include "app/frmStep1.h"
 #include "automation/in_process.h"
 #include "filelist/dialogs.h"
+#include "platform/native_path.h"
 
 namespace fs = std::filesystem;
 
@@ -123,16 +124,17 @@ void row(const char* what, const Figures& f, double units, const char* unit, dou
 // Answers the window's questions: the destination folder, OK to messages.
 class BenchDialogs : public quillonet::UserDialogs {
  public:
-  explicit BenchDialogs(QString destination) : destination_(std::move(destination)) {}
-  quillonet::MsgAnswer MsgBox(const QString&, quillonet::MsgButtons, quillonet::MsgIcon, const QString&,
-                              const QString&) override {
+  explicit BenchDialogs(std::u16string destination) : destination_(std::move(destination)) {}
+  quillonet::MsgAnswer MsgBox(const std::u16string&, quillonet::MsgButtons, quillonet::MsgIcon,
+                              const std::u16string&, const std::u16string&) override {
     return quillonet::MsgAnswer::Ok;
   }
-  QStringList ShowOpen(const quillonet::OpenFileRequest&) override { return {}; }
-  QString BrowseForFolder(const QString&) override { return destination_; }
+  std::vector<std::u16string> ShowOpen(const quillonet::OpenFileRequest&) override { return {}; }
+  std::u16string BrowseForFolder(const std::u16string&) override { return destination_; }
+  void SetBusyPointer(bool) override {}
 
  private:
-  QString destination_;
+  std::u16string destination_;
 };
 
 class PaintCounter : public QObject {
@@ -158,11 +160,11 @@ int runWindow(const std::vector<fs::path>& files, const fs::path& outDir, const 
   char name[] = "bench_import";
   char* argv[] = {name, nullptr};
   QApplication app(argc, argv);
-  BenchDialogs dialogs(QString::fromStdString(outDir.string()));
+  BenchDialogs dialogs(quillonet::platform::DecodeNativePath(outDir.string()));
   quillonet::automation::InProcessComponents components;
   quillonet::frmStep1 window(components, &dialogs);
   window.show();
-  for (const auto& file : files) window.Files().AddFileToList(QString::fromStdString(file.string()));
+  for (const auto& file : files) window.Files().AddFileToList(quillonet::platform::DecodeNativePath(file.string()));
   // The window's first layout and paint happen before the click, as for a user.
   for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
   PaintCounter counter;

@@ -22,7 +22,12 @@ PendingStoreFile::PendingStoreFile(ndb::FileSystem& fileSystem, std::filesystem:
   std::random_device device;
   char suffix[16];
   std::snprintf(suffix, sizeof suffix, "%08x", device());
-  temporary_ = destination_.parent_path() / ("." + destination_.filename().string() + "." + suffix + ".tmp");
+  // Built from the path's own form: a narrow name would pass through the
+  // system's code page on Windows.
+  std::filesystem::path name = ".";
+  name += destination_.filename();
+  name += std::string(".") + suffix + ".tmp";
+  temporary_ = destination_.parent_path() / name;
 }
 
 PendingStoreFile::~PendingStoreFile() {

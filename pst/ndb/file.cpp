@@ -1,5 +1,6 @@
 // POSIX implementation of ndb::File (pwrite/pread/fsync on a file created
-// exclusively) and of ndb::FileSystem.
+// exclusively) and of ndb::FileSystem; file_windows.cpp is the Windows one.
+#ifndef _WIN32
 #include "pst/ndb/file.h"
 
 #include <fcntl.h>
@@ -176,3 +177,5 @@ FileSystem& FileSystem::local() {
 std::unique_ptr<File> createNewFile(const std::filesystem::path& path) { return FileSystem::local().createNew(path); }
 
 }  // namespace pst::ndb
+
+#endif  // _WIN32

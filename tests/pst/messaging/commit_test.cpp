@@ -1,9 +1,11 @@
 // When the store commits, what a commit leaves on disk, and a writer killed
 // at random moments.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <random>
@@ -140,6 +142,7 @@ TEST(StoreCommits, AFullDiskStopsTheStoreAndKeepsTheLastCommit) {
             "");
 }
 
+#ifndef _WIN32  // a writer killed at random: fork and SIGKILL
 // A writer that reports each explicit commit through a pipe, then is killed.
 [[noreturn]] void crashingWriter(const std::filesystem::path& file, int reportFd, unsigned seed) {
   auto report = [&](std::uint32_t committed) { (void)!::write(reportFd, &committed, sizeof committed); };
@@ -205,6 +208,7 @@ TEST_P(KilledWriter, LeavesAFileHoldingTheLastCommit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FiftyKills, KilledWriter, testing::Range(0, 5));
+#endif
 
 }  // namespace
 }  // namespace pst

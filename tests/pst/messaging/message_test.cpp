@@ -2,7 +2,12 @@
 // attachments, contents-table rows and folder counts, bad input.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
 #include <unistd.h>
+#endif
 
 #include <fstream>
 #include <random>

@@ -59,8 +59,11 @@ TEST(NameToIdMap, RunsOutOfIdsWithAClearError) {
 // Rebuilds the map of Outlook's empty store from its names and compares
 // every stream and bucket byte for byte.
 TEST(NameToIdMap, MatchesOutlooksMapOfAnEmptyStore) {
+#ifdef _WIN32
+  GTEST_SKIP() << "reads the sample's map with libpff's Python module, a Linux program";
+#endif
   auto dump = test::run({"python3", quillonet::test_support::readbackScript().string(), "name-map",
-                         test::samplePath("outlook-empty.pst")});
+                         test::samplePath("outlook-empty.pst").string()});
   ASSERT_EQ(dump.exitCode, 0) << dump.output;
   std::map<std::uint32_t, std::vector<std::uint8_t>> reference;
   std::istringstream lines(dump.output);

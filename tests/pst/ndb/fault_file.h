@@ -167,7 +167,7 @@ class FaultFileSystem final : public FileSystem {
 
   std::unique_ptr<File> createNew(const std::filesystem::path& path) override {
     check();
-    steps.push_back("create " + path.string());
+    steps.push_back("create " + path.generic_string());
     if (names.count(path)) throw Error(ErrorKind::Exists, path.string() + ": simulated: exists");
     auto disk = std::make_shared<MemoryDisk>();
     disk->syncBudget = syncBudget;
@@ -178,7 +178,7 @@ class FaultFileSystem final : public FileSystem {
   void renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override {
     check();
     if (beforeRename) beforeRename();
-    steps.push_back("rename " + from.string() + " " + to.string());
+    steps.push_back("rename " + from.generic_string() + " " + to.generic_string());
     if (renameBudget == 0) {
       crashed_ = true;
       throw Error(ErrorKind::Io, "simulated crash");
@@ -192,12 +192,12 @@ class FaultFileSystem final : public FileSystem {
   }
   void remove(const std::filesystem::path& path) noexcept override {
     if (crashed()) return;  // a process that died removes nothing
-    steps.push_back("remove " + path.string());
+    steps.push_back("remove " + path.generic_string());
     names.erase(path);
   }
   void syncFolder(const std::filesystem::path& folder) noexcept override {
     if (crashed()) return;
-    steps.push_back("sync folder " + folder.string());
+    steps.push_back("sync folder " + folder.generic_string());
     durableNames = names;
   }
   bool crashed() const {
