@@ -7,6 +7,7 @@
 #include "filelist/widget_dialogs.h"
 #include "util/app_info.h"
 #include "util/registry_gui.h"
+#include "util/text.h"
 #include "util/twips.h"
 
 #include <QCloseEvent>
@@ -174,7 +175,7 @@ void frmStep1::Guarded(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const std::exception& e) {
-    dialogs_->MsgBox(QString::fromStdString(e.what()), MsgButtons::Ok, MsgIcon::Exclamation);
+    dialogs_->MsgBox(text::FromUtf8(e.what()), MsgButtons::Ok, MsgIcon::Exclamation);
   }
 }
 
@@ -193,8 +194,7 @@ void frmStep1::CentreOnScreen() {
 }
 
 void frmStep1::cmdEnd_Click() {
-  if (dialogs_->MsgBox(QStringLiteral("Are you sure you want to exit now?"), MsgButtons::YesNo, MsgIcon::Question) ==
-      MsgAnswer::Yes)
+  if (dialogs_->MsgBox(u"Are you sure you want to exit now?", MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes)
     close();
 }
 
@@ -262,7 +262,7 @@ void frmStep1::dropEvent(QDropEvent* event) {
 }
 
 std::u16string frmStep1::BrowseForFolder(const std::u16string& title) {
-  return dialogs_->BrowseForFolder(QString::fromStdU16String(title)).toStdU16String();
+  return dialogs_->BrowseForFolder(title);
 }
 
 // The run sets the frame's caption after every line; one that did not
@@ -300,8 +300,7 @@ void frmStep1::processEvents() {
 
 void frmStep1::showMessage(const std::u16string& caption, const std::u16string& text,
                            const std::u16string& details) {
-  dialogs_->MsgBox(QString::fromStdU16String(text), MsgButtons::Ok, MsgIcon::Information,
-                   QString::fromStdU16String(caption), QString::fromStdU16String(details));
+  dialogs_->MsgBox(text, MsgButtons::Ok, MsgIcon::Information, caption, details);
 }
 
 }  // namespace quillonet

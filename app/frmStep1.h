@@ -2,16 +2,18 @@
 #pragma once
 
 #include "app/frame.h"
-#include "app/grid_list_source.h"
 #include "app/progress_bar.h"
 #include "app/shape.h"
+#include "filelist/caption_label.h"
 #include "filelist/common_dialog.h"
 #include "filelist/dialogs.h"
 #include "filelist/file_grid.h"
 #include "filelist/file_drops.h"
 #include "filelist/file_list.h"
+#include "filelist/grid_list_source.h"
 #include "import/import_run.h"
 #include "import/import_view.h"
+#include "util/app_info.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -30,8 +32,8 @@ class frmStep1 : public QWidget, public ImportView {
 
  public:
   // The product's web page, opened by the Help button.
-  static QString HelpAddress() { return QStringLiteral("https://www.marlix.example/quillonet-pro/help/"); }
-  static QString CopyrightLine() { return QStringLiteral("Copyright \u00A9 2024 Marlix Software. All rights reserved."); }
+  static QString HelpAddress() { return QString::fromStdU16String(AppHelpAddress()); }
+  static QString CopyrightLine() { return QString::fromStdU16String(AppCopyrightLine()); }
 
   // components make the store session for the import run; dialogs answers
   // the window's questions (null: real message boxes and dialogs).
@@ -67,7 +69,7 @@ class frmStep1 : public QWidget, public ImportView {
   // Controls, named as the rest of the program refers to them, declared back
   // to front: later siblings are stacked above earlier ones.
   Shape Shape2;
-  QLabel lblCount1;
+  CaptionLabel lblCount1;
   Shape Shape1;
   QLabel lblTitle;
   QLabel lblCopyright;

@@ -1,6 +1,8 @@
 // ProgressBar: QProgressBar with single-precision Min, Max and Value.
 #pragma once
 
+#include "util/progress_scale.h"
+
 #include <QProgressBar>
 
 namespace quillonet {
@@ -11,23 +13,21 @@ class ProgressBar : public QProgressBar {
   Q_OBJECT
 
  public:
-  static constexpr int kSteps = 100000;
+  static constexpr int kSteps = ProgressScale::kSteps;
 
   explicit ProgressBar(QWidget* parent = nullptr);
 
-  float Min() const { return min_; }
+  float Min() const { return scale_.Min(); }
   void SetMin(float min);
-  float Max() const { return max_; }
+  float Max() const { return scale_.Max(); }
   void SetMax(float max);
-  float Value() const { return value_; }
+  float Value() const { return scale_.Value(); }
   void SetValue(float value);
 
  private:
-  void Show();
+  void Show() { setValue(scale_.Steps()); }
 
-  float min_ = 0.0f;
-  float max_ = 100.0f;
-  float value_ = 0.0f;
+  ProgressScale scale_;
 };
 
 }  // namespace quillonet

@@ -4,8 +4,8 @@
 #include <iterator>
 #include <clocale>
 #include <cstdio>
-#include <cwchar>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "automation/in_process.h"
@@ -13,19 +13,16 @@
 #include "import/import_run.h"
 #include "import/listed_files.h"
 #include "import/store_folders.h"
+#include "platform/console.h"
 #include "platform/folders.h"
 #include "platform/native_path.h"
+#include "platform/path_form.h"
 #include "platform/regular_file.h"
 #include "platform/stop_signals.h"
 #include "scanner/card_files.h"
 #include "scanner/scan_error.h"
 #include "util/app_info.h"
 #include "util/text.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#include <shellapi.h>
-#endif
 
 namespace {
 
@@ -62,62 +59,37 @@ const char kUsage[] =
     "(each such file is named on stderr with the reason), 64 usage error, 130\n"
     "stopped by a signal.\n";
 
-// Paths in the text are written back as the bytes they came from.
-void Print(std::FILE* out, const std::u16string& text) {
-  std::fputs(quillonet::platform::EncodeNativePath(text).c_str(), out);
-  std::fputc('\n', out);
+// Paths in the text are written back as they came (see platform/console.h).
+void Print(std::FILE* out, const std::u16string& text) { quillonet::platform::WriteText(out, text + u'\n'); }
+
+// The usage text without its last line end (Print adds it).
+std::u16string Usage() {
+  const std::string_view usage(kUsage, sizeof kUsage - 2);
+  return std::u16string(usage.begin(), usage.end());
 }
 
 int UsageError(const std::u16string& problem) {
   Print(stderr, u"quillonet-import: " + problem);
-  std::fputs(kUsage, stderr);
+  Print(stderr, Usage());
   return kExitUsage;
 }
 
 // The path made absolute and clean, as a folder chooser gives it (no
-// trailing separator except for the root), by string operations only, so
-// no byte of a name is changed.
+// trailing separator except for a drive's root), by string operations only,
+// so no character of a name is changed. A Windows path "D:x" starts from the
+// current folder of drive D.
 std::u16string AbsoluteForm(const std::u16string& path) {
-#ifdef _WIN32
-  // Windows resolves drive letters, UNC names and the current folder of
-  // each drive itself; only a trailing separator is taken off (not a root's).
-  const std::wstring wide(path.begin(), path.end());
-  std::wstring full(::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
-  const DWORD length = full.empty() ? 0 : ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (length == 0 || length >= full.size()) return path;
-  full.resize(length);
-  if (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
-  return std::u16string(full.begin(), full.end());
-#endif
-  if (path.starts_with(u'/')) return quillonet::CleanPath(path);
-  const std::u16string current = quillonet::platform::CurrentFolder();
-  if (current.empty()) return quillonet::CleanPath(path);
-  return quillonet::CleanPath(current + u'/' + path);
+  namespace platform = quillonet::platform;
+  const platform::PathRoot root = platform::RootOf(path);
+  if (root.kind == platform::RootKind::Absolute) return platform::CleanPath(path);
+  const bool otherDrive = root.kind == platform::RootKind::DriveRelative;
+  return platform::AbsolutePath(path, platform::CurrentFolder(otherDrive ? root.drive : std::u16string_view()));
 }
 
 quillonet::platform::PathKind KindOf(const std::u16string& path) { return quillonet::platform::KindOf(path); }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  // The messages of the C library in the user's language, as before.
-  std::setlocale(LC_ALL, "");
-  std::vector<std::u16string> args;
-#ifdef _WIN32
-  // The command line as Windows holds it, in UTF-16 (argv went through the
-  // ANSI code page); output in UTF-8, which the console is told to show.
-  (void)argc, (void)argv;
-  int count = 0;
-  if (wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
-    for (int i = 1; i < count; ++i) args.emplace_back(wide[i], wide[i] + std::wcslen(wide[i]));
-    ::LocalFree(wide);
-  }
-  ::SetConsoleOutputCP(CP_UTF8);
-#else
-  // Taken from argv byte for byte: names that are not valid UTF-8 are kept.
-  for (int i = 1; i < argc; ++i) args.push_back(quillonet::platform::DecodeNativePath(argv[i]));
-#endif
-
+// The command with its arguments (the program's name not among them); the exit status.
+int Run(const std::vector<std::u16string>& args) {
   std::u16string dest;
   std::vector<std::u16string> paths;
   bool optionsEnded = false;
@@ -128,7 +100,7 @@ int main(int argc, char** argv) {
     } else if (arg == u"--") {
       optionsEnded = true;
     } else if (arg == u"--help") {
-      std::fputs(kUsage, stdout);
+      Print(stdout, Usage());
       return kExitOk;
     } else if (arg == u"--version") {
       Print(stdout, quillonet::AppVersion());
@@ -176,8 +148,7 @@ int main(int argc, char** argv) {
     if (kind != quillonet::platform::PathKind::RegularFile) {
       return UsageError(text::Format(u"%1: not a regular file", {path}));
     }
-    const std::size_t slash = path.find_last_of(std::u16string_view(u"/\\", quillonet::platform::kSeparator == u'/' ? 1 : 2));
-    if (!quillonet::IsVCardName(std::u16string_view(path).substr(slash == std::u16string::npos ? 0 : slash + 1))) {
+    if (!quillonet::IsVCardName(quillonet::platform::FileNameOf(path))) {
       return UsageError(text::Format(u"%1 is not a vCard file (.vcf)", {path}));
     }
     // cleanPath keeps a trailing space: it is part of the name.
@@ -219,3 +190,25 @@ int main(int argc, char** argv) {
   }
   return kExitIncomplete;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// The arguments as the system has them, in UTF-16: every name arrives whole,
+// whatever the console's code page.
+int wmain(int argc, wchar_t** argv) {
+  std::setlocale(LC_ALL, "");
+  std::vector<std::u16string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+  return Run(args);
+}
+#else
+int main(int argc, char** argv) {
+  // The messages of the C library in the user's language, as before.
+  std::setlocale(LC_ALL, "");
+  // Taken from argv byte for byte: names that are not valid UTF-8 are kept.
+  std::vector<std::u16string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(quillonet::platform::DecodeNativePath(argv[i]));
+  return Run(args);
+}
+#endif

@@ -1,9 +1,7 @@
 // TerminalView: a progress line that redraws at most ten times a second.
 #include "cli/terminal_view.h"
 
-#include <unistd.h>
-
-#include "platform/native_path.h"
+#include "platform/console.h"
 #include "util/text.h"
 
 namespace quillonet {
@@ -12,7 +10,8 @@ TerminalView::TerminalView(std::u16string destination, std::FILE* out, bool (*st
     : destination_(std::move(destination)),
       out_(out),
       stopRequested_(stopRequested),
-      interactive_(::isatty(::fileno(out)) == 1) {}
+      interactive_(platform::IsTerminal(out)),
+      clearsLine_(interactive_ && platform::ClearsToEndOfLine(out)) {}
 
 std::u16string TerminalView::BrowseForFolder(const std::u16string&) { return destination_; }
 
@@ -25,10 +24,17 @@ void TerminalView::progress(const RunProgress& where) {
   const bool last = where.file == where.files;
   const auto now = std::chrono::steady_clock::now();
   if (lineShown_ && !last && now - shownAt_ < std::chrono::milliseconds(100)) return;
-  const std::string line = "\rfile " + std::to_string(where.file) + " of " + std::to_string(where.files) + ", " +
-                           std::to_string(where.contactsSaved) + " contacts saved";
+  std::string line = "file " + std::to_string(where.file) + " of " + std::to_string(where.files) + ", " +
+                     std::to_string(where.contactsSaved) + " contacts saved";
+  const std::size_t length = line.size();
+  if (clearsLine_) {
+    line += "\x1b[K";  // clear the rest of a longer earlier line
+  } else if (length < lineLength_) {
+    line.append(lineLength_ - length, ' ');  // overwrite it
+  }
+  lineLength_ = length;
+  std::fputc('\r', out_);
   std::fputs(line.c_str(), out_);
-  std::fputs("\x1b[K", out_);  // clear the rest of a longer earlier line
   std::fflush(out_);
   lineShown_ = true;
   shownAt_ = now;
@@ -58,8 +64,8 @@ void TerminalView::print(const std::u16string& text) {
     if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
     plain.push_back(text[i]);
   }
-  std::fputs(platform::EncodeNativePath(plain).c_str(), out_);
-  std::fputc('\n', out_);
+  plain += u'\n';
+  platform::WriteText(out_, plain);
   std::fflush(out_);
 }
 

@@ -41,6 +41,8 @@ class TerminalView : public ImportView {
   bool (*stopRequested_)();
   ImportRun* run_ = nullptr;
   bool interactive_;
+  bool clearsLine_;             // the terminal takes ESC [ K; otherwise spaces clear
+  std::size_t lineLength_ = 0;  // of the progress line last shown
   bool lineShown_ = false;
   std::chrono::steady_clock::time_point shownAt_;
 };

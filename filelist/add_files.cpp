@@ -1,24 +1,25 @@
 // Adding vCard files chosen in the open-file dialog.
 #include "filelist/add_files.h"
 
-#include <QDir>
+#include "platform/folders.h"
+#include "util/text.h"
 
 namespace quillonet {
 
-QStringList FilesFromDialogResult(const QString& result) {
-  QString text = result;
-  if (!text.endsWith(QChar(0))) text += QChar(0);
-  const QStringList parts = text.split(QChar(0));
-  const qsizetype highest = parts.size() - 1;  // the last part is empty
-  QString prefix;
+std::vector<std::u16string> FilesFromDialogResult(const std::u16string& result) {
+  std::u16string text = result;
+  if (text.empty() || text.back() != u'\0') text += u'\0';
+  const std::vector<std::u16string> parts = text::Split(text, std::u16string_view(u"\0", 1));
+  const std::size_t highest = parts.size() - 1;  // the last part is empty
+  std::u16string prefix;
   if (highest >= 2) {
     prefix = parts[0];
-    if (!prefix.endsWith(QDir::separator())) prefix += QDir::separator();
+    if (prefix.empty() || prefix.back() != platform::kSeparator) prefix += platform::kSeparator;
   }
-  QStringList files;
-  for (qsizetype i = 0; i < highest; ++i) {
-    if (i == 0 && !prefix.isEmpty()) continue;  // part 0 is the folder itself
-    files << prefix + parts[i];
+  std::vector<std::u16string> files;
+  for (std::size_t i = 0; i < highest; ++i) {
+    if (i == 0 && !prefix.empty()) continue;  // part 0 is the folder itself
+    files.push_back(prefix + parts[i]);
   }
   return files;
 }
@@ -26,23 +27,21 @@ QStringList FilesFromDialogResult(const QString& result) {
 void AddFilesByDialog(FileList& list, CommonDialog& cdlgFile, UserDialogs& dialogs,
                       const std::function<void(bool)>& setImportEnabled) {
   try {
-    cdlgFile.SetFileName(QString());
-    cdlgFile.SetFilter(QStringLiteral("vCard Contacts (*.vcf)|*.vcf"));
+    cdlgFile.SetFileName({});
+    cdlgFile.SetFilter(u"vCard Contacts (*.vcf)|*.vcf");
     cdlgFile.SetFlags(CommonDialog::kExplorer | CommonDialog::kAllowMultiSelect);
     cdlgFile.SetMaxFileSize(1000);
     cdlgFile.ShowOpen();
-    const QString result = cdlgFile.FileName();
-    if (result.isEmpty()) return;
+    const std::u16string result = cdlgFile.FileName();
+    if (result.empty()) return;
     setImportEnabled(true);
-    for (const QString& file : FilesFromDialogResult(result)) list.AddFileToList(file);
+    for (const std::u16string& file : FilesFromDialogResult(result)) list.AddFileToList(file);
   } catch (const DialogError& e) {
     if (e.Number() == CommonDialog::kBufferTooSmall) {
-      dialogs.MsgBox(QStringLiteral("Please select only ") + QString::number(cdlgFile.FilesThatFit()) +
-                         QStringLiteral(" files at a time"),
+      dialogs.MsgBox(u"Please select only " + text::Number(cdlgFile.FilesThatFit()) + u" files at a time",
                      MsgButtons::Ok, MsgIcon::Exclamation);
     } else {
-      dialogs.MsgBox(QString::number(e.Number()) + QLatin1Char(':') + e.Description(), MsgButtons::Ok,
-                     MsgIcon::Exclamation);
+      dialogs.MsgBox(text::Number(e.Number()) + u":" + e.Description(), MsgButtons::Ok, MsgIcon::Exclamation);
     }
   }
 }

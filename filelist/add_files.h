@@ -5,6 +5,8 @@
 #include "filelist/file_list.h"
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace quillonet {
 
@@ -18,6 +20,6 @@ void AddFilesByDialog(FileList& list, CommonDialog& cdlgFile, UserDialogs& dialo
 
 // Splits a dialog result (one path, or folder NUL name NUL name...) into the
 // full paths to add, folder and name joined by one separator.
-QStringList FilesFromDialogResult(const QString& result);
+std::vector<std::u16string> FilesFromDialogResult(const std::u16string& result);
 
 }  // namespace quillonet

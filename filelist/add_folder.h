@@ -4,6 +4,8 @@
 #include "filelist/file_list.h"
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace quillonet {
 
@@ -18,16 +20,17 @@ void AddFolderOfCards(FileList& list, UserDialogs& dialogs, const std::function<
 // What adding the cards under one folder did.
 struct FolderAddition {
   int added = 0;
-  QStringList unreadable;  // folders that could not be listed
+  std::vector<std::u16string> unreadable;  // folders that could not be listed
 };
 
 // The walk and the appends of AddFolderOfCards, without dialog or messages:
 // a separator is put after the folder unless it ends in one.
-FolderAddition AddCardsUnder(FileList& list, QString folder, const std::function<void()>& yield);
+FolderAddition AddCardsUnder(FileList& list, UserDialogs& dialogs, std::u16string folder,
+                             const std::function<void()>& yield);
 
 // The count message of a folder addition: "N Files Added to List.".
 void ReportFilesAdded(UserDialogs& dialogs, int added);
 // Names the folders that could not be read; shows nothing when there are none.
-void ReportUnreadable(UserDialogs& dialogs, const QStringList& unreadable);
+void ReportUnreadable(UserDialogs& dialogs, const std::vector<std::u16string>& unreadable);
 
 }  // namespace quillonet

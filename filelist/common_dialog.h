@@ -3,23 +3,21 @@
 
 #include "filelist/dialogs.h"
 
-#include <QString>
-
 #include <stdexcept>
+#include <string>
 
 namespace quillonet {
 
 // A failure of the dialog, with its number and description.
 class DialogError : public std::runtime_error {
  public:
-  DialogError(int number, const QString& description)
-      : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
+  DialogError(int number, const std::u16string& description);
   int Number() const { return number_; }
-  const QString& Description() const { return description_; }
+  const std::u16string& Description() const { return description_; }
 
  private:
   int number_;
-  QString description_;
+  std::u16string description_;
 };
 
 class CommonDialog {
@@ -31,10 +29,10 @@ class CommonDialog {
 
   explicit CommonDialog(UserDialogs& dialogs) : dialogs_(dialogs) {}
 
-  QString FileName() const { return fileName_; }
-  void SetFileName(const QString& name) { fileName_ = name; }
-  QString Filter() const { return filter_; }
-  void SetFilter(const QString& filter) { filter_ = filter; }
+  std::u16string FileName() const { return fileName_; }
+  void SetFileName(const std::u16string& name) { fileName_ = name; }
+  std::u16string Filter() const { return filter_; }
+  void SetFilter(const std::u16string& filter) { filter_ = filter; }
   int Flags() const { return flags_; }
   void SetFlags(int flags) { flags_ = flags; }
   int MaxFileSize() const { return maxFileSize_; }
@@ -52,8 +50,8 @@ class CommonDialog {
 
  private:
   UserDialogs& dialogs_;
-  QString fileName_;
-  QString filter_;
+  std::u16string fileName_;
+  std::u16string filter_;
   int flags_ = 0;
   int maxFileSize_ = 260;
   int filesThatFit_ = 0;

@@ -3,10 +3,12 @@
 
 #include "filelist/add_folder.h"
 #include "scanner/card_files.h"
+#include "util/text.h"
 
 #include <QFileInfo>
 
 #include <utility>
+#include <vector>
 
 namespace quillonet {
 
@@ -49,16 +51,16 @@ bool FileDrops::Drop(const QList<QUrl>& urls) {
   int added = 0;
   int notAdded = items.notLocal;
   bool folderDropped = false;
-  QStringList unreadable;
+  std::vector<std::u16string> unreadable;
   for (const QString& path : items.paths) {
     if (QFileInfo(path).isDir()) {
       folderDropped = true;
-      const FolderAddition addition = AddCardsUnder(list_, path, yield_);
+      const FolderAddition addition = AddCardsUnder(list_, dialogs_, path.toStdU16String(), yield_);
       added += addition.added;
-      unreadable += addition.unreadable;
+      unreadable.insert(unreadable.end(), addition.unreadable.begin(), addition.unreadable.end());
     } else if (IsVCardName(path.toStdU16String())) {
       yield_();
-      list_.AddFileToList(path);
+      list_.AddFileToList(path.toStdU16String());
       ++added;
     } else {
       ++notAdded;
@@ -67,9 +69,9 @@ bool FileDrops::Drop(const QList<QUrl>& urls) {
   if (added > 0) setImportEnabled_(true);
   if (folderDropped) ReportFilesAdded(dialogs_, added);
   if (notAdded > 0) {
-    dialogs_.MsgBox(QString::number(notAdded) +
-                        QStringLiteral(" dropped item(s) not added: only vCard files (.vcf) and folders are taken."),
-                    MsgButtons::Ok, MsgIcon::Information);
+    dialogs_.MsgBox(
+        text::Number(notAdded) + u" dropped item(s) not added: only vCard files (.vcf) and folders are taken.",
+        MsgButtons::Ok, MsgIcon::Information);
   }
   ReportUnreadable(dialogs_, unreadable);
   return true;

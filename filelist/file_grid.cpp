@@ -108,14 +108,12 @@ void FileGrid::SetCol(int col) {
   ShowCurrent();
 }
 
-QString FileGrid::Text() const {
+std::u16string FileGrid::Text() const {
   const QTableWidgetItem* cell = item(row_, col_);
-  return cell != nullptr ? cell->text() : QString();
+  return cell != nullptr ? cell->text().toStdU16String() : std::u16string();
 }
 
-void FileGrid::SetText(const QString& text) {
-  item(row_, col_)->setText(text);
-}
+void FileGrid::SetText(const std::u16string& text) { item(row_, col_)->setText(QString::fromStdU16String(text)); }
 
 int FileGrid::ColWidth(int col) const {
   Check(col >= 0 && col < columnCount(), "column", col);

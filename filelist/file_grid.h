@@ -1,43 +1,43 @@
-// FileGrid: a grid over QTableWidget with the model of a flex grid (Rows, Cols, FixedRows, Row, Col, Text, ColWidth, Clear).
+// FileGrid: the file list's FlexGrid over QTableWidget.
 #pragma once
+
+#include "filelist/flex_grid.h"
 
 #include <QColor>
 #include <QTableWidget>
 
+#include <string>
 #include <vector>
 
 namespace quillonet {
 
-// Rows and columns are counted from 0; the current cell (Row, Col) is the one
-// Text reads and writes. Widths are in twips. A Row, Col or width outside the
-// grid throws std::out_of_range, as the flex grid raises its invalid-value errors.
-class FileGrid : public QTableWidget {
+// Cells are light yellow, fixed rows button-coloured, the area beyond the
+// cells white; the current cell shows as a focus frame.
+class FileGrid : public QTableWidget, public FlexGrid {
   Q_OBJECT
 
  public:
   explicit FileGrid(QWidget* parent = nullptr);
 
-  int Rows() const { return rowCount(); }
-  void SetRows(int rows);
-  int Cols() const { return columnCount(); }
-  void SetCols(int cols);
-  int FixedRows() const { return fixedRows_; }
-  void SetFixedRows(int fixedRows);
+  int Rows() const override { return rowCount(); }
+  void SetRows(int rows) override;
+  int Cols() const override { return columnCount(); }
+  void SetCols(int cols) override;
+  int FixedRows() const override { return fixedRows_; }
+  void SetFixedRows(int fixedRows) override;
 
-  int Row() const { return row_; }
-  void SetRow(int row);
-  int Col() const { return col_; }
-  void SetCol(int col);
+  int Row() const override { return row_; }
+  void SetRow(int row) override;
+  int Col() const override { return col_; }
+  void SetCol(int col) override;
 
-  // Text of the current cell.
-  QString Text() const;
-  void SetText(const QString& text);
+  std::u16string Text() const override;
+  void SetText(const std::u16string& text) override;
 
-  int ColWidth(int col) const;
-  void SetColWidth(int col, int twips);
+  int ColWidth(int col) const override;
+  void SetColWidth(int col, int twips) override;
 
-  // Empties every cell's text; rows and columns stay.
-  void Clear();
+  void Clear() override;
 
   static QColor CellColour() { return QColor(255, 255, 191); }
 

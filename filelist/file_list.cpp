@@ -1,17 +1,19 @@
 // FileList: appending, emptying and reading the grid's rows.
 #include "filelist/file_list.h"
 
+#include "util/text.h"
+
 namespace quillonet {
 namespace {
 constexpr int kListColTwips = 10000;
 }
 
-void FileList::AddFileToList(const QString& path) {
+void FileList::AddFileToList(const std::u16string& path) {
   bool firstRowFree = false;
   if (grid_.Rows() == 1) {
     grid_.SetRow(0);
     grid_.SetCol(0);
-    if (grid_.Text().isEmpty()) {
+    if (grid_.Text().empty()) {
       grid_.SetRows(1);
       grid_.SetCols(1);
       grid_.SetFixedRows(0);
@@ -25,21 +27,22 @@ void FileList::AddFileToList(const QString& path) {
   grid_.SetRow(grid_.Rows() - 1);
   grid_.SetCol(0);
   grid_.SetText(path);
-  count_.setText(QString::number(grid_.Rows()) + QStringLiteral(" files"));
+  count_.SetCaption(text::Number(grid_.Rows()) + u" files");
 }
 
 void FileList::ClearFileList() {
   grid_.SetRows(1);
   grid_.Clear();
-  count_.setText(QStringLiteral("0 files"));
+  count_.SetCaption(u"0 files");
 }
 
-QStringList FileList::Entries() {
-  QStringList entries;
+std::vector<std::u16string> FileList::Entries() {
+  std::vector<std::u16string> entries;
+  entries.reserve(static_cast<std::size_t>(grid_.Rows()));
   for (int r = 0; r < grid_.Rows(); ++r) {
     grid_.SetRow(r);
     grid_.SetCol(0);
-    entries << grid_.Text();
+    entries.push_back(grid_.Text());
   }
   return entries;
 }
@@ -48,16 +51,17 @@ bool FileList::IsEmpty() {
   if (grid_.Rows() != 1) return false;
   grid_.SetRow(0);
   grid_.SetCol(0);
-  return grid_.Text().isEmpty();
+  return grid_.Text().empty();
 }
 
 void ConfirmAndClear(FileList& list, UserDialogs& dialogs) {
-  FileGrid& grid = list.Grid();
+  FlexGrid& grid = list.Grid();
   grid.SetRow(0);
   grid.SetCol(0);
-  if (grid.Text().isEmpty()) return;
-  const QString question = QStringLiteral("Do you want to clear all the files in the list\r\n Proceed?");
-  if (dialogs.MsgBox(question, MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes) list.ClearFileList();
+  if (grid.Text().empty()) return;
+  if (dialogs.MsgBox(u"Do you want to clear all the files in the list\r\n Proceed?", MsgButtons::YesNo,
+                     MsgIcon::Question) == MsgAnswer::Yes)
+    list.ClearFileList();
 }
 
 }  // namespace quillonet

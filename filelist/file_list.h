@@ -2,10 +2,10 @@
 #pragma once
 
 #include "filelist/dialogs.h"
-#include "filelist/file_grid.h"
+#include "filelist/flex_grid.h"
 
-#include <QLabel>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace quillonet {
 
@@ -13,23 +13,23 @@ namespace quillonet {
 // added, duplicates allowed. The empty list is one row with an empty cell.
 class FileList {
  public:
-  FileList(FileGrid& grid, QLabel& count) : grid_(grid), count_(count) {}
+  FileList(FlexGrid& grid, TextLabel& count) : grid_(grid), count_(count) {}
 
   // Appends one entry, unchanged, and updates the count label.
-  void AddFileToList(const QString& path);
+  void AddFileToList(const std::u16string& path);
   // Empties the list and resets the count label to "0 files".
   void ClearFileList();
   // Rows 0 to Rows - 1, each read through the current cell; a single empty
   // string when the list is empty.
-  QStringList Entries();
+  std::vector<std::u16string> Entries();
   // Rows is 1 and the first cell is empty.
   bool IsEmpty();
 
-  FileGrid& Grid() { return grid_; }
+  FlexGrid& Grid() { return grid_; }
 
  private:
-  FileGrid& grid_;
-  QLabel& count_;
+  FlexGrid& grid_;
+  TextLabel& count_;
 };
 
 // The Clear button: asks before emptying a list whose first cell is not empty.

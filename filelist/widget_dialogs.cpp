@@ -4,6 +4,7 @@
 #include "util/registry.h"
 #include "util/registry_gui.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -35,16 +36,16 @@ void KeepDialogStateOutOfHome() {
 
 WidgetDialogs::WidgetDialogs(QWidget* owner) : owner_(owner) { KeepDialogStateOutOfHome(); }
 
-MsgAnswer WidgetDialogs::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& caption,
-                                const QString& details) {
+MsgAnswer WidgetDialogs::MsgBox(const std::u16string& text, MsgButtons buttons, MsgIcon icon,
+                                const std::u16string& caption, const std::u16string& details) {
   QMessageBox box(owner_);
-  box.setWindowTitle(caption);
+  box.setWindowTitle(QString::fromStdU16String(caption));
   // The texts use CR LF line ends; the label wants plain LF.
-  QString shown = text;
+  QString shown = QString::fromStdU16String(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   box.setText(shown);
   box.setTextFormat(Qt::PlainText);
-  if (!details.isEmpty()) box.setDetailedText(details);
+  if (!details.empty()) box.setDetailedText(QString::fromStdU16String(details));
   switch (icon) {
     case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
@@ -79,20 +80,27 @@ QStringList WidgetDialogs::NameFilters(const QString& filter) {
   return out;
 }
 
-QStringList WidgetDialogs::ShowOpen(const OpenFileRequest& request) {
+std::vector<std::u16string> WidgetDialogs::ShowOpen(const OpenFileRequest& request) {
   QFileDialog dialog(owner_);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-  dialog.setNameFilters(NameFilters(request.filter));
+  dialog.setNameFilters(NameFilters(QString::fromStdU16String(request.filter)));
   dialog.selectFile(QString());
   if (dialog.exec() != QDialog::Accepted) return {};
-  QStringList files;
-  for (const QString& f : dialog.selectedFiles()) files << QDir::toNativeSeparators(f);
+  std::vector<std::u16string> files;
+  for (const QString& f : dialog.selectedFiles()) files.push_back(QDir::toNativeSeparators(f).toStdU16String());
   return files;
 }
 
-QString WidgetDialogs::BrowseForFolder(const QString& title) {
-  return quillonet::BrowseForFolder(owner_, title);
+std::u16string WidgetDialogs::BrowseForFolder(const std::u16string& title) {
+  return quillonet::BrowseForFolder(owner_, QString::fromStdU16String(title)).toStdU16String();
+}
+
+void WidgetDialogs::SetBusyPointer(bool busy) {
+  if (busy)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QApplication::restoreOverrideCursor();
 }
 
 }  // namespace quillonet

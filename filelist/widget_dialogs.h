@@ -3,6 +3,9 @@
 
 #include "filelist/dialogs.h"
 
+#include <QString>
+#include <QStringList>
+
 class QWidget;
 
 namespace quillonet {
@@ -12,11 +15,12 @@ class WidgetDialogs : public UserDialogs {
  public:
   explicit WidgetDialogs(QWidget* owner);
 
-  MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon,
-                   const QString& caption = QString::fromStdU16String(AppTitle()),
-                   const QString& details = QString()) override;
-  QStringList ShowOpen(const OpenFileRequest& request) override;
-  QString BrowseForFolder(const QString& title) override;
+  MsgAnswer MsgBox(const std::u16string& text, MsgButtons buttons, MsgIcon icon,
+                   const std::u16string& caption = AppTitle(), const std::u16string& details = {}) override;
+  std::vector<std::u16string> ShowOpen(const OpenFileRequest& request) override;
+  std::u16string BrowseForFolder(const std::u16string& title) override;
+  // QApplication's override cursor.
+  void SetBusyPointer(bool busy) override;
 
   // "desc|pattern|desc|pattern" as Qt name filters ("desc (pattern)").
   static QStringList NameFilters(const QString& filter);

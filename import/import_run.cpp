@@ -4,11 +4,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "import/card_splitter.h"
 #include "import/failures.h"
+#include "import/read_ahead.h"
 #include "import/store_folders.h"
 #include "import/time_stamp.h"
 #include "platform/regular_file.h"
@@ -471,6 +475,87 @@ void ImportRun::ImportWhole(automation::Session* session, const std::u16string& 
   }
 }
 
+// A card's file, written ahead of its import. While it holds a card,
+// destroying it removes the file: a run that stops early leaves none of the
+// files written ahead behind.
+struct ImportRun::CardFile {
+  CardFile() = default;
+  CardFile(CardFile&& other) noexcept { *this = std::move(other); }
+  CardFile& operator=(CardFile&& other) noexcept {
+    if (this != &other) {
+      remove();
+      path = std::move(other.path);
+      why = std::move(other.why);
+      cause = std::move(other.cause);
+      written = std::exchange(other.written, false);
+      size = other.size;
+      haveFolder = other.haveFolder;
+      error = other.error;
+    }
+    return *this;
+  }
+  ~CardFile() { remove(); }
+  void remove() {
+    if (written) platform::RemoveFile(path);
+    written = false;
+  }
+
+  std::u16string path;
+  bool written = false;     // the file holds the card
+  std::size_t size = 0;     // bytes written
+  bool haveFolder = false;  // the temporary folder was there
+  int error = 0;            // errno of a failed write
+  std::u16string why, cause;
+};
+
+// The card file keeps the source's encoding and byte-order mark, so the card
+// reads exactly as it would in the whole file. One of the spares (card files
+// imported already) takes the new name and bytes, so that no file is made or
+// removed: the longest no longer than the card, which need not be cut.
+ImportRun::CardFile ImportRun::WriteCardFile(const std::u16string& cardText, std::int64_t cardNumber,
+                                             TextEncoding encoding, std::vector<CardFile>& spares) {
+  CardFile file;
+  file.written = Skip(
+      [&] {
+        file.path = GetTempFolderPath();
+        file.haveFolder = true;
+        file.path += u"vCard";
+        file.path += text::Number(cardNumber);
+        file.path += u".vcf";
+        std::u16string cardFile;
+        cardFile.reserve(cardText.size() + 2);
+        cardFile += cardText;
+        cardFile += u"\r\n";
+        const std::string bytes = EncodeText(cardFile, encoding);
+        file.size = bytes.size();
+        auto best = spares.end();
+        for (auto it = spares.begin(); it != spares.end(); ++it) {
+          if (it->size <= bytes.size() && (best == spares.end() || it->size > best->size)) best = it;
+        }
+        if (best != spares.end()) {
+          CardFile spare = std::move(*best);
+          *best = std::move(spares.back());
+          spares.pop_back();
+          spare.written = false;  // renamed or removed below: nothing of it is left to remove
+          if (platform::RecycleRegularFile(spare.path, spare.size, file.path, bytes)) return;
+        }
+        WriteFile(file.path, bytes, &file.error);
+      },
+      &file.why, &file.cause);
+  return file;
+}
+
+namespace {
+
+// How far a split file is read ahead of its imports, in batches of lines:
+// a few hundred lines, a few dozen cards.
+constexpr std::size_t kBatchesAhead = 4;
+constexpr std::size_t kLinesPerBatch = 128;
+// Imported card files kept to take later cards' names and bytes.
+constexpr std::size_t kSparesKept = 64;
+
+}  // namespace
+
 void ImportRun::ImportSplit(automation::Session* session, const std::u16string& filePath,
                             const std::u16string& folderPath) {
   FileResult& result = CurrentFile(filePath);
@@ -480,23 +565,20 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
   const bool opened = Skip([&] { file = OpenForReading(filePath); }, &readWhy, &readCause);
   bool readFailed = !opened;
   Yield();
-  CardSplitter splitter;
-  std::int64_t cardNumber = 1;
   std::pair<std::int64_t, std::int64_t> shownFrame{-1, -1};
   std::u16string frameCaption;
   std::int64_t cardsCut = 0;
-  const auto importCard = [&](TextEncoding encoding) {
+  const auto importCard = [&](const CardFile& card) {
     Yield();
     ++cardsCut;
     std::u16string reason, detail;
-    if (ImportCard(session, filePath, folderPath, splitter.card(), cardNumber, encoding, &reason, &detail)) {
+    if (ImportCard(session, filePath, folderPath, card, &reason, &detail)) {
       ++result.saved;
     } else {
       ++outcome_.cardsFailed;
       ++result.notImported;
       NoteFailure(result, reason, detail);
     }
-    ++cardNumber;
     ++contactCount_;
     view_.setCaption(Caption::LblProgessCurrent,
                      text::Format(u"Contact %1 (of %2)", {text::Number(contactCount_), text::Number(vCardCount_)}));
@@ -504,49 +586,149 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
   };
   Yield();
   if (!readFailed) {
-    LineReader reader(ReadingFrom(file), filePath);
-    reader.setMaxLineLength(automation::kMaxCardBytes);
-    TextEncoding encoding = TextEncoding::Bytes;
-    for (;;) {
-      bool atEnd = true;
-      std::u16string line;
-      // A read that fails ends the file: what was read so far stays imported.
-      if (!Skip([&] { atEnd = reader.atEnd(); }, &readWhy, &readCause)) readFailed = true;
-      if (atEnd) break;
-      if (!Skip([&] { line = reader.readLine(); }, &readWhy, &readCause)) {
-        readFailed = true;
-        break;
+    // Card files that have served their purpose. The reading thread gives
+    // them the names and bytes of the cards it writes next, so that a run
+    // makes only as many files as it reads ahead; those left are removed when
+    // this ends. A folder of a million spent card files is never slow, and
+    // the next file's cards take their names from fresh files.
+    class SpentFiles {
+     public:
+      void add(CardFile&& file) {
+        if (!file.written) return;
+        const std::lock_guard lock(mutex_);
+        files_.push_back(std::move(file));
       }
-      Yield();
-      const bool ended = splitter.addLine(line);
-      if (!ended && splitter.cardSize() > static_cast<std::size_t>(automation::kMaxCardBytes)) {
-        // Refused before more of it is held in memory; the rest of the file goes with it.
-        readCause = text::Format(u"card %1 is larger than %2 MB, the largest card taken",
-                                 {text::Number(cardNumber), text::Number(automation::kMaxCardBytes >> 20)});
-        readWhy = readCause;
-        readFailed = true;
-        break;
+      // Hands the files over to be given new names, or removed.
+      void moveTo(std::vector<CardFile>& pool) {
+        {
+          const std::lock_guard lock(mutex_);
+          for (CardFile& file : files_) pool.push_back(std::move(file));
+          files_.clear();
+        }
+        // Spares no card was short enough for are not kept for ever.
+        if (pool.size() > kSparesKept) {
+          std::sort(pool.begin(), pool.end(), [](const CardFile& a, const CardFile& b) { return a.size < b.size; });
+          pool.resize(kSparesKept);
+        }
       }
-      if (ended) {
+
+     private:
+      std::mutex mutex_;
+      std::vector<CardFile> files_;
+    } spent;
+    // What reading the file found at one of its lines, or after its last.
+    struct SplitStep {
+      enum class Kind {
+        Line,      // a line was read; card: the card it ended, written
+        TooLarge,  // the open card outgrew the largest card taken: reading stops
+        Last,      // card: the card still open when reading ended, written
+        End,       // reading ended; failed, why and cause when it failed
+      };
+      explicit SplitStep(Kind k = Kind::Line) : kind(k) {}
+      Kind kind;
+      bool inCard = false;  // Line: a card is open after it
+      std::optional<CardFile> card;
+      bool failed = false;
+      std::u16string why, cause;
+    };
+    // The lines are read, cut into cards and the cards' files written on a
+    // thread of their own, a few cards ahead of their imports, which stay
+    // here in the order and with the yields and captions of reading them one
+    // by one. Nothing the user sees depends on how far ahead it is.
+    ReadAhead<std::vector<SplitStep>> ahead(kBatchesAhead, [&file, &filePath, &spent](const auto& put) {
+      LineReader reader(ReadingFrom(file), filePath);
+      reader.setMaxLineLength(automation::kMaxCardBytes);
+      CardSplitter splitter;
+      TextEncoding encoding = TextEncoding::Bytes;
+      std::int64_t cardNumber = 1;
+      std::vector<SplitStep> batch;
+      std::vector<CardFile> spares;
+      const auto send = [&] {
+        if (!put(std::move(batch))) return false;
+        spent.moveTo(spares);
+        batch.clear();  // moved from: valid, emptied for the next batch
+        batch.reserve(kLinesPerBatch);
+        return true;
+      };
+      const auto cardFile = [&] {
         Skip([&] { encoding = reader.encoding(); });
-        importCard(encoding);
+        return WriteCardFile(splitter.card(), cardNumber++, encoding, spares);
+      };
+      SplitStep end(SplitStep::Kind::End);
+      for (;;) {
+        bool atEnd = true;
+        std::u16string line;
+        // A read that fails ends the file: what was read so far stays imported.
+        if (!Skip([&] { atEnd = reader.atEnd(); }, &end.why, &end.cause)) end.failed = true;
+        if (atEnd) break;
+        if (!Skip([&] { line = reader.readLine(); }, &end.why, &end.cause)) {
+          end.failed = true;
+          break;
+        }
+        const bool ended = splitter.addLine(line);
+        if (!ended && splitter.cardSize() > static_cast<std::size_t>(automation::kMaxCardBytes)) {
+          // Refused before more of it is held in memory; the rest of the file goes with it.
+          SplitStep& step = batch.emplace_back(SplitStep::Kind::TooLarge);
+          step.cause = text::Format(u"card %1 is larger than %2 MB, the largest card taken",
+                                    {text::Number(cardNumber), text::Number(automation::kMaxCardBytes >> 20)});
+          step.why = step.cause;
+          break;
+        }
+        SplitStep& step = batch.emplace_back();
+        if (ended) step.card = cardFile();
+        step.inCard = splitter.inCard();
+        if (batch.size() >= kLinesPerBatch && !send()) return;
       }
-      Yield();
-      // Set after every line, but only built anew when its numbers change.
-      const std::pair<std::int64_t, std::int64_t> frame{contactCount_ + 1, files_.Rows() + contactCount_};
-      if (frame != shownFrame) {
-        frameCaption = text::Format(u"Details : Converting - (%1 of %2) file(s)",
-                                    {text::Number(frame.first), text::Number(frame.second)});
-        shownFrame = frame;
+      // A card still open at the end of the file (or where reading failed) is
+      // imported as it stands.
+      if (splitter.finish()) batch.emplace_back(SplitStep::Kind::Last).card = cardFile();
+      batch.push_back(std::move(end));
+      send();
+    });
+    for (bool reading = true; reading;) {
+      std::optional<std::vector<SplitStep>> batch = ahead.next();
+      if (!batch) break;
+      for (SplitStep& step : *batch) {
+        if (step.kind == SplitStep::Kind::End) {
+          if (step.failed) {
+            readFailed = true;
+            readWhy = std::move(step.why);
+            readCause = std::move(step.cause);
+          }
+          reading = false;
+          break;
+        }
+        if (step.kind == SplitStep::Kind::Last) {
+          importCard(*step.card);
+          spent.add(std::move(*step.card));
+          continue;
+        }
+        Yield();
+        if (step.kind == SplitStep::Kind::TooLarge) {
+          readFailed = true;
+          readWhy = std::move(step.why);
+          readCause = std::move(step.cause);
+          continue;  // the card open at that line comes next, as it stands
+        }
+        if (step.card) {
+          importCard(*step.card);
+          spent.add(std::move(*step.card));
+        }
+        Yield();
+        // Set after every line, but only built anew when its numbers change.
+        const std::pair<std::int64_t, std::int64_t> frame{contactCount_ + 1, files_.Rows() + contactCount_};
+        if (frame != shownFrame) {
+          frameCaption = text::Format(u"Details : Converting - (%1 of %2) file(s)",
+                                      {text::Number(frame.first), text::Number(frame.second)});
+          shownFrame = frame;
+        }
+        view_.setCaption(Caption::FrameConversion, frameCaption);
+        // Cards read ahead beyond this line are dropped with their files.
+        if (Ending() && !step.inCard) {
+          reading = false;
+          break;
+        }
       }
-      view_.setCaption(Caption::FrameConversion, frameCaption);
-      if (Ending() && !splitter.inCard()) break;
-    }
-    // A card still open at the end of the file (or where reading failed) is
-    // imported as it stands.
-    if (splitter.finish()) {
-      Skip([&] { encoding = reader.encoding(); });
-      importCard(encoding);
     }
   }
   // Cards the count found that were never reached are named too.
@@ -565,36 +747,19 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
 }
 
 bool ImportRun::ImportCard(automation::Session* session, const std::u16string& filePath,
-                           const std::u16string& folderPath, const std::u16string& cardText, std::int64_t cardNumber,
-                           TextEncoding encoding, std::u16string* reason, std::u16string* detail) {
-  std::u16string cardFilePath;
-  std::u16string why, cause;
-  // The card file keeps the source's encoding and byte-order mark, so the
-  // card reads exactly as it would in the whole file.
-  bool haveFolder = false;
-  int error = 0;
-  const bool written = Skip(
-      [&] {
-        cardFilePath = GetTempFolderPath();
-        haveFolder = true;
-        cardFilePath += u"vCard";
-        cardFilePath += text::Number(cardNumber);
-        cardFilePath += u".vcf";
-        std::u16string cardFile;
-        cardFile.reserve(cardText.size() + 2);
-        cardFile += cardText;
-        cardFile += u"\r\n";
-        WriteFile(cardFilePath, EncodeText(cardFile, encoding), &error);
-      },
-      &why, &cause);
+                           const std::u16string& folderPath, const CardFile& card, std::u16string* reason,
+                           std::u16string* detail) {
+  std::u16string why = card.why;
+  const bool written = card.written;
   if (!written) {
-    *reason = cause.empty() ? std::u16string(u"its card file could not be written")
-                            : u"its card file could not be written: " + cause;
+    *reason = card.cause.empty() ? std::u16string(u"its card file could not be written")
+                                 : u"its card file could not be written: " + card.cause;
     *detail = why;
   }
   // Without a temporary folder that takes cards (missing, full, read-only)
   // no card of any file can be imported: the run ends and says why.
-  const bool folderFailed = !haveFolder || error == ENOSPC || IsQuotaExceeded(error) || error == EROFS ||
+  const int error = card.error;
+  const bool folderFailed = !card.haveFolder || error == ENOSPC || IsQuotaExceeded(error) || error == EROFS ||
                             error == EACCES || error == ENOENT;
   if (!written && folderFailed && outcome_.endedBy.empty()) outcome_.endedBy = why;
   Yield();
@@ -611,7 +776,7 @@ bool ImportRun::ImportCard(automation::Session* session, const std::u16string& f
   // A card file that could not be written would import a stale card left
   // by an earlier file under the same name: that import is not made.
   const bool imported =
-      written && Skip([&] { Require(item, "contact item").Import(TrimSpaces(cardFilePath), automation::olVCard); },
+      written && Skip([&] { Require(item, "contact item").Import(TrimSpaces(card.path), automation::olVCard); },
                       &why);
   if (written && haveItem && !imported) {
     *reason = u"a card could not be read";
@@ -623,11 +788,6 @@ bool ImportRun::ImportCard(automation::Session* session, const std::u16string& f
     *detail = why;
   }
   if (imported && saved) CountSaved(*item, filePath);
-  item.reset();
-  // The card file has served its purpose. Removed, it neither slows a folder
-  // of a million spent card files down nor is truncated when the next file's
-  // card takes its name (some file systems flush such a file on its close).
-  if (written) platform::RemoveFile(cardFilePath);
   return imported && saved;
 }
 

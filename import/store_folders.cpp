@@ -28,36 +28,20 @@ std::u16string DropLastSeparator(std::u16string_view rowText, std::u16string dir
 
 }  // namespace
 
-std::u16string CleanPath(std::u16string_view path) {
-  if (path.empty()) return {};
-  const bool rooted = path.front() == u'/';
-  std::vector<std::u16string_view> kept;
-  for (std::size_t at = 0; at <= path.size();) {
-    std::size_t end = path.find(u'/', at);
-    if (end == std::u16string_view::npos) end = path.size();
-    const std::u16string_view segment = path.substr(at, end - at);
-    at = end + 1;
-    if (segment.empty() || segment == u".") continue;
-    if (segment == u".." && !kept.empty() && kept.back() != u"..") {
-      kept.pop_back();
-      continue;
-    }
-    kept.push_back(segment);
-  }
-  std::u16string out = rooted ? u"/" : u"";
-  for (std::size_t i = 0; i < kept.size(); ++i) {
-    if (i > 0) out += u'/';
-    out += kept[i];
-  }
-  if (out.empty()) out = u".";
-  return out;
-}
-
-std::u16string GetRelativeFolder(std::u16string_view rowText) {
+std::u16string GetRelativeFolder(std::u16string_view rowText, platform::PathStyle style) {
   const std::u16string text = TrimSpaces(rowText);
+  if (style == platform::PathStyle::Windows) {
+    const platform::PathRoot root = platform::RootOf(text, style);
+    if (root.kind != platform::RootKind::Absolute && root.kind != platform::RootKind::CurrentDrive) {
+      throw PathError(text::Format(u"\"%1\" is not a full path with a drive or root", {rowText}));
+    }
+    const std::u16string clean = CleanPath(text, style);
+    const std::u16string_view rest = std::u16string_view(clean).substr(platform::RootOf(clean, style).length);
+    return DropLastSeparator(rowText, rest.empty() ? std::u16string() : GetDirectoryPart(rest));
+  }
   if (text.starts_with(u'/')) {
     // POSIX form: the root stands for the drive.
-    const std::u16string rest = CleanPath(text).substr(1);
+    const std::u16string rest = CleanPath(text, style).substr(1);
     std::u16string folder = DropLastSeparator(rowText, rest.empty() ? std::u16string() : GetDirectoryPart(rest));
     for (char16_t& c : folder) {
       if (c == u'/') c = u'\\';
@@ -74,8 +58,9 @@ std::u16string GetRelativeFolder(std::u16string_view rowText) {
   return DropLastSeparator(rowText, rest.empty() ? std::u16string() : GetDirectoryPart(rest));
 }
 
-std::u16string ListedFilePath(std::u16string_view rowText) {
-  return rowText.starts_with(u'/') ? std::u16string(rowText) : TrimSpaces(rowText);
+std::u16string ListedFilePath(std::u16string_view rowText, platform::PathStyle style) {
+  return style == platform::PathStyle::Posix && rowText.starts_with(u'/') ? std::u16string(rowText)
+                                                                          : TrimSpaces(rowText);
 }
 
 std::vector<std::u16string> BuildFolderList(FileListSource& files, const std::function<void()>& yield) {

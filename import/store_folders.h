@@ -12,27 +12,29 @@
 
 #include "automation/objects.h"
 #include "import/import_view.h"
+#include "platform/path_form.h"
 
 namespace quillonet {
 
-// A POSIX path in its shortest form, by text alone: repeated and trailing
-// slashes, "." and a name followed by ".." removed; ".." that leads out of a
-// relative path or above the root is kept. "" stays "", a relative path that
-// comes to nothing is ".", the root is "/". No byte of a name is changed.
-std::u16string CleanPath(std::u16string_view path);
+// Paths are cleaned by the platform layer's rules (POSIX ones on POSIX).
+using platform::CleanPath;
 
 // The folder of a listed file without its drive and without a trailing
 // separator, components joined by backslashes: "C:\Cards\Work\a.vcf" gives
 // "Cards\Work"; on POSIX the root is the drive, so "/home/ann/a.vcf" gives
 // "home\ann". Throws PathError for a text with no drive (no colon and no
-// leading '/') and for a file directly in a root folder.
-std::u16string GetRelativeFolder(std::u16string_view rowText);
+// leading '/') and RootFileError (a PathError) for a file directly in a root
+// folder. By Windows rules the path is cleaned first, '/' separates as '\'
+// does, and a root is a drive ("Z:\a\b\x.vcf" gives "a\b"), the current
+// drive's root ("\a\b\x.vcf", "/a/b/x.vcf") or a share ("\\server\share\a\x.vcf"
+// gives "a"); a relative path ("a\x.vcf", "C:a\x.vcf") has no drive.
+std::u16string GetRelativeFolder(std::u16string_view rowText, platform::PathStyle style = platform::kNativeStyle);
 
 // The file a row of the list names. A POSIX path (one that begins with '/')
 // is taken exactly as it stands: a space at its end is part of the file's
 // name. A Windows path loses its leading and trailing spaces, as Windows
-// names cannot end in one.
-std::u16string ListedFilePath(std::u16string_view rowText);
+// names cannot end in one; by Windows rules every path is such a path.
+std::u16string ListedFilePath(std::u16string_view rowText, platform::PathStyle style = platform::kNativeStyle);
 
 // Every relative folder of the listed files with all of its ancestors, each
 // once, sorted ordinally so that parents come before their children. A file

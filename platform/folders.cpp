@@ -26,7 +26,7 @@ namespace {
 native::Path Child(const native::Path& folder, const wchar_t* name) {
   native::Path path = folder;
   if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
-  return path + name;
+  return native::LongEnough(path + name);
 }
 
 bool IsDotOrDotDot(const wchar_t* name) {
@@ -135,10 +135,14 @@ std::error_code RemoveTree(std::u16string_view folder) noexcept {
   return error;
 }
 
-std::u16string CurrentFolder() {
+std::u16string CurrentFolder(std::u16string_view drive) {
+  // A drive's own current folder is what the system makes of the drive alone ("D:").
+  const native::Path driveOnly(drive.begin(), drive.end());
   std::wstring folder(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+    const DWORD length =
+        drive.empty() ? ::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data())
+                      : ::GetFullPathNameW(driveOnly.c_str(), static_cast<DWORD>(folder.size()), folder.data(), nullptr);
     if (length == 0) return {};
     if (length < folder.size()) {
       folder.resize(length);
@@ -191,7 +195,7 @@ std::optional<FolderIdentity> IdentityOf(std::u16string_view path) {
   return FolderIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-std::u16string CurrentFolder() {
+std::u16string CurrentFolder(std::u16string_view) {
   std::string folder(4096, '\0');
   while (::getcwd(folder.data(), folder.size()) == nullptr) {
     if (errno != ERANGE) return {};

@@ -10,17 +10,9 @@
 #include <system_error>
 #include <vector>
 
-namespace quillonet::platform {
+#include "platform/path_form.h"
 
-// The separator this system puts between a folder and a name in it.
-#ifdef _WIN32
-inline constexpr char16_t kSeparator = u'\\';
-#else
-inline constexpr char16_t kSeparator = u'/';
-#endif
-// Whether a character separates path components here ('/' on both systems,
-// and '\' on Windows too).
-constexpr bool IsSeparator(char16_t c) { return c == u'/' || c == kSeparator; }
+namespace quillonet::platform {
 
 // What an entry of a folder is, links followed: a link to a folder is a
 // Folder, one to a regular file a RegularFile; a broken link, a FIFO, a
@@ -53,8 +45,9 @@ struct FolderIdentity {
 std::optional<FolderIdentity> IdentityOf(std::u16string_view path);
 
 // The folder the process works in (relative paths start there), in its
-// lossless text form; empty when the system cannot say.
-std::u16string CurrentFolder();
+// lossless text form; empty when the system cannot say. On Windows, given a
+// drive ("D:"), the current folder of that drive, where "D:x" starts.
+std::u16string CurrentFolder(std::u16string_view drive = {});
 
 // Removes a folder with everything in it; links inside are removed, never
 // followed. A missing folder is no error; the first failure is returned

@@ -1,6 +1,7 @@
 #include "platform/native.h"
 
 #include "platform/native_path.h"
+#include "platform/path_form.h"
 #include "util/text.h"
 
 #ifdef _WIN32
@@ -79,6 +80,28 @@ std::error_code FromWin32(unsigned long code) {
 }
 
 std::error_code LastError() { return FromWin32(::GetLastError()); }
+
+Path LongEnough(Path path) {
+  if (path.size() < kShortPathLimit || path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\")) {
+    return path;
+  }
+  // The prefix turns the system's cleaning off, so the path is made full
+  // ("." and "..", '/', a relative start resolved) by the system first.
+  std::wstring full(path.size() + MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return path;  // left for the call that uses it to refuse
+    if (length < full.size()) {
+      full.resize(length);
+      break;
+    }
+    full.resize(length);  // the size it needs, its terminating NUL included
+  }
+  const std::u16string extended = ExtendedLengthForm(FromNative(full));
+  return Path(extended.begin(), extended.end());
+}
+
+Path ToNative(std::u16string_view text) { return LongEnough(Path(text.begin(), text.end())); }
 
 std::string ForMessage(std::u16string_view path) { return text::ToUtf8(path); }
 

@@ -12,7 +12,15 @@ namespace quillonet::platform::native {
 #ifdef _WIN32
 // UTF-16 as it is: wchar_t is 16 bits wide on Windows.
 using Path = std::wstring;
-inline Path ToNative(std::u16string_view text) { return Path(text.begin(), text.end()); }
+// Paths this long or longer are given to the system in their extended form
+// ("\\?\C:\..."), which has no limit of 260 characters: the limit for a
+// folder to be made is 12 less (room for an 8.3 name).
+inline constexpr std::size_t kShortPathLimit = 248;
+// The text as wchar_t; a long one (see kShortPathLimit) made full by the
+// system's own rules and put in its extended form.
+Path ToNative(std::u16string_view text);
+// A native path in its extended form when it is long, unchanged otherwise.
+Path LongEnough(Path path);
 inline std::u16string FromNative(std::wstring_view native) { return std::u16string(native.begin(), native.end()); }
 // A GetLastError code as the errno value of the same cause (ENOENT, EACCES,
 // ENOSPC...), so callers test one set of causes; a code without one stays a

@@ -40,14 +40,6 @@ std::uint64_t SizeOf(const FileDescriptor& file, std::u16string_view path) {
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-#else
-
-std::uint64_t SizeOf(const FileDescriptor& file, std::u16string_view path) {
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0) Fail(errno, path);
-  return static_cast<std::uint64_t>(info.st_size);
-}
-
 #endif
 
 }  // namespace
@@ -155,6 +147,11 @@ std::error_code RemoveFile(std::u16string_view path) noexcept {
   return IsMissing(error) ? std::error_code() : native::FromWin32(error);
 }
 
+bool RecycleRegularFile(std::u16string_view spent, std::uint64_t, std::u16string_view, std::string_view) noexcept {
+  RemoveFile(spent);
+  return false;
+}
+
 #else
 
 FileDescriptor::~FileDescriptor() {
@@ -219,11 +216,86 @@ std::error_code RemoveFile(std::u16string_view path) noexcept {
   return {errno, std::generic_category()};
 }
 
+bool RecycleRegularFile(std::u16string_view spent, std::uint64_t spentSize, std::u16string_view path,
+                        std::string_view bytes) noexcept {
+  try {
+    const std::string from = native::ToNative(spent);
+    const std::string to = native::ToNative(path);
+    // A rename replaces a link at path itself, never what it names; a folder
+    // at path refuses it.
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+      ::unlink(from.c_str());
+      return false;
+    }
+    // Not O_TRUNC: ext4 writes a file emptied that way out at its close.
+    // Cut to the new length after the write it is not, but cutting costs a
+    // journal entry: a caller picks a spent file no longer than the bytes.
+    FileDescriptor file(::open(to.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+    bool done = file.get() >= 0;
+    for (std::string_view left = bytes; done && !left.empty();) {
+      const ssize_t n = ::write(file.get(), left.data(), left.size());
+      if (n < 0 && errno == EINTR) continue;
+      done = n > 0;
+      if (done) left.remove_prefix(static_cast<std::size_t>(n));
+    }
+    if (done && spentSize > bytes.size()) done = ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0;
+    if (file.get() >= 0 && ::close(file.release()) != 0) done = false;
+    if (!done) ::unlink(to.c_str());
+    return done;
+  } catch (...) {
+    return false;  // a name that cannot be a native path; nothing was changed
+  }
+}
+
 #endif
 
+#ifndef _WIN32
+
+namespace {
+
+// A regular file opened for reading, and its size, in one open and one status:
+// the descriptor stays non-blocking, which reads of a regular file ignore.
+FileDescriptor OpenRegularFileSized(std::u16string_view path, std::uint64_t& size) {
+  FileDescriptor file(::open(native::ToNative(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (file.get() < 0) {
+    if (errno == ENXIO) throw std::system_error(NotRegularFile(), native::ForMessage(path));  // a socket
+    Fail(errno, path);
+  }
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0) Fail(errno, path);
+  if (!S_ISREG(info.st_mode)) throw std::system_error(NotRegularFile(), native::ForMessage(path));
+  size = static_cast<std::uint64_t>(info.st_size);
+  return file;
+}
+
+// Reads up to size bytes; a file system that does honour O_NONBLOCK for
+// regular files gets the descriptor switched to blocking and is asked again.
+std::size_t ReadSome(FileDescriptor& file, char* data, std::size_t size) {
+  for (;;) {
+    const ssize_t got = ::read(file.get(), data, size);
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno == EINTR) continue;
+    const int flags = errno == EAGAIN ? ::fcntl(file.get(), F_GETFL) : -1;
+    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+      throw std::system_error(errno, std::generic_category());
+  }
+}
+
+}  // namespace
+
+#endif
+
+// A card's file is read many thousand times a run: in the usual case this
+// costs one open, one status, one read and one close. The read asks for one
+// byte more than the size, and stops when it got exactly the size.
 std::string ReadRegularFile(std::u16string_view path, std::uint64_t maxBytes) {
+#ifdef _WIN32
   FileDescriptor file = OpenRegularFile(path);
   const std::uint64_t size = SizeOf(file, path);
+#else
+  std::uint64_t size = 0;
+  FileDescriptor file = OpenRegularFileSized(path, size);
+#endif
   if (size > maxBytes) Fail(EFBIG, path);
   std::string bytes(static_cast<std::size_t>(size) + 1, '\0');
   std::size_t used = 0;
@@ -235,12 +307,17 @@ std::string ReadRegularFile(std::u16string_view path, std::uint64_t maxBytes) {
     }
     std::size_t got = 0;
     try {
+#ifdef _WIN32
       got = file.Read(bytes.data() + used, bytes.size() - used);
+#else
+      got = ReadSome(file, bytes.data() + used, bytes.size() - used);
+#endif
     } catch (const std::system_error& e) {
       Fail(e.code(), path);
     }
     if (got == 0) break;
     used += got;
+    if (used == size) break;  // short of the byte more asked for: the end
   }
   if (used > maxBytes) Fail(EFBIG, path);
   bytes.resize(used);

@@ -69,4 +69,16 @@ void WriteRegularFile(std::u16string_view path, std::string_view bytes);
 // Removes a file (a link itself, not what it names). A missing file is no error.
 std::error_code RemoveFile(std::u16string_view path) noexcept;
 
+// Gives a file this process wrote and no longer needs (spent, of spentSize
+// bytes) the name path and bytes as its whole content, as WriteRegularFile
+// would leave it, without making a new file: where files are made and
+// removed by the thousand, a file system may spend more on that than on the
+// writes (ext4 looks past recently freed inodes for every new one). A spent
+// file no longer than bytes is cheapest: one longer is cut, which costs a
+// journal entry. Returns false when it could not: then spent is gone,
+// whatever was at path is there still, and the caller writes path the usual
+// way. Always false where there is no such shortcut (Windows).
+bool RecycleRegularFile(std::u16string_view spent, std::uint64_t spentSize, std::u16string_view path,
+                        std::string_view bytes) noexcept;
+
 }  // namespace quillonet::platform

@@ -41,6 +41,7 @@ std::u16string unescape(std::u16string_view s, Version version, bool commaIsEsca
 // Splits on a separator that is not preceded by a backslash escape.
 std::vector<std::u16string_view> splitUnescaped(std::u16string_view s, char16_t sep) {
   std::vector<std::u16string_view> parts;
+  parts.reserve(8);  // an address's seven parts without growing
   std::size_t start = 0;
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (s[i] == u'\\') {
@@ -97,7 +98,9 @@ std::u16string CardProperty::text() const {
 
 std::vector<std::vector<std::u16string>> CardProperty::structured() const {
   std::vector<std::vector<std::u16string>> out;
-  for (std::u16string_view component : splitUnescaped(value, u';')) {
+  const auto components = splitUnescaped(value, u';');
+  out.reserve(components.size());
+  for (std::u16string_view component : components) {
     std::vector<std::u16string> pieces;
     if (version == Version::V21) {
       pieces.push_back(unescape(component, version, false));
@@ -112,7 +115,9 @@ std::vector<std::vector<std::u16string>> CardProperty::structured() const {
 
 std::vector<std::u16string> CardProperty::components(std::u16string_view listSeparator) const {
   std::vector<std::u16string> out;
-  for (std::u16string_view component : splitUnescaped(value, u';')) {
+  const auto parts = splitUnescaped(value, u';');
+  out.reserve(parts.size());
+  for (std::u16string_view component : parts) {
     if (version == Version::V21) {
       out.push_back(unescape(component, version, false));
       continue;

@@ -73,8 +73,7 @@ class PhysicalLines {
     has_ = pos_ < text_.size();
     if (!has_) return;
     const char* begin = text_.data() + pos_;
-    std::size_t end = pos_;
-    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+    const std::size_t end = std::min(next('\n', nextLf_), next('\r', nextCr_));
     current_ = std::string_view(begin, end - pos_);
     // Exports joined into one file keep each part's byte-order mark (UTF-8
     // here: a UTF-16 file has been turned into UTF-8).
@@ -91,8 +90,21 @@ class PhysicalLines {
   }
 
  private:
+  // The next c at or after pos_ (the end of the text if none), remembered in
+  // found so that each kind of break is searched for once over the text.
+  std::size_t next(char c, std::size_t& found) const {
+    if (found < pos_ || found == kUnknown) {
+      const void* at = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
+      found = at ? static_cast<std::size_t>(static_cast<const char*>(at) - text_.data()) : text_.size();
+    }
+    return found;
+  }
+
+  static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
   std::string_view text_;
   std::size_t pos_ = 0;
+  std::size_t nextLf_ = kUnknown;
+  std::size_t nextCr_ = kUnknown;
   std::string_view current_;
   bool has_ = false;
 };
@@ -452,6 +464,7 @@ class PropertyReader {
     p.name = detail::upper(name);
 
     // Parameters; an unbalanced quote or parenthesis is read again as plain text.
+    if (line[end] == ';') p.params.reserve(4);
     std::size_t colon = std::string_view::npos;
     for (bool aware : {true, false}) {
       p.params.clear();

@@ -117,9 +117,13 @@ void onFn(Converter& c, const CardProperty& p) {
 
 void onN(Converter& c, const CardProperty& p) {
   if (!c.takeStructuredName()) return;
-  const auto parts = p.structured();
+  auto parts = p.structured();
   constexpr Field kParts[] = {Field::Surname, Field::GivenName, Field::MiddleName, Field::DisplayNamePrefix, Field::Generation};
   for (std::size_t i = 0; i < std::size(kParts) && i < parts.size(); ++i) {
+    if (parts[i].size() == 1) {  // the usual case: nothing to join
+      c.setText(kParts[i], trimmed(std::move(parts[i][0])));
+      continue;
+    }
     std::vector<std::u16string> pieces;
     for (const auto& piece : parts[i]) pieces.push_back(trimmed(piece));
     c.setText(kParts[i], join(pieces, u" "));

@@ -245,21 +245,39 @@ std::string decodeQuotedPrintable(std::string_view text) {
 }
 
 std::vector<std::uint8_t> decodeBase64(std::string_view text) {
-  std::vector<std::uint8_t> out;
-  out.reserve(text.size() / 4 * 3 + 3);
+  std::vector<std::uint8_t> out(text.size() / 4 * 3 + 3);
+  std::uint8_t* put = out.data();
   std::uint32_t acc = 0;
   int bits = 0;
-  for (char c : text) {
-    const int v = kBase64[static_cast<unsigned char>(c)];
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const end = p + text.size();
+  while (p != end) {
+    // Four alphabet characters at a byte boundary are three bytes; anything
+    // else (padding, white space, a stray character) goes one at a time.
+    if (bits == 0 && end - p >= 4) {
+      const int a = kBase64[p[0]], b = kBase64[p[1]], c = kBase64[p[2]], d = kBase64[p[3]];
+      if ((a | b | c | d) >= 0) {
+        const std::uint32_t v = (std::uint32_t(a) << 18) | (std::uint32_t(b) << 12) | (std::uint32_t(c) << 6) |
+                                std::uint32_t(d);
+        put[0] = static_cast<std::uint8_t>(v >> 16);
+        put[1] = static_cast<std::uint8_t>(v >> 8);
+        put[2] = static_cast<std::uint8_t>(v);
+        put += 3;
+        p += 4;
+        continue;
+      }
+    }
+    const int v = kBase64[*p++];
     if (v < 0) continue;
     acc = (acc << 6) | static_cast<std::uint32_t>(v);
     bits += 6;
     if (bits >= 8) {
       bits -= 8;
-      out.push_back(static_cast<std::uint8_t>(acc >> bits));
+      *put++ = static_cast<std::uint8_t>(acc >> bits);
       acc &= (1u << bits) - 1;
     }
   }
+  out.resize(static_cast<std::size_t>(put - out.data()));
   return out;
 }
 
@@ -365,18 +383,25 @@ std::u16string crlf(std::u16string_view s) {
   return out;
 }
 
-std::u16string lowerAscii(std::u16string_view s) {
-  std::u16string out(s);
-  for (char16_t& c : out)
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-  return out;
+std::u16string crlf(std::u16string&& s) {
+  if (s.find_first_of(u"\r\n") == std::u16string::npos) return std::move(s);
+  return crlf(std::u16string_view(s));
 }
 
-std::u16string upperAscii(std::u16string_view s) {
-  std::u16string out(s);
-  for (char16_t& c : out)
+std::u16string lowerAscii(std::u16string_view s) { return lowerAscii(std::u16string(s)); }
+
+std::u16string lowerAscii(std::u16string&& s) {
+  for (char16_t& c : s)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+  return std::move(s);
+}
+
+std::u16string upperAscii(std::u16string_view s) { return upperAscii(std::u16string(s)); }
+
+std::u16string upperAscii(std::u16string&& s) {
+  for (char16_t& c : s)
     if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
-  return out;
+  return std::move(s);
 }
 
 bool equalsNoCase(std::u16string_view a, std::u16string_view b) {

@@ -61,8 +61,11 @@ std::u16string trimmed(const std::u16string& s);
 std::u16string join(const std::vector<std::u16string>& parts, std::u16string_view sep);
 // Line breaks of any kind as CRLF, the form Outlook shows as multi-line.
 std::u16string crlf(std::u16string_view s);
+std::u16string crlf(std::u16string&& s);  // the same string when it holds no line break
 std::u16string lowerAscii(std::u16string_view s);
+std::u16string lowerAscii(std::u16string&& s);  // in place
 std::u16string upperAscii(std::u16string_view s);
+std::u16string upperAscii(std::u16string&& s);  // in place
 bool equalsNoCase(std::u16string_view a, std::u16string_view b);
 // The trimmed text after the first of the schemes it starts with ("mailto:", "tel:"), any case.
 std::u16string withoutScheme(std::u16string_view value, std::initializer_list<std::u16string_view> schemes);

@@ -18,7 +18,7 @@ int main(int argc, char* argv[]) {
   const QString out = QString::fromLocal8Bit(argv[1]);
   quillonet::automation::InProcessComponents components;
   quillonet::frmStep1 window(components);
-  for (int i = 2; i < argc; ++i) window.Files().AddFileToList(QString::fromLocal8Bit(argv[i]));
+  for (int i = 2; i < argc; ++i) window.Files().AddFileToList(QString::fromLocal8Bit(argv[i]).toStdU16String());
   if (argc > 2) window.CmdExtractDBX.setEnabled(true);
   window.show();
   int status = 1;

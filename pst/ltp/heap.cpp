@@ -42,8 +42,11 @@ void HeapBuilder::openPage() {
   if (pages_.size() > 0xFFFF) throw Error(ErrorKind::BadRequest, "heap larger than 65,536 pages");
   auto page = std::make_shared<Page>();
   const std::size_t header = pageHeaderSize(pages_.size());
-  page->bytes.reserve(pages_.empty() ? 512 : ndb::kMaxBlockData);
+  // A page takes allocations until its block is full: reserved at once, its
+  // bytes are never moved while it fills.
+  page->bytes.reserve(ndb::kMaxBlockData);
   page->bytes.resize(header);
+  page->ends.reserve(64);
   page->ends.push_back(static_cast<std::uint16_t>(header));
   pages_.push_back(std::move(page));
 }
@@ -60,16 +63,18 @@ HeapBuilder::Page& HeapBuilder::writable(std::size_t index) {
   return *page;
 }
 
+bool HeapBuilder::fitsOpenPage(std::size_t size) const {
+  const Page& current = *pages_.back();
+  const std::size_t allocs = current.ends.size();  // after this allocation
+  return allocs <= kMaxAllocsPerPage && align2(current.bytes.size() + size) + 4 + 2 * (allocs + 1) <= ndb::kMaxBlockData;
+}
+
 Hid HeapBuilder::allocate(std::size_t size) {
   if (size > kMaxHeapAlloc) {
     throw Error(ErrorKind::BadRequest,
                 "heap allocation of " + std::to_string(size) + " bytes exceeds " + std::to_string(kMaxHeapAlloc));
   }
-  const Page& current = *pages_.back();
-  const std::size_t allocs = current.ends.size();  // after this allocation
-  const bool fits = allocs <= kMaxAllocsPerPage &&
-                    align2(current.bytes.size() + size) + 4 + 2 * (allocs + 1) <= ndb::kMaxBlockData;
-  if (!fits) openPage();
+  if (!fitsOpenPage(size)) openPage();
   Page& page = writable(pages_.size() - 1);
   page.bytes.resize(page.bytes.size() + size);
   page.ends.push_back(static_cast<std::uint16_t>(page.bytes.size()));
@@ -78,10 +83,20 @@ Hid HeapBuilder::allocate(std::size_t size) {
 }
 
 Hid HeapBuilder::allocate(std::span<const std::uint8_t> bytes) {
-  const Hid hid = allocate(bytes.size());
+  const std::size_t size = bytes.size();
+  // The common case, a value that fits the open page, copied in at once
+  // rather than zero-filled first.
+  if (size <= kMaxHeapAlloc && fitsOpenPage(size) && pages_.back().use_count() == 1) {
+    Page& page = *pages_.back();
+    page.bytes.insert(page.bytes.end(), bytes.begin(), bytes.end());
+    page.ends.push_back(static_cast<std::uint16_t>(page.bytes.size()));
+    allocated_ += size;
+    return makeHid(static_cast<std::uint32_t>(pages_.size() - 1), static_cast<std::uint32_t>(page.ends.size() - 1));
+  }
+  const Hid hid = allocate(size);
   if (!bytes.empty()) {
     Page& page = *pages_.back();
-    std::memcpy(page.bytes.data() + page.bytes.size() - bytes.size(), bytes.data(), bytes.size());
+    std::memcpy(page.bytes.data() + page.bytes.size() - size, bytes.data(), size);
   }
   return hid;
 }

@@ -66,6 +66,8 @@ class HeapBuilder {
     std::uint16_t droppedLength = 0;   // set once dropped: the block's length
   };
   void openPage();
+  // The next allocation of size bytes goes into the open page.
+  bool fitsOpenPage(std::size_t size) const;
   Page& writable(std::size_t index);  // unshares a page a copy still shares
 
   std::uint8_t clientSig_;

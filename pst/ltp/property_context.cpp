@@ -57,6 +57,28 @@ void PropertyContextBuilder::set(PropId id, PropertyValue value) {
   }
 }
 
+void PropertyContextBuilder::setAll(std::vector<std::pair<PropId, PropertyValue>> values) {
+  for (const auto& [id, value] : values) value.validate();
+  if (!props_.empty()) {
+    for (auto& [id, value] : values) set(id, std::move(value));
+    return;
+  }
+  // Sorted by id, then position, so the last value of an id is the one kept;
+  // the keys are sorted, and each value is moved once.
+  std::vector<std::uint64_t> order(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) order[i] = (std::uint64_t{values[i].first} << 32) | i;
+  std::sort(order.begin(), order.end());
+  props_.reserve(values.size());
+  for (const std::uint64_t key : order) {
+    auto& entry = values[static_cast<std::uint32_t>(key)];
+    if (!props_.empty() && props_.back().first == entry.first) {
+      props_.back().second = std::move(entry.second);
+    } else {
+      props_.push_back(std::move(entry));
+    }
+  }
+}
+
 void PropertyContextBuilder::remove(PropId id) {
   const auto it = lowerBound(props_, id);
   if (it != props_.end() && it->first == id) props_.erase(it);
@@ -68,14 +90,18 @@ const PropertyValue* PropertyContextBuilder::find(PropId id) const {
 }
 
 ndb::NodeData PropertyContextBuilder::build(const std::map<ndb::Nid, ndb::NodeData>& extraSubnodes) const {
+  return build(std::map<ndb::Nid, ndb::NodeData>(extraSubnodes));
+}
+
+ndb::NodeData PropertyContextBuilder::build(std::map<ndb::Nid, ndb::NodeData>&& extraSubnodes) const {
   for (const auto& [nid, data] : extraSubnodes) {
     (void)data;
     if (ndb::nidType(nid) == ndb::NID_TYPE_HID)
       throw Error(ErrorKind::BadRequest, "subnode NID " + std::to_string(nid) + " has type HID");
   }
   ndb::NodeData out;
-  out.subnodes = extraSubnodes;
-  SubnodeNids nids(extraSubnodes);
+  out.subnodes = std::move(extraSubnodes);
+  SubnodeNids nids(out.subnodes);
 
   HeapBuilder heap(kClientSigPc);
   const Hid header = heap.allocate(kBthHeaderSize);

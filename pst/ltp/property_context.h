@@ -15,6 +15,10 @@ class PropertyContextBuilder {
  public:
   // Adds the property or replaces the value already set for that id.
   void set(PropId id, PropertyValue value);
+  // As set() for each value in turn (a later value for an id replaces an
+  // earlier one), sorted once instead of inserted one by one. Checks every
+  // value before anything changes.
+  void setAll(std::vector<std::pair<PropId, PropertyValue>> values);
   void remove(PropId id);
   const PropertyValue* find(PropId id) const;
   // Sorted by id.
@@ -24,6 +28,8 @@ class PropertyContextBuilder {
   // (a message's recipient and attachment tables, say); large values get
   // NID_TYPE_LTP subnodes that never collide with them.
   ndb::NodeData build(const std::map<ndb::Nid, ndb::NodeData>& extraSubnodes = {}) const;
+  // The same, taking the extra subnodes over instead of copying them.
+  ndb::NodeData build(std::map<ndb::Nid, ndb::NodeData>&& extraSubnodes) const;
 
  private:
   // A sorted vector: a message sets some fifty properties, and one

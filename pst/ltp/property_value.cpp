@@ -53,7 +53,11 @@ PropertyValue fixedArray(PropType type, std::span<const T> v) {
 void appendUtf16(std::vector<std::uint8_t>& out, std::u16string_view s) {
   const std::size_t at = out.size();
   out.resize(at + 2 * s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) le::put<std::uint16_t>(out.data() + at + 2 * i, s[i]);
+  if constexpr (std::endian::native == std::endian::little) {
+    if (!s.empty()) std::memcpy(out.data() + at, s.data(), 2 * s.size());  // already UTF-16LE
+  } else {
+    for (std::size_t i = 0; i < s.size(); ++i) le::put<std::uint16_t>(out.data() + at + 2 * i, s[i]);
+  }
 }
 
 // ulCount, rgulDataOffsets (from the start of the value), then the elements.
@@ -146,7 +150,6 @@ PropertyValue PropertyValue::time(std::uint64_t filetime) { return fixedValue(Pr
 
 PropertyValue PropertyValue::string(std::u16string_view v) {
   PropertyValue out{PropType::String, {}};
-  out.data.reserve(v.size() * 2);
   appendUtf16(out.data, v);
   return out;
 }
@@ -250,6 +253,52 @@ PropertyValue PropertyValue::fromBytes(PropType type, std::vector<std::uint8_t> 
   return out;
 }
 
+namespace {
+
+// Checks a multi-valued value and hands each element to take, in order;
+// throws pst::Error as validate() does.
+template <typename Take>
+void walkElements(const PropertyValue& v, Take&& take) {
+  const PropType type = v.type;
+  const std::vector<std::uint8_t>& data = v.data;
+  if (!isMultiValued(type) || !isKnownType(type)) {
+    throw Error(ErrorKind::BadRequest, "property type " + typeName(type) + " is not multi-valued");
+  }
+  const std::span<const std::uint8_t> all(data);
+  if (const std::size_t size = elementSize(type)) {
+    if (data.size() % size != 0) {
+      throw Error(ErrorKind::BadRequest, "multi-valued property of type " + typeName(type) + ": " +
+                                             std::to_string(data.size()) + " bytes is not a whole number of elements");
+    }
+    for (std::size_t i = 0; i < data.size(); i += size) take(all.subspan(i, size));
+    return;
+  }
+  // An empty value (no bytes at all) reads as zero elements.
+  if (data.empty()) return;
+  if (data.size() < 4) throw Error(ErrorKind::BadRequest, "multi-valued property shorter than its count");
+  const std::uint32_t count = le::get<std::uint32_t>(data.data());
+  if (count > (data.size() - 4) / 4)
+    throw Error(ErrorKind::BadRequest, "multi-valued property: offset table past the value");
+  const std::size_t tableEnd = 4 + 4 * static_cast<std::size_t>(count);
+  std::size_t prev = tableEnd;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::size_t start = le::get<std::uint32_t>(data.data() + 4 + 4 * i);
+    const std::size_t end = i + 1 < count ? le::get<std::uint32_t>(data.data() + 8 + 4 * i) : data.size();
+    if (start < prev || end < start || end > data.size()) {
+      throw Error(ErrorKind::BadRequest, "multi-valued property: element " + std::to_string(i) + " has a bad offset");
+    }
+    if (type == PropType::MultipleString && (end - start) % 2 != 0) {
+      throw Error(ErrorKind::BadRequest, "multi-valued string: element " + std::to_string(i) + " is not UTF-16");
+    }
+    take(all.subspan(start, end - start));
+    prev = end;
+  }
+  if (count == 0 && data.size() != 4)
+    throw Error(ErrorKind::BadRequest, "multi-valued property: bytes after an empty offset table");
+}
+
+}  // namespace
+
 void PropertyValue::validate() const {
   if (!isKnownType(type)) throw Error(ErrorKind::BadRequest, "unsupported property type " + typeName(type));
   if (const std::size_t size = fixedSize(type)) {
@@ -266,45 +315,12 @@ void PropertyValue::validate() const {
     throw Error(ErrorKind::BadRequest, "string property of " + std::to_string(data.size()) + " bytes is not UTF-16");
   }
   if (data.size() > UINT32_MAX) throw Error(ErrorKind::BadRequest, "property value larger than 4 GB");
-  if (isMultiValued(type)) (void)elements();
+  if (isMultiValued(type)) walkElements(*this, [](std::span<const std::uint8_t>) {});
 }
 
 std::vector<std::span<const std::uint8_t>> PropertyValue::elements() const {
-  if (!isMultiValued(type) || !isKnownType(type)) {
-    throw Error(ErrorKind::BadRequest, "property type " + typeName(type) + " is not multi-valued");
-  }
   std::vector<std::span<const std::uint8_t>> out;
-  const std::span<const std::uint8_t> all(data);
-  if (const std::size_t size = elementSize(type)) {
-    if (data.size() % size != 0) {
-      throw Error(ErrorKind::BadRequest, "multi-valued property of type " + typeName(type) + ": " +
-                                             std::to_string(data.size()) + " bytes is not a whole number of elements");
-    }
-    for (std::size_t i = 0; i < data.size(); i += size) out.push_back(all.subspan(i, size));
-    return out;
-  }
-  // An empty value (no bytes at all) reads as zero elements.
-  if (data.empty()) return out;
-  if (data.size() < 4) throw Error(ErrorKind::BadRequest, "multi-valued property shorter than its count");
-  const std::uint32_t count = le::get<std::uint32_t>(data.data());
-  if (count > (data.size() - 4) / 4)
-    throw Error(ErrorKind::BadRequest, "multi-valued property: offset table past the value");
-  const std::size_t tableEnd = 4 + 4 * static_cast<std::size_t>(count);
-  std::size_t prev = tableEnd;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const std::size_t start = le::get<std::uint32_t>(data.data() + 4 + 4 * i);
-    const std::size_t end = i + 1 < count ? le::get<std::uint32_t>(data.data() + 8 + 4 * i) : data.size();
-    if (start < prev || end < start || end > data.size()) {
-      throw Error(ErrorKind::BadRequest, "multi-valued property: element " + std::to_string(i) + " has a bad offset");
-    }
-    if (type == PropType::MultipleString && (end - start) % 2 != 0) {
-      throw Error(ErrorKind::BadRequest, "multi-valued string: element " + std::to_string(i) + " is not UTF-16");
-    }
-    out.push_back(all.subspan(start, end - start));
-    prev = end;
-  }
-  if (count == 0 && data.size() != 4)
-    throw Error(ErrorKind::BadRequest, "multi-valued property: bytes after an empty offset table");
+  walkElements(*this, [&](std::span<const std::uint8_t> element) { out.push_back(element); });
   return out;
 }
 

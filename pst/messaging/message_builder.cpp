@@ -48,9 +48,11 @@ std::int32_t clampedInt32(std::uint64_t v) {
   return static_cast<std::int32_t>(std::min<std::uint64_t>(v, std::numeric_limits<std::int32_t>::max()));
 }
 
-void setIfAbsent(ltp::PropertyContextBuilder& pc, ltp::PropTag tag, PropertyValue value) {
+// value() makes the value only when it is needed.
+template <typename MakeValue>
+void setIfAbsent(ltp::PropertyContextBuilder& pc, ltp::PropTag tag, MakeValue&& value) {
   const PropertyValue* existing = pc.find(ltp::tagId(tag));
-  if (existing == nullptr || existing->type != ltp::tagType(tag)) pc.set(ltp::tagId(tag), std::move(value));
+  if (existing == nullptr || existing->type != ltp::tagType(tag)) pc.set(ltp::tagId(tag), value());
 }
 
 std::int32_t int32Of(const ltp::PropertyContextBuilder& pc, ltp::PropTag tag, std::int32_t fallback) {
@@ -60,12 +62,12 @@ std::int32_t int32Of(const ltp::PropertyContextBuilder& pc, ltp::PropTag tag, st
 }
 
 // Cells of a table row: every column whose property the object has, same type.
-std::map<ltp::PropTag, PropertyValue> rowCells(const ltp::PropertyContextBuilder& pc,
-                                               std::span<const ltp::ColumnDesc> columns) {
-  std::map<ltp::PropTag, PropertyValue> cells;
+RowCells rowCells(const ltp::PropertyContextBuilder& pc, std::span<const ltp::ColumnDesc> columns) {
+  RowCells cells;
+  cells.reserve(columns.size() + 2);
   for (const auto& column : columns) {
     const PropertyValue* v = pc.find(ltp::tagId(column.tag));
-    if (v != nullptr && v->type == ltp::tagType(column.tag)) cells.emplace(column.tag, *v);
+    if (v != nullptr && v->type == ltp::tagType(column.tag)) setCell(cells, column.tag, *v);
   }
   return cells;
 }
@@ -116,6 +118,16 @@ void storeSubject(ltp::PropertyContextBuilder& pc) {
 
 }  // namespace
 
+void setCell(RowCells& cells, ltp::PropTag tag, PropertyValue value) {
+  for (auto& [have, cell] : cells) {
+    if (have == tag) {
+      cell = std::move(value);
+      return;
+    }
+  }
+  cells.emplace_back(tag, std::move(value));
+}
+
 void checkPropertyValue(PropId id, const PropertyValue& v) {
   try {
     v.validate();
@@ -138,16 +150,19 @@ PropId resolvePropertyKey(const PropertyKey& key, NameToIdMap& names) {
 
 template <typename Properties>
 ltp::PropertyContextBuilder MessageBuilder::propertiesOf(Properties&& properties) const {
-  ltp::PropertyContextBuilder pc;
+  std::vector<std::pair<PropId, PropertyValue>> values;
+  values.reserve(properties.size() + 16);  // room for what every message adds
   for (auto& p : properties) {
     const PropId id = resolvePropertyKey(p.key, *env_.names);
     checkPropertyValue(id, p.value);
     if constexpr (std::is_const_v<std::remove_reference_t<decltype(p)>>) {
-      pc.set(id, p.value);
+      values.emplace_back(id, p.value);
     } else {
-      pc.set(id, std::move(p.value));
+      values.emplace_back(id, std::move(p.value));
     }
   }
+  ltp::PropertyContextBuilder pc;
+  pc.setAll(std::move(values));
   return pc;
 }
 
@@ -167,18 +182,18 @@ BuiltMessage MessageBuilder::buildFrom(M&& message) const {
     std::uint32_t rowVer = 1;
     for (auto& attachment : message.attachments) {
       ltp::PropertyContextBuilder apc = propertiesOf(attachment.properties);
-      setIfAbsent(apc, tags::AttachMethod, PropertyValue::integer32(tags::ATTACH_BY_VALUE));
-      setIfAbsent(apc, tags::RenderingPosition, PropertyValue::integer32(-1));
-      setIfAbsent(apc, tags::CreationTime, PropertyValue::time(env_.now));
-      setIfAbsent(apc, tags::LastModificationTime, PropertyValue::time(env_.now));
+      setIfAbsent(apc, tags::AttachMethod, [&] { return PropertyValue::integer32(tags::ATTACH_BY_VALUE); });
+      setIfAbsent(apc, tags::RenderingPosition, [&] { return PropertyValue::integer32(-1); });
+      setIfAbsent(apc, tags::CreationTime, [&] { return PropertyValue::time(env_.now); });
+      setIfAbsent(apc, tags::LastModificationTime, [&] { return PropertyValue::time(env_.now); });
       const std::uint64_t size = propertiesSize(apc) + 8;  // + PidTagAttachSize itself
       apc.set(ltp::tagId(tags::AttachSize), PropertyValue::integer32(clampedInt32(size)));
       attachmentsSize += size;
 
       const ndb::Nid nid = env_.allocateAttachmentNid();
       auto cells = rowCells(apc, templates::attachmentColumns());
-      cells.insert_or_assign(tags::LtpRowId, PropertyValue::integer32(static_cast<std::int32_t>(nid)));
-      cells.insert_or_assign(tags::LtpRowVer, PropertyValue::integer32(static_cast<std::int32_t>(rowVer++)));
+      setCell(cells, tags::LtpRowId, PropertyValue::integer32(static_cast<std::int32_t>(nid)));
+      setCell(cells, tags::LtpRowVer, PropertyValue::integer32(static_cast<std::int32_t>(rowVer++)));
       table.setRow(nid, cells);
       subnodes.emplace(nid, apc.build());
     }
@@ -186,15 +201,15 @@ BuiltMessage MessageBuilder::buildFrom(M&& message) const {
   }
 
   // What every message carries; the caller's values win where given.
-  setIfAbsent(pc, tags::MessageClass, PropertyValue::string(u"IPM.Note"));
-  setIfAbsent(pc, tags::MessageFlags, PropertyValue::integer32(tags::MSGFLAG_READ));
-  setIfAbsent(pc, tags::Importance, PropertyValue::integer32(1));
-  setIfAbsent(pc, tags::Sensitivity, PropertyValue::integer32(0));
-  setIfAbsent(pc, tags::CreationTime, PropertyValue::time(env_.now));
-  setIfAbsent(pc, tags::LastModificationTime, PropertyValue::time(env_.now));
-  setIfAbsent(pc, tags::ClientSubmitTime, PropertyValue::time(env_.now));
-  setIfAbsent(pc, tags::MessageDeliveryTime, PropertyValue::time(env_.now));
-  setIfAbsent(pc, tags::SearchKey, PropertyValue::binary(env_.randomKey()));
+  setIfAbsent(pc, tags::MessageClass, [&] { return PropertyValue::string(u"IPM.Note"); });
+  setIfAbsent(pc, tags::MessageFlags, [&] { return PropertyValue::integer32(tags::MSGFLAG_READ); });
+  setIfAbsent(pc, tags::Importance, [&] { return PropertyValue::integer32(1); });
+  setIfAbsent(pc, tags::Sensitivity, [&] { return PropertyValue::integer32(0); });
+  setIfAbsent(pc, tags::CreationTime, [&] { return PropertyValue::time(env_.now); });
+  setIfAbsent(pc, tags::LastModificationTime, [&] { return PropertyValue::time(env_.now); });
+  setIfAbsent(pc, tags::ClientSubmitTime, [&] { return PropertyValue::time(env_.now); });
+  setIfAbsent(pc, tags::MessageDeliveryTime, [&] { return PropertyValue::time(env_.now); });
+  setIfAbsent(pc, tags::SearchKey, [&] { return PropertyValue::binary(env_.randomKey()); });
   std::int32_t flags = int32Of(pc, tags::MessageFlags, tags::MSGFLAG_READ);
   if (message.attachments.empty()) {
     flags &= ~tags::MSGFLAG_HASATTACH;
@@ -216,8 +231,8 @@ BuiltMessage MessageBuilder::buildFrom(M&& message) const {
   BuiltMessage built;
   built.read = (flags & tags::MSGFLAG_READ) != 0;
   built.contentsRow = rowCells(pc, templates::contentsColumns());
-  built.contentsRow.insert_or_assign(tags::MessageStatus, PropertyValue::integer32(status));
-  built.node = pc.build(subnodes);
+  setCell(built.contentsRow, tags::MessageStatus, PropertyValue::integer32(status));
+  built.node = pc.build(std::move(subnodes));
   return built;
 }
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "pst/ltp/property_context.h"
 #include "pst/messaging/name_to_id_map.h"
@@ -21,9 +23,14 @@ ltp::PropId resolvePropertyKey(const PropertyKey& key, NameToIdMap& names);
 // Throws pst::Error naming the property when the value's bytes do not fit its type.
 void checkPropertyValue(ltp::PropId id, const ltp::PropertyValue& value);
 
+// The cells of a table row, one per tag, in no particular order.
+using RowCells = std::vector<std::pair<ltp::PropTag, ltp::PropertyValue>>;
+// Sets the cell of tag, replacing the one the row has.
+void setCell(RowCells& cells, ltp::PropTag tag, ltp::PropertyValue value);
+
 struct BuiltMessage {
   ndb::NodeData node;
-  std::map<ltp::PropTag, ltp::PropertyValue> contentsRow;  // without RowId and RowVer
+  RowCells contentsRow;  // without RowId and RowVer
   bool read = true;
 };
 

@@ -3,8 +3,10 @@
 // the hash buckets Outlook looks names up in.
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "pst/ltp/property_context.h"
@@ -44,7 +46,17 @@ class NameToIdMap {
   std::vector<Guid> guids_;
   std::vector<Entry> entries_;
   std::vector<std::uint8_t> strings_;
-  std::map<NamedId, ltp::PropId> numeric_;
+  // Looked up for most properties of every message: hashed, not a tree.
+  struct NamedIdHash {
+    std::size_t operator()(const NamedId& name) const noexcept {
+      std::uint64_t low = 0, high = 0;
+      std::memcpy(&low, name.set.data(), 8);
+      std::memcpy(&high, name.set.data() + 8, 8);
+      const std::uint64_t h = (low ^ (high * 0x9E3779B97F4A7C15ull) ^ name.lid) * 0xBF58476D1CE4E5B9ull;
+      return static_cast<std::size_t>(h ^ (h >> 31));
+    }
+  };
+  std::unordered_map<NamedId, ltp::PropId, NamedIdHash> numeric_;
   std::map<NamedString, ltp::PropId> named_;
 };
 

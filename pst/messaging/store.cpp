@@ -370,8 +370,8 @@ MessageId StoreImpl::add(FolderId folderId, M&& message) {
     built.node = {};
     ++messagesAdded_;
     if (!folder.contents) folder.contents = tableWith(contentsColumns());
-    built.contentsRow.insert_or_assign(tags::LtpRowId, PropertyValue::integer32(static_cast<std::int32_t>(nid)));
-    built.contentsRow.insert_or_assign(tags::LtpRowVer, PropertyValue::integer32(static_cast<std::int32_t>(++rowVer_)));
+    setCell(built.contentsRow, tags::LtpRowId, PropertyValue::integer32(static_cast<std::int32_t>(nid)));
+    setCell(built.contentsRow, tags::LtpRowVer, PropertyValue::integer32(static_cast<std::int32_t>(++rowVer_)));
     folder.contents->setRow(nid, built.contentsRow);
     folder.contentsDirty = true;
     ++folder.contentCount;

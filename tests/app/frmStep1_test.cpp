@@ -3,6 +3,7 @@
 #include "automation/in_process.h"
 #include "tests/filelist/scripted_dialogs.h"
 #include "tests/scanner/test_tree.h"
+#include "util/text.h"
 
 #include <gtest/gtest.h>
 
@@ -164,7 +165,7 @@ TEST_F(WindowFixture, TabOrder) {
 
 TEST_F(WindowFixture, ExitAnsweredNoChangesNothing) {
   ShowActive();
-  w.Files().AddFileToList("/home/ann/a.vcf");
+  w.Files().AddFileToList(u"/home/ann/a.vcf");
   w.CmdExtractDBX.setEnabled(true);
   dialogs.answers = {MsgAnswer::No};
   w.cmdEnd.click();
@@ -174,7 +175,7 @@ TEST_F(WindowFixture, ExitAnsweredNoChangesNothing) {
   EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Question);
   EXPECT_EQ(dialogs.messages[0].caption, "Marlix Quillonet Pro");
   EXPECT_TRUE(w.isVisible());
-  EXPECT_EQ(w.Files().Entries(), QStringList({"/home/ann/a.vcf"}));
+  EXPECT_EQ(test_support::AsQt(w.Files().Entries()), QStringList({"/home/ann/a.vcf"}));
   EXPECT_TRUE(w.CmdExtractDBX.isEnabled());
   EXPECT_EQ(w.lblCount1.text(), "1 files");
 }
@@ -243,8 +244,8 @@ TEST_F(WindowFixture, ImportRunsIntoTheChosenFolderAndShowsProgress) {
               "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Two;Bo\r\nEND:VCARD\r\n");
   test_support::TestTree dest;
   ShowActive();
-  w.Files().AddFileToList(QString::fromStdString(source.Path("Work/ann.vcf")));
-  w.Files().AddFileToList(QString::fromStdString(source.Path("two.vcf")));
+  w.Files().AddFileToList(text::FromUtf8(source.Path("Work/ann.vcf")));
+  w.Files().AddFileToList(text::FromUtf8(source.Path("two.vcf")));
   w.CmdExtractDBX.setEnabled(true);
   dialogs.folders = {dest.QRoot()};
   w.CmdExtractDBX.click();
@@ -265,7 +266,7 @@ TEST_F(WindowFixture, ImportRunsIntoTheChosenFolderAndShowsProgress) {
 }
 
 TEST_F(WindowFixture, ImportCancelledAtTheFolderChoiceChangesNothing) {
-  w.Files().AddFileToList("/home/ann/a.vcf");
+  w.Files().AddFileToList(u"/home/ann/a.vcf");
   w.CmdExtractDBX.setEnabled(true);
   dialogs.folders = {""};
   w.CmdExtractDBX.click();
@@ -278,7 +279,7 @@ TEST_F(WindowFixture, CloseDuringARunStopsItThroughItsTearDownThenCloses) {
   test_support::TestTree source;
   for (int i = 0; i < 5; ++i) {
     source.File("c" + std::to_string(i) + ".vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:X\r\nN:X;;;;\r\nEND:VCARD\r\n");
-    w.Files().AddFileToList(QString::fromStdString(source.Path("c" + std::to_string(i) + ".vcf")));
+    w.Files().AddFileToList(text::FromUtf8(source.Path("c" + std::to_string(i) + ".vcf")));
   }
   test_support::TestTree dest;
   ShowActive();
@@ -352,7 +353,7 @@ TEST_F(WindowFixture, DroppedFilesAndFoldersAreAddedAsTheAddButtonsAddThem) {
   EXPECT_TRUE(taken.second);
   ASSERT_TRUE(WaitFor([&] { return dialogs.messages.size() == 2; }));  // added after the drop was taken
   const QString r = t.QRoot() + "/";
-  EXPECT_EQ(w.Files().Entries(),
+  EXPECT_EQ(test_support::AsQt(w.Files().Entries()),
             QStringList({r + "one.vcf", r + "Cards/B.VCF", r + "Cards/a.vcf", r + "Cards/sub/c.vcf", r + "Two.Vcf"}));
   EXPECT_EQ(w.lblCount1.text(), "5 files");
   EXPECT_TRUE(w.CmdExtractDBX.isEnabled());
@@ -374,7 +375,7 @@ TEST_F(WindowFixture, DropsAreRefusedWhileAnImportRuns) {
   source.File("b.vcf");
   test_support::TestTree dest;
   ShowActive();
-  w.Files().AddFileToList(QString::fromStdString(source.Path("a.vcf")));
+  w.Files().AddFileToList(text::FromUtf8(source.Path("a.vcf")));
   w.CmdExtractDBX.setEnabled(true);
   dialogs.folders = {dest.QRoot()};
   std::pair<bool, bool> duringRun{true, true};

@@ -82,7 +82,7 @@ TEST(HomeUntouched, DialogsOpenedAndCancelledWriteNothingUnderHome) {
     EXPECT_EQ(WithNextDialog([&] { w.cmdEnd.click(); }, AnswerNo), "QMessageBox");
     EXPECT_TRUE(w.isVisible());
 
-    w.Files().AddFileToList(cards.QRoot() + "/a.vcf");
+    w.Files().AddFileToList((cards.QRoot() + "/a.vcf").toStdU16String());
     EXPECT_EQ(WithNextDialog([&] { w.cmdClear1.click(); }, AnswerNo), "QMessageBox");
     w.CmdExtractDBX.setEnabled(true);
     EXPECT_EQ(WithNextDialog([&] { w.CmdExtractDBX.click(); }, Cancel), "QFileDialog");  // "Choose Folder to Save..."

@@ -1,6 +1,8 @@
 // Tests of the open-file dialog wrapper and adding files by dialog.
 #include "filelist/add_files.h"
 #include "filelist/widget_dialogs.h"
+#include "filelist/caption_label.h"
+#include "filelist/file_grid.h"
 #include "tests/filelist/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +15,7 @@ const QChar NUL(0);
 
 struct AddFixture : ::testing::Test, test_support::WithApp {
   FileGrid grid;
-  QLabel count{"0 files"};
+  CaptionLabel count{"0 files"};
   FileList list{grid, count};
   ScriptedDialogs dialogs;
   CommonDialog cdlgFile{dialogs};
@@ -25,26 +27,28 @@ struct AddFixture : ::testing::Test, test_support::WithApp {
 }  // namespace
 
 TEST(DialogResult, SplitsSingleAndExplorerForms) {
-  EXPECT_EQ(FilesFromDialogResult("/home/ann/a.vcf"), QStringList({"/home/ann/a.vcf"}));
-  EXPECT_EQ(FilesFromDialogResult(QString("/home/ann") + NUL + "a.vcf" + NUL + "b.vcf"),
+  const auto split = [](const QString& result) {
+    return test_support::AsQt(FilesFromDialogResult(result.toStdU16String()));
+  };
+  EXPECT_EQ(split("/home/ann/a.vcf"), QStringList({"/home/ann/a.vcf"}));
+  EXPECT_EQ(split(QString("/home/ann") + NUL + "a.vcf" + NUL + "b.vcf"),
             QStringList({"/home/ann/a.vcf", "/home/ann/b.vcf"}));
   // A root folder already ends with a separator.
-  EXPECT_EQ(FilesFromDialogResult(QString("/") + NUL + "a.vcf" + NUL + "b.vcf" + NUL),
-            QStringList({"/a.vcf", "/b.vcf"}));
+  EXPECT_EQ(split(QString("/") + NUL + "a.vcf" + NUL + "b.vcf" + NUL), QStringList({"/a.vcf", "/b.vcf"}));
   // One name after a trailing NUL is still a single file.
-  EXPECT_EQ(FilesFromDialogResult(QString("/x/a.vcf") + NUL), QStringList({"/x/a.vcf"}));
+  EXPECT_EQ(split(QString("/x/a.vcf") + NUL), QStringList({"/x/a.vcf"}));
 }
 
 TEST(CommonDialogTest, BuildsTheResultStringAndHonoursTheBufferSize) {
   ScriptedDialogs dialogs;
   CommonDialog dlg(dialogs);
   dlg.SetFlags(CommonDialog::kExplorer | CommonDialog::kAllowMultiSelect);
-  dlg.SetFilter("vCard Contacts (*.vcf)|*.vcf");
+  dlg.SetFilter(u"vCard Contacts (*.vcf)|*.vcf");
   dlg.SetMaxFileSize(1000);
 
   dialogs.openResults = {{"/home/ann/a.vcf", "/home/ann/b.vcf"}};
   dlg.ShowOpen();
-  EXPECT_EQ(dlg.FileName(), QString("/home/ann") + NUL + "a.vcf" + NUL + "b.vcf");
+  EXPECT_EQ(QString::fromStdU16String(dlg.FileName()), QString("/home/ann") + NUL + "a.vcf" + NUL + "b.vcf");
   ASSERT_EQ(dialogs.openRequests.size(), 1u);
   EXPECT_TRUE(dialogs.openRequests[0].multiSelect);
   EXPECT_EQ(dialogs.openRequests[0].filter, "vCard Contacts (*.vcf)|*.vcf");
@@ -59,12 +63,12 @@ TEST(CommonDialogTest, BuildsTheResultStringAndHonoursTheBufferSize) {
   } catch (const DialogError& e) {
     EXPECT_EQ(e.Number(), 20476);
   }
-  EXPECT_EQ(dlg.FileName(), "");
+  EXPECT_EQ(dlg.FileName(), u"");
   EXPECT_EQ(dlg.FilesThatFit(), 9);
 
   dialogs.openResults = {{}};
   dlg.ShowOpen();
-  EXPECT_EQ(dlg.FileName(), "");
+  EXPECT_EQ(dlg.FileName(), u"");
 }
 
 TEST(CommonDialogTest, ExactlyFullBufferFits) {
@@ -92,11 +96,12 @@ TEST_F(AddFixture, OneFileSeveralFilesAndRepeats) {
                          {"/home/ann/Cards/a.vcf"}};
   Click();
   EXPECT_EQ(importState, 1);
-  EXPECT_EQ(list.Entries(), QStringList({"/home/ann/Cards/a.vcf"}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({"/home/ann/Cards/a.vcf"}));
   Click();
   Click();
-  EXPECT_EQ(list.Entries(), QStringList({"/home/ann/Cards/a.vcf", "/home/ann/Cards/x.vcf", "/home/ann/Cards/y.vcf",
-                                          "/home/ann/Cards/z.vcf", "/home/ann/Cards/a.vcf"}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()),
+            QStringList({"/home/ann/Cards/a.vcf", "/home/ann/Cards/x.vcf", "/home/ann/Cards/y.vcf",
+                         "/home/ann/Cards/z.vcf", "/home/ann/Cards/a.vcf"}));
   EXPECT_EQ(count.text(), "5 files");
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(cdlgFile.MaxFileSize(), 1000);
@@ -106,7 +111,7 @@ TEST_F(AddFixture, OneFileSeveralFilesAndRepeats) {
 TEST_F(AddFixture, FilesInTheRootFolder) {
   dialogs.openResults = {{"/a.vcf", "/b.vcf"}};
   Click();
-  EXPECT_EQ(list.Entries(), QStringList({"/a.vcf", "/b.vcf"}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({"/a.vcf", "/b.vcf"}));
 }
 
 TEST_F(AddFixture, TooManyNamesAddsNothingAndSaysHowMany) {

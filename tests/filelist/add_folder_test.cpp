@@ -1,5 +1,7 @@
 // Tests of adding a folder of vCard files: the message, the Import button rule, the pointer and the yields.
 #include "filelist/add_folder.h"
+#include "filelist/caption_label.h"
+#include "filelist/file_grid.h"
 #include "tests/filelist/scripted_dialogs.h"
 #include "tests/scanner/test_tree.h"
 
@@ -15,7 +17,7 @@ using quillonet::test_support::TestTree;
 namespace {
 struct FolderFixture : ::testing::Test, test_support::WithApp {
   FileGrid grid;
-  QLabel count{"0 files"};
+  CaptionLabel count{"0 files"};
   FileList list{grid, count};
   ScriptedDialogs dialogs;
   int importState = -1;
@@ -26,8 +28,7 @@ struct FolderFixture : ::testing::Test, test_support::WithApp {
         list, dialogs, [this](bool on) { importState = on ? 1 : 0; },
         [this] {
           ++yields;
-          const QCursor* c = QApplication::overrideCursor();
-          if (c != nullptr && c->shape() == Qt::WaitCursor) ++busyYields;
+          if (dialogs.busyDepth > 0) ++busyYields;
         });
   }
 };
@@ -54,7 +55,8 @@ TEST_F(FolderFixture, AddsCardsOfEveryLevelAndReports) {
   dialogs.folders = {t.QRoot()};
   Click();
   const QString r = t.QRoot() + "/";
-  EXPECT_EQ(list.Entries(), QStringList({r + " spaced.vcf ", r + "B.VCF", r + "a.vcf", r + "x/y/deep.vcf"}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()),
+            QStringList({r + " spaced.vcf ", r + "B.VCF", r + "a.vcf", r + "x/y/deep.vcf"}));
   EXPECT_EQ(importState, 1);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "4 Files Added to List.");
@@ -65,7 +67,7 @@ TEST_F(FolderFixture, AddsCardsOfEveryLevelAndReports) {
   // all with the busy pointer; it is gone afterwards.
   EXPECT_EQ(yields, 10);
   EXPECT_EQ(busyYields, 10);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(dialogs.busyDepth, 0);
 }
 
 TEST_F(FolderFixture, FolderWithTrailingSeparatorGivesNoDoubledSeparator) {
@@ -73,7 +75,7 @@ TEST_F(FolderFixture, FolderWithTrailingSeparatorGivesNoDoubledSeparator) {
   t.File("a.vcf");
   dialogs.folders = {t.QRoot() + "/"};
   Click();
-  EXPECT_EQ(list.Entries(), QStringList({t.QRoot() + "/a.vcf"}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({t.QRoot() + "/a.vcf"}));
 }
 
 TEST_F(FolderFixture, SecondAdditionListsAgainAndNothingFoundDisablesImport) {
@@ -104,11 +106,11 @@ TEST_F(FolderFixture, UnreadableFoldersAreNamedAfterTheCount) {
     AsUnprivilegedUser nobody;
     Click();
   }
-  EXPECT_EQ(list.Entries(), QStringList({t.QRoot() + "/a.vcf"}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({t.QRoot() + "/a.vcf"}));
   EXPECT_EQ(importState, 1);
   ASSERT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(dialogs.messages[0].text, "1 Files Added to List.");
   EXPECT_TRUE(dialogs.messages[1].text.contains(t.QRoot() + "/locked/"));
   EXPECT_EQ(dialogs.messages[1].icon, MsgIcon::Exclamation);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(dialogs.busyDepth, 0);
 }

@@ -1,5 +1,7 @@
 // Tests of adding dropped files and folders: what is taken, the messages, and when a drop is refused.
 #include "filelist/file_drops.h"
+#include "filelist/caption_label.h"
+#include "filelist/file_grid.h"
 #include "tests/filelist/scripted_dialogs.h"
 #include "tests/scanner/test_tree.h"
 
@@ -13,7 +15,7 @@ using quillonet::test_support::TestTree;
 namespace {
 struct DropFixture : ::testing::Test, test_support::WithApp {
   FileGrid grid;
-  QLabel count{"0 files"};
+  CaptionLabel count{"0 files"};
   FileList list{grid, count};
   ScriptedDialogs dialogs;
   int importState = -1;
@@ -54,7 +56,7 @@ TEST_F(DropFixture, UnreadableFoldersOfADroppedFolderAreNamed) {
     AsUnprivilegedUser nobody;
     EXPECT_TRUE(drops.Drop({Local(t.QRoot())}));
   }
-  EXPECT_EQ(list.Entries(), QStringList({t.QRoot() + "/a.vcf"}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({t.QRoot() + "/a.vcf"}));
   ASSERT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(dialogs.messages[0].text, "1 Files Added to List.");
   EXPECT_TRUE(dialogs.messages[1].text.contains(t.QRoot() + "/locked/"));
@@ -75,7 +77,7 @@ TEST_F(DropFixture, RefusedWithoutLocalFilesAndWhileADropIsBeingAdded) {
   };
   EXPECT_TRUE(drops.Drop({Local("/cards/first.vcf")}));
   EXPECT_FALSE(secondTaken);
-  EXPECT_EQ(list.Entries(), QStringList({"/cards/first.vcf"}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({"/cards/first.vcf"}));
   EXPECT_TRUE(drops.Accepts({Local("/cards/a.vcf")}));  // free again afterwards
   EXPECT_TRUE(dialogs.messages.empty());
 }

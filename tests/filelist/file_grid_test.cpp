@@ -16,7 +16,7 @@ TEST(FileGrid, StartsAsOneEmptyYellowCell) {
   EXPECT_EQ(grid.FixedRows(), 0);
   EXPECT_EQ(grid.Row(), 0);
   EXPECT_EQ(grid.Col(), 0);
-  EXPECT_EQ(grid.Text(), "");
+  EXPECT_EQ(grid.Text(), u"");
   EXPECT_EQ(grid.item(0, 0)->background().color(), QColor(255, 255, 191));
   EXPECT_EQ(grid.palette().color(QPalette::Base), QColor(Qt::white));
 }
@@ -28,9 +28,9 @@ TEST(FileGrid, CurrentCellTextRowsAndClear) {
   grid.SetCols(2);
   grid.SetRow(2);
   grid.SetCol(1);
-  grid.SetText("c21");
+  grid.SetText(u"c21");
   grid.SetRow(0);
-  grid.SetText("c01");
+  grid.SetText(u"c01");
   EXPECT_EQ(grid.item(2, 1)->text(), "c21");
   EXPECT_EQ(grid.item(0, 1)->text(), "c01");
   EXPECT_EQ(grid.currentRow(), 0);
@@ -47,7 +47,7 @@ TEST(FileGrid, CurrentCellTextRowsAndClear) {
   EXPECT_EQ(grid.Rows(), 2);
   EXPECT_EQ(grid.Cols(), 2);
   grid.SetRow(0);
-  EXPECT_EQ(grid.Text(), "");
+  EXPECT_EQ(grid.Text(), u"");
 }
 
 TEST(FileGrid, WidthsInTwipsAndInvalidValues) {

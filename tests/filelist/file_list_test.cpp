@@ -1,5 +1,7 @@
 // Tests of AddFileToList, ClearFileList and the Clear button.
 #include "filelist/file_list.h"
+#include "filelist/caption_label.h"
+#include "filelist/file_grid.h"
 #include "tests/filelist/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +12,7 @@ using quillonet::test_support::ScriptedDialogs;
 namespace {
 struct ListFixture : ::testing::Test, test_support::WithApp {
   FileGrid grid;
-  QLabel count{"0 files"};
+  CaptionLabel count{"0 files"};
   FileList list{grid, count};
   ScriptedDialogs dialogs;
 };
@@ -18,36 +20,37 @@ struct ListFixture : ::testing::Test, test_support::WithApp {
 
 TEST_F(ListFixture, AppendsInOrderWithDuplicatesAndCounts) {
   grid.SetColWidth(0, 50000);
-  list.AddFileToList("/home/ann/a.vcf");
+  list.AddFileToList(u"/home/ann/a.vcf");
   EXPECT_EQ(grid.Rows(), 1);
   EXPECT_EQ(count.text(), "1 files");
   EXPECT_EQ(grid.ColWidth(0), 10000);
   EXPECT_EQ(grid.Row(), 0);
 
-  list.AddFileToList("C:\\Cards\\b.vcf");
-  list.AddFileToList("/home/ann/a.vcf");
+  list.AddFileToList(u"C:\\Cards\\b.vcf");
+  list.AddFileToList(u"/home/ann/a.vcf");
   EXPECT_EQ(grid.Rows(), 3);
   EXPECT_EQ(count.text(), "3 files");
   EXPECT_EQ(grid.Row(), 2);  // the new entry is the current cell
-  EXPECT_EQ(list.Entries(), QStringList({"/home/ann/a.vcf", "C:\\Cards\\b.vcf", "/home/ann/a.vcf"}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()),
+            QStringList({"/home/ann/a.vcf", "C:\\Cards\\b.vcf", "/home/ann/a.vcf"}));
   EXPECT_FALSE(list.IsEmpty());
 }
 
 TEST_F(ListFixture, EntriesAreStoredUnchanged) {
-  list.AddFileToList("  spaced name.VCF  ");
-  EXPECT_EQ(list.Entries(), QStringList({"  spaced name.VCF  "}));
+  list.AddFileToList(u"  spaced name.VCF  ");
+  EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({"  spaced name.VCF  "}));
 }
 
 TEST_F(ListFixture, EmptyListReadsAsOneEmptyEntry) {
   EXPECT_TRUE(list.IsEmpty());
-  EXPECT_EQ(list.Entries(), QStringList({""}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({""}));
 }
 
 TEST_F(ListFixture, FirstCellEmptyWithMoreRowsCountsAsFilled) {
   grid.SetRows(2);
-  list.AddFileToList("x.vcf");
+  list.AddFileToList(u"x.vcf");
   EXPECT_EQ(grid.Rows(), 3);
-  EXPECT_EQ(list.Entries(), QStringList({"", "", "x.vcf"}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({"", "", "x.vcf"}));
 }
 
 TEST_F(ListFixture, ClearOnEmptyListAsksNothing) {
@@ -58,8 +61,8 @@ TEST_F(ListFixture, ClearOnEmptyListAsksNothing) {
 }
 
 TEST_F(ListFixture, ClearAnsweredNoKeepsEverything) {
-  list.AddFileToList("a.vcf");
-  list.AddFileToList("b.vcf");
+  list.AddFileToList(u"a.vcf");
+  list.AddFileToList(u"b.vcf");
   dialogs.answers = {MsgAnswer::No};
   ConfirmAndClear(list, dialogs);
   ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -68,20 +71,20 @@ TEST_F(ListFixture, ClearAnsweredNoKeepsEverything) {
   EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Question);
   EXPECT_EQ(dialogs.messages[0].caption, "Marlix Quillonet Pro");
   EXPECT_EQ(grid.Row(), 0);  // the question moved the current cell to the top
-  EXPECT_EQ(list.Entries(), QStringList({"a.vcf", "b.vcf"}));
+  EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({"a.vcf", "b.vcf"}));
   EXPECT_EQ(count.text(), "2 files");
 }
 
 TEST_F(ListFixture, ClearAnsweredYesEmptiesAndNextAddGoesToRowZero) {
-  list.AddFileToList("a.vcf");
-  list.AddFileToList("b.vcf");
+  list.AddFileToList(u"a.vcf");
+  list.AddFileToList(u"b.vcf");
   grid.SetColWidth(0, 50000);
   dialogs.answers = {MsgAnswer::Yes};
   ConfirmAndClear(list, dialogs);
   EXPECT_TRUE(list.IsEmpty());
   EXPECT_EQ(count.text(), "0 files");
-  list.AddFileToList("c.vcf");
-  EXPECT_EQ(list.Entries(), QStringList({"c.vcf"}));
+  list.AddFileToList(u"c.vcf");
+  EXPECT_EQ(test_support::AsQt(list.Entries()), QStringList({"c.vcf"}));
   EXPECT_EQ(grid.ColWidth(0), 10000);
   EXPECT_EQ(count.text(), "1 files");
 }

@@ -8,10 +8,13 @@
 #include "tests/util/qstring_printer.h"
 
 #include <QApplication>
+#include <QStringList>
 
 #include <deque>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace quillonet::test_support {
 
@@ -55,6 +58,18 @@ struct ShownMessage {
   QString details;
 };
 
+struct RecordedOpen {
+  QString filter;
+  bool multiSelect;
+};
+
+// The list's entries as a QStringList, for comparing with one.
+inline QStringList AsQt(const std::vector<std::u16string>& entries) {
+  QStringList out;
+  for (const std::u16string& e : entries) out << QString::fromStdU16String(e);
+  return out;
+}
+
 // Each call takes the next scripted answer; a call without one fails the test.
 class ScriptedDialogs : public UserDialogs {
  public:
@@ -63,16 +78,18 @@ class ScriptedDialogs : public UserDialogs {
   std::deque<QString> folders;
 
   std::vector<ShownMessage> messages;
-  std::vector<OpenFileRequest> openRequests;
+  std::vector<RecordedOpen> openRequests;
   QStringList folderTitles;
 
-  MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon,
-                   const QString& caption = QString::fromStdU16String(AppTitle()),
-                   const QString& details = QString()) override {
-    messages.push_back({text, buttons, icon, caption, details});
+  int busyDepth = 0;  // the busy pointer is on while above 0
+
+  MsgAnswer MsgBox(const std::u16string& text, MsgButtons buttons, MsgIcon icon,
+                   const std::u16string& caption = AppTitle(), const std::u16string& details = {}) override {
+    messages.push_back({QString::fromStdU16String(text), buttons, icon, QString::fromStdU16String(caption),
+                        QString::fromStdU16String(details)});
     if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
     if (answers.empty()) {
-      ADD_FAILURE() << "unexpected question: " << text.toStdString();
+      ADD_FAILURE() << "unexpected question: " << messages.back().text.toStdString();
       return MsgAnswer::No;
     }
     const MsgAnswer a = answers.front();
@@ -80,27 +97,30 @@ class ScriptedDialogs : public UserDialogs {
     return a;
   }
 
-  QStringList ShowOpen(const OpenFileRequest& request) override {
-    openRequests.push_back(request);
+  std::vector<std::u16string> ShowOpen(const OpenFileRequest& request) override {
+    openRequests.push_back({QString::fromStdU16String(request.filter), request.multiSelect});
     if (openResults.empty()) {
       ADD_FAILURE() << "unexpected open-file dialog";
       return {};
     }
-    QStringList r = openResults.front();
+    std::vector<std::u16string> r;
+    for (const QString& f : openResults.front()) r.push_back(f.toStdU16String());
     openResults.pop_front();
     return r;
   }
 
-  QString BrowseForFolder(const QString& title) override {
-    folderTitles << title;
+  std::u16string BrowseForFolder(const std::u16string& title) override {
+    folderTitles << QString::fromStdU16String(title);
     if (folders.empty()) {
       ADD_FAILURE() << "unexpected folder dialog";
       return {};
     }
     QString f = folders.front();
     folders.pop_front();
-    return f;
+    return f.toStdU16String();
   }
+
+  void SetBusyPointer(bool busy) override { busyDepth += busy ? 1 : -1; }
 };
 
 }  // namespace quillonet::test_support

@@ -383,6 +383,51 @@ TEST_F(ImportRunTest, StopRequestEndsAfterTheCurrentCardThroughTearDown) {
   EXPECT_FALSE(importRun.isRunning());
 }
 
+// Far more cards than are read ahead, of lengths that go up and down, so card
+// files are written ahead and spent ones take later cards' names.
+QByteArray ManyCards(int count, QStringList* names) {
+  QByteArray all;
+  for (int i = 1; i <= count; ++i) {
+    const QByteArray name = "N" + QByteArray::number(i) + QByteArray(i * 7 % 23, 'x');
+    all += Card(name);
+    *names << QString::fromLatin1(name);
+  }
+  return all;
+}
+
+TEST_F(ImportRunTest, CardsReadAheadAreImportedInOrderEachFromItsOwnBytes) {
+  QStringList names;
+  const QString path = write("Cards/many.vcf", ManyCards(600, &names));
+  files.set({path});
+  view.destination = "/out";
+  run();
+  const auto folder = folderOf(*world.removed[0], path);
+  EXPECT_EQ(namesIn(*folder), names);
+  for (int i = 0; i < 600; ++i) {
+    ASSERT_EQ(folder->items[static_cast<std::size_t>(i)]->importedContent, Card(names[i].toLatin1()))
+        << "card " << i + 1;
+  }
+  EXPECT_EQ(view.last(Caption::LblProgessCurrent), "Contact 600 (of 600)");
+  const QString temp = QString::fromStdU16String(GetTempFolderPath());
+  EXPECT_TRUE(QDir(temp).entryList({"vCard*.vcf"}).isEmpty());
+}
+
+TEST_F(ImportRunTest, AStopLeavesNoCardFileReadAheadBehind) {
+  QStringList names;
+  files.set({write("Cards/many.vcf", ManyCards(600, &names))});
+  view.destination = "/out";
+  ImportRun importRun(components, view, files, clock);
+  view.onYield = [&] {
+    if (world.callsStartingWith("Item.Save").size() == 5) importRun.requestStop();
+  };
+  importRun.CmdExtractDBX_Click();
+  EXPECT_EQ(importRun.outcome().status, RunOutcome::Status::Stopped);
+  EXPECT_EQ(world.callsStartingWith("Item.Import").size(), 5);
+  EXPECT_EQ(view.last(Caption::LblProgessCurrent), "Contact 5 (of 600)");
+  const QString temp = QString::fromStdU16String(GetTempFolderPath());
+  EXPECT_TRUE(QDir(temp).entryList({"vCard*.vcf"}).isEmpty()) << "card files written ahead were left behind";
+}
+
 TEST_F(ImportRunTest, CardCount) {
   ImportRun importRun(components, view, files, clock);
   auto count = [&](const QByteArray& bytes) {

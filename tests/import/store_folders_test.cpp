@@ -33,6 +33,34 @@ TEST(ImportRelativeFolder, FailsWithoutDriveOrFolder) {
   EXPECT_THROW(GetRelativeFolder(u"C:"), PathError);
 }
 
+// On Windows a file's folder is found as on POSIX: Z:\a\b\x.vcf lands in
+// a\b as /a/b/x.vcf does, whatever form the path is written in.
+TEST(ImportRelativeFolder, WindowsRulesGiveTheFolderPosixGives) {
+  constexpr platform::PathStyle kWin = platform::PathStyle::Windows;
+  EXPECT_EQ(GetRelativeFolder(u"/a/b/x.vcf", platform::PathStyle::Posix), u"a\\b");
+  for (const std::u16string row :
+       {u"Z:\\a\\b\\x.vcf", u"z:/a/b/x.vcf", u" Z:\\a\\.\\c\\..\\b\\\\x.vcf ", u"\\\\srv\\share\\a\\b\\x.vcf",
+        u"\\\\?\\Z:\\a\\b\\x.vcf", u"\\\\?\\UNC\\srv\\share\\a\\b\\x.vcf", u"/a/b/x.vcf", u"\\a\\b\\x.vcf"}) {
+    EXPECT_EQ(GetRelativeFolder(row, kWin), u"a\\b") << QString::fromStdU16String(row).toStdString();
+  }
+  // A file in a root folder (a share is one) is named, not imported; a
+  // relative path has no drive at all.
+  for (const std::u16string row : {u"Z:\\x.vcf", u"Z:\\a\\..\\x.vcf", u"\\\\srv\\share\\x.vcf", u"/x.vcf"}) {
+    EXPECT_THROW(GetRelativeFolder(row, kWin), RootFileError) << QString::fromStdU16String(row).toStdString();
+  }
+  for (const std::u16string row : {u"a\\x.vcf", u"C:a\\x.vcf", u""}) {
+    try {
+      GetRelativeFolder(row, kWin);
+      ADD_FAILURE() << QString::fromStdU16String(row).toStdString();
+    } catch (const RootFileError&) {
+      ADD_FAILURE() << QString::fromStdU16String(row).toStdString();
+    } catch (const PathError&) {
+    }
+  }
+  EXPECT_EQ(ListedFilePath(u"/a/x.vcf ", kWin), u"/a/x.vcf");
+  EXPECT_EQ(ListedFilePath(u"/a/x.vcf ", platform::PathStyle::Posix), u"/a/x.vcf ");
+}
+
 // Paths are cleaned by text alone, exactly as the window's toolkit cleans
 // them, so both front ends give a file the same folder.
 TEST(ImportCleanPath, AgreesWithTheToolkitOnEveryShortPath) {

@@ -110,3 +110,58 @@ TEST(RemoveTree, LinksInsideGoWhatTheyNameStays) {
   EXPECT_FALSE(RemoveTree(Text(dir / "tree")));  // gone already: no error
   EXPECT_FALSE(RemoveFile(Text(dir / "none")));
 }
+
+TEST(ReadRegularFile, WholeFilesUpToTheBoundOnlyRegularOnes) {
+  TempDir dir;
+  for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{4095}, std::size_t{4096},
+                                 std::size_t{70000}}) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + i % 26);
+    Write(dir / "card.vcf", bytes);
+    EXPECT_EQ(ReadRegularFile(Text(dir / "card.vcf"), 70000), bytes) << size << " bytes";
+  }
+  Write(dir / "big.vcf", std::string(101, 'x'));
+  try {
+    ReadRegularFile(Text(dir / "big.vcf"), 100);
+    ADD_FAILURE() << "a file over the bound was read";
+  } catch (const std::system_error& e) {
+    EXPECT_EQ(e.code(), std::errc::file_too_large);
+  }
+  // A FIFO with no writer is refused at once, not waited on.
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  try {
+    ReadRegularFile(Text(dir / "fifo"), 100);
+    ADD_FAILURE() << "a FIFO was read";
+  } catch (const std::system_error& e) {
+    EXPECT_EQ(e.code(), NotRegularFile());
+  }
+  EXPECT_THROW(ReadRegularFile(Text(dir / "none.vcf"), 100), std::system_error);
+}
+
+TEST(RecycleRegularFile, ASpentFileTakesTheNewNameAndExactlyTheNewBytes) {
+  TempDir dir;
+  const std::u16string spent = Text(dir / "vCard1.vcf");
+  const std::u16string next = Text(dir / "vCard2.vcf");
+  WriteRegularFile(spent, "a longer card than the next one");
+  ASSERT_TRUE(RecycleRegularFile(spent, 31, next, "short"));
+  EXPECT_FALSE(PathExists(spent));
+  EXPECT_EQ(Read(dir / "vCard2.vcf"), "short");
+  struct stat info {};
+  ASSERT_EQ(::stat((dir / "vCard2.vcf").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  // Longer than before, and over a stale file of the same name.
+  Write(dir / "vCard3.vcf", "stale");
+  ASSERT_TRUE(RecycleRegularFile(next, 5, Text(dir / "vCard3.vcf"), "a card longer than the last"));
+  EXPECT_EQ(Read(dir / "vCard3.vcf"), "a card longer than the last");
+  // A link at the new name is replaced, what it names is not written.
+  Write(dir / "target", "keep");
+  ASSERT_EQ(::symlink((dir / "target").c_str(), (dir / "vCard4.vcf").c_str()), 0);
+  ASSERT_TRUE(RecycleRegularFile(Text(dir / "vCard3.vcf"), 27, Text(dir / "vCard4.vcf"), "card"));
+  EXPECT_EQ(Read(dir / "target"), "keep");
+  EXPECT_EQ(Read(dir / "vCard4.vcf"), "card");
+  // A folder at the new name refuses it: the spent file goes, the folder stays.
+  std::filesystem::create_directory(dir / "vCard5.vcf");
+  EXPECT_FALSE(RecycleRegularFile(Text(dir / "vCard4.vcf"), 4, Text(dir / "vCard5.vcf"), "card"));
+  EXPECT_FALSE(PathExists(Text(dir / "vCard4.vcf")));
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "vCard5.vcf"));
+}

@@ -21,6 +21,29 @@ TEST(Reader, LineEndsCrlfLfAndLoneCrAllReadTheSame) {
   }
 }
 
+TEST(Reader, LineEndsMixedInOneFileEachEndOneLine) {
+  const Card card = one("BEGIN:VCARD\rVERSION:3.0\nFN:Ann Lee\r\nNOTE:a\r\n b\rTITLE:Boss\nORG:Acme\r"
+                        "EMAIL:ann@example.com\r\nEND:VCARD");
+  EXPECT_EQ(value(card, "FN"), "Ann Lee");
+  EXPECT_EQ(value(card, "NOTE"), "ab");
+  EXPECT_EQ(value(card, "TITLE"), "Boss");
+  EXPECT_EQ(value(card, "ORG"), "Acme");
+  EXPECT_EQ(value(card, "EMAIL"), "ann@example.com");
+}
+
+TEST(Reader, Base64SkipsWhiteSpaceAndPaddingWhereverTheyFall) {
+  const auto bytes = [](std::string_view text) {
+    const std::vector<std::uint8_t> out = detail::decodeBase64(text);
+    return std::string(out.begin(), out.end());
+  };
+  EXPECT_EQ(bytes("QUJDREVGSA=="), "ABCDEFH");
+  EXPECT_EQ(bytes("Q UJ\tDREVG\r\nSA=="), "ABCDEFH");
+  EXPECT_EQ(bytes("QUJ DREV GSA"), "ABCDEFH");
+  EXPECT_EQ(bytes("-_-_"), "\xFB\xFF\xBF");
+  EXPECT_EQ(bytes("QUJD!"), "ABC");
+  EXPECT_EQ(bytes(""), "");
+}
+
 TEST(Reader, UnfoldingDropsOneWhitespaceIn30ButKeepsItIn21) {
   const Card v3 = one("BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE:abc\r\n def\r\n\tghi\r\nEND:VCARD\r\n");
   EXPECT_EQ(value(v3, "NOTE"), "abcdefghi");

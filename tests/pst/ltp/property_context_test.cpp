@@ -111,3 +111,31 @@ TEST(PropertyContext, SetReplacesRemoveDeletesAndBadValuesChangeNothing) {
   const auto read = ltptest::readPc(pc.build());
   EXPECT_TRUE(read.empty());
 }
+
+TEST(PropertyContext, SetAllKeepsTheLastValueOfAnIdAndChecksAllFirst) {
+  PropertyContextBuilder pc;
+  pc.setAll({{0x8003, PropertyValue::integer32(1)},
+             {0x3001, PropertyValue::string(u"first")},
+             {0x8001, PropertyValue::boolean(true)},
+             {0x3001, PropertyValue::string(u"second")},
+             {0x8003, PropertyValue::integer32(3)}});
+  ASSERT_EQ(pc.properties().size(), 3u);
+  EXPECT_EQ(pc.properties()[0].first, 0x3001);
+  EXPECT_EQ(pc.properties()[1].first, 0x8001);
+  EXPECT_EQ(pc.properties()[2].first, 0x8003);
+  EXPECT_EQ(*pc.find(0x3001), PropertyValue::string(u"second"));
+  EXPECT_EQ(*pc.find(0x8003), PropertyValue::integer32(3));
+  // On a builder that holds values already, as set() one by one.
+  pc.setAll({{0x0E07, PropertyValue::integer32(1)}, {0x8001, PropertyValue::boolean(false)}});
+  EXPECT_EQ(pc.properties().size(), 4u);
+  EXPECT_EQ(*pc.find(0x8001), PropertyValue::boolean(false));
+  // A bad value anywhere in the batch changes nothing.
+  EXPECT_THROW(pc.setAll({{0x3002, PropertyValue::integer32(2)}, {0x3003, PropertyValue{PropType::Integer32, {1}}}}),
+               pst::Error);
+  EXPECT_EQ(pc.find(0x3002), nullptr);
+  PropertyContextBuilder fresh;
+  EXPECT_THROW(fresh.setAll({{0x3002, PropertyValue::integer32(2)}, {0x3003, PropertyValue{PropType::String, {1}}}}),
+               pst::Error);
+  EXPECT_TRUE(fresh.properties().empty());
+  EXPECT_EQ(ltptest::readPc(pc.build()).size(), 4u);
+}

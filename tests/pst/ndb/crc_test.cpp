@@ -54,6 +54,17 @@ TEST(Permute, TableValuesAndInverse) {
   for (int i = 0; i < 256; ++i) ASSERT_EQ(sorted[i], i) << "not a permutation";
   permuteDecode(b);
   for (int i = 0; i < 256; ++i) ASSERT_EQ(b[i], i);
+  // Every length, so the bytes after the last whole group of eight are coded too.
+  std::vector<std::uint8_t> table(256);
+  std::iota(table.begin(), table.end(), std::uint8_t{0});
+  permuteEncode(table);
+  for (std::size_t n = 0; n <= 17; ++n) {
+    std::vector<std::uint8_t> part(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n));
+    permuteEncode(part);
+    for (std::size_t i = 0; i < n; ++i) ASSERT_EQ(part[i], table[i]) << "length " << n << ", byte " << i;
+    permuteDecode(part);
+    ASSERT_TRUE(std::equal(part.begin(), part.end(), b.begin())) << "length " << n;
+  }
   std::vector<std::uint8_t> z{0x00, 0x01};
   permuteDecode(z);
   EXPECT_EQ(z[0], 0x47);
