@@ -196,9 +196,23 @@ struct TextDecoder::Converters {
 TextDecoder::TextDecoder() : converters_(std::make_unique<Converters>()) {}
 TextDecoder::~TextDecoder() = default;
 
+namespace {
+
+// Charsets whose text is all 7-bit bytes, told apart by escapes or shifts:
+// for these, ASCII bytes are not ASCII text.
+bool isSevenBitStateful(std::string_view upperName) {
+  return upperName.starts_with("ISO-2022") || upperName.starts_with("ISO2022") ||
+         upperName.starts_with("CSISO2022") || upperName == "UTF-7" || upperName == "UTF7" ||
+         upperName == "HZ-GB-2312" || upperName == "HZ";
+}
+
+}  // namespace
+
 std::u16string TextDecoder::decode(std::string_view bytes, std::string_view charset) {
-  if (isAscii(bytes)) return std::u16string(bytes.begin(), bytes.end());
+  const bool ascii = isAscii(bytes);
+  if (ascii && charset.empty()) return std::u16string(bytes.begin(), bytes.end());
   const std::string name = upper(charset);
+  if (ascii && !isSevenBitStateful(name)) return std::u16string(bytes.begin(), bytes.end());
   // UTF-8 and the ASCII names get the automatic path: a file mislabelled as
   // ASCII or UTF-8 that holds Windows-1252 text still reads right.
   if (name.empty() || name == "UTF-8" || name == "UTF8" || name == "US-ASCII" ||

@@ -59,3 +59,18 @@ TEST(Charsets, InvalidBytesAreReplacedAndReported) {
 }
 
 }  // namespace
+
+// ISO-2022-JP text is all 7-bit bytes: taking it for ASCII would keep the
+// escape sequences and lose the name.
+#include "vcard/text.h"
+
+namespace {
+
+TEST(Charsets, SevenBitStatefulTextIsDecodedNotTakenForAscii) {
+  vcard::detail::TextDecoder decoder;
+  EXPECT_EQ(decoder.decode("\x1B$BEDCf\x1B(B Taro", "ISO-2022-JP"), u"\u7530\u4E2D Taro");
+  EXPECT_EQ(decoder.decode("Taro", "ISO-2022-JP"), u"Taro");
+  EXPECT_EQ(decoder.decode("Taro", "ISO-8859-1"), u"Taro");
+}
+
+}  // namespace
