@@ -4,13 +4,43 @@ namespace quillonet::text {
 
 namespace {
 
-// Length of the UTF-8 sequence that starts with b, or 0 for a byte that cannot start one.
-int SequenceLength(unsigned char b) {
-  if (b < 0x80) return 1;
-  if (b >= 0xC2 && b <= 0xDF) return 2;
-  if (b >= 0xE0 && b <= 0xEF) return 3;
-  if (b >= 0xF0 && b <= 0xF4) return 4;
-  return 0;
+constexpr char16_t kReplacement = 0xFFFD;
+
+void AppendCodePoint(std::u16string& out, char32_t cp) {
+  if (cp < 0x10000) {
+    out.push_back(static_cast<char16_t>(cp));
+  } else {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  }
+}
+
+// Decodes one UTF-8 sequence at bytes[i]; returns its length, 0 if invalid.
+std::size_t Utf8Sequence(std::string_view bytes, std::size_t i, char32_t& cp) {
+  const auto b0 = static_cast<unsigned char>(bytes[i]);
+  std::size_t len;
+  char32_t min;
+  if (b0 < 0x80) {
+    cp = b0;
+    return 1;
+  } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+    len = 2, cp = b0 & 0x1F, min = 0x80;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    len = 3, cp = b0 & 0x0F, min = 0x800;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    len = 4, cp = b0 & 0x07, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + len > bytes.size()) return 0;
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto b = static_cast<unsigned char>(bytes[i + k]);
+    if ((b & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return len;
 }
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
@@ -19,44 +49,55 @@ char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<ch
 
 }  // namespace
 
+bool AppendUtf8(std::string_view utf8, std::u16string& out) {
+  bool valid = true;
+  out.reserve(out.size() + utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t cp;
+    if (const std::size_t len = Utf8Sequence(utf8, i, cp)) {
+      AppendCodePoint(out, cp);
+      i += len;
+    } else {
+      out.push_back(kReplacement);
+      valid = false;
+      ++i;
+    }
+  }
+  return valid;
+}
+
+bool IsValidUtf8(std::string_view utf8) {
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t cp;
+    const std::size_t len = Utf8Sequence(utf8, i, cp);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
 std::u16string FromUtf8(std::string_view utf8) {
   std::u16string out;
-  out.reserve(utf8.size());
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    const auto b = static_cast<unsigned char>(utf8[i]);
-    const int len = SequenceLength(b);
-    if (len == 1) {
-      out.push_back(b);
-      ++i;
-      continue;
-    }
-    char32_t cp = len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    bool ok = len > 0 && i + len <= utf8.size();
-    for (int k = 1; ok && k < len; ++k) {
-      const auto c = static_cast<unsigned char>(utf8[i + k]);
-      if ((c & 0xC0) != 0x80) ok = false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    // Overlong three- and four-byte forms, surrogates and values past U+10FFFF.
-    if (ok && ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-               (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))))
-      ok = false;
-    if (!ok) {
-      out.push_back(u'\uFFFD');
-      ++i;
-      continue;
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-    i += static_cast<std::size_t>(len);
-  }
+  AppendUtf8(utf8, out);
   return out;
+}
+
+void AppendCodePointUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
 }
 
 std::string ToUtf8(std::u16string_view text) {
@@ -68,23 +109,9 @@ std::string ToUtf8(std::u16string_view text) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
+      cp = kReplacement;
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    AppendCodePointUtf8(out, cp);
   }
   return out;
 }

@@ -12,10 +12,16 @@
 
 namespace quillonet::text {
 
-// UTF-8 (literals, messages of the C library) to UTF-16; invalid bytes become U+FFFD.
+// UTF-8 (literals, messages of the C library, vCard text) to UTF-16: each
+// byte that is not part of a valid sequence becomes U+FFFD. AppendUtf8
+// returns whether every sequence was valid.
 std::u16string FromUtf8(std::string_view utf8);
+bool AppendUtf8(std::string_view utf8, std::u16string& out);
+bool IsValidUtf8(std::string_view utf8);
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
 std::string ToUtf8(std::u16string_view text);
+// Appends one code point's UTF-8 bytes.
+void AppendCodePointUtf8(std::string& out, char32_t cp);
 
 std::u16string Number(std::int64_t n);
 

@@ -4,67 +4,13 @@
 #include <array>
 
 #include "platform/charset.h"
+#include "util/text.h"
 
 namespace vcard::detail {
 
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
-
-void appendCodePoint(std::u16string& out, char32_t cp) {
-  if (cp < 0x10000) {
-    out.push_back(static_cast<char16_t>(cp));
-  } else {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-  }
-}
-
-void appendUtf8CodePoint(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
-// Decodes one UTF-8 sequence at bytes[i]; returns its length, 0 if invalid.
-std::size_t utf8Sequence(std::string_view bytes, std::size_t i, char32_t& cp) {
-  const auto b0 = static_cast<unsigned char>(bytes[i]);
-  std::size_t len;
-  char32_t min;
-  if (b0 < 0x80) {
-    cp = b0;
-    return 1;
-  } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-    len = 2, cp = b0 & 0x1F, min = 0x80;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    len = 3, cp = b0 & 0x0F, min = 0x800;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    len = 4, cp = b0 & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + len > bytes.size()) return 0;
-  for (std::size_t k = 1; k < len; ++k) {
-    const auto b = static_cast<unsigned char>(bytes[i + k]);
-    if ((b & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return len;
-}
 
 // Windows-1252 0x80..0x9F; the five unassigned bytes map to the C1 controls.
 constexpr std::array<char16_t, 32> kCp1252High = {
@@ -112,49 +58,11 @@ constexpr auto kBase64 = makeBase64Table();
 
 }  // namespace
 
-bool appendUtf8(std::string_view bytes, std::u16string& out) {
-  bool valid = true;
-  out.reserve(out.size() + bytes.size());
-  for (std::size_t i = 0; i < bytes.size();) {
-    char32_t cp;
-    if (const std::size_t len = utf8Sequence(bytes, i, cp)) {
-      appendCodePoint(out, cp);
-      i += len;
-    } else {
-      out.push_back(kReplacement);
-      valid = false;
-      ++i;
-    }
-  }
-  return valid;
-}
+bool appendUtf8(std::string_view bytes, std::u16string& out) { return quillonet::text::AppendUtf8(bytes, out); }
 
-bool isValidUtf8(std::string_view bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    char32_t cp;
-    const std::size_t len = utf8Sequence(bytes, i, cp);
-    if (len == 0) return false;
-    i += len;
-  }
-  return true;
-}
+bool isValidUtf8(std::string_view bytes) { return quillonet::text::IsValidUtf8(bytes); }
 
-std::string toUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = text[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = kReplacement;
-    }
-    appendUtf8CodePoint(out, cp);
-  }
-  return out;
-}
+std::string toUtf8(std::u16string_view text) { return quillonet::text::ToUtf8(text); }
 
 std::u16string fromWindows1252(std::string_view bytes) {
   std::u16string out;
@@ -183,7 +91,7 @@ std::string utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian) {
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = kReplacement;
     }
-    appendUtf8CodePoint(out, cp);
+    quillonet::text::AppendCodePointUtf8(out, cp);
   }
   return out;
 }
