@@ -18,6 +18,15 @@ int CaptionGap(const QFontMetrics& fm) { return std::max(2, fm.height() / 6); }
 
 Frame::Frame(QWidget* parent) : QGroupBox(parent) {}
 
+void Frame::SetCaption(const QString& caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  setAccessibleName(caption_);
+  // The caption's line across the whole frame: no control reaches into it,
+  // and it holds the old caption and the new one without measuring either.
+  update(0, 0, width(), fontMetrics().height());
+}
+
 QRect Frame::BorderRect() const {
   // The top of the etched border runs through the middle of the caption's line.
   const int top = fontMetrics().height() / 2;
@@ -27,7 +36,7 @@ QRect Frame::BorderRect() const {
 QRect Frame::CaptionRect() const {
   const QFontMetrics fm = fontMetrics();
   const int indent = CaptionIndent(fm);
-  const int textWidth = fm.size(Qt::TextShowMnemonic | Qt::TextSingleLine, title()).width();
+  const int textWidth = fm.size(Qt::TextShowMnemonic | Qt::TextSingleLine, caption_).width();
   const int widthLeft = std::max(0, width() - 2 * indent);
   return QRect(indent, 0, std::min(textWidth + 2 * CaptionGap(fm), widthLeft), fm.height());
 }
@@ -35,7 +44,7 @@ QRect Frame::CaptionRect() const {
 void Frame::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QRect caption = CaptionRect();
-  const bool hasCaption = !title().isEmpty();
+  const bool hasCaption = !caption_.isEmpty();
   painter.save();
   if (hasCaption) painter.setClipRegion(QRegion(rect()).subtracted(QRegion(caption)));
   qDrawShadeRect(&painter, BorderRect(), palette(), true, 1, 0);
@@ -44,7 +53,7 @@ void Frame::paintEvent(QPaintEvent*) {
     const int gap = CaptionGap(fontMetrics());
     style()->drawItemText(&painter, caption.adjusted(gap, 0, -gap, 0),
                           Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic | Qt::TextSingleLine, palette(),
-                          isEnabled(), title(), QPalette::WindowText);
+                          isEnabled(), caption_, QPalette::WindowText);
   }
 }
 

@@ -20,6 +20,9 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <chrono>
+#include <ctime>
+
 namespace quillonet {
 namespace {
 const QColor kWhite(255, 255, 255);
@@ -38,6 +41,19 @@ void SetTextColour(QWidget& widget, const QColor& colour) {
   QPalette pal = widget.palette();
   pal.setColor(QPalette::WindowText, colour);
   widget.setPalette(pal);
+}
+
+// Milliseconds of a monotonic clock, read many times per card: where the
+// system has one, the coarse clock (a few ms resolution), which is read
+// without asking the hardware.
+std::int64_t CoarseMilliseconds() {
+#ifdef CLOCK_MONOTONIC_COARSE
+  timespec now{};
+  if (clock_gettime(CLOCK_MONOTONIC_COARSE, &now) == 0)
+    return std::int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1000000;
+#endif
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 }  // namespace
 
@@ -110,7 +126,7 @@ void frmStep1::SetUpControls() {
   };
 
   Place(FrameConversion, 240, 3480, 7695, 1815);
-  FrameConversion.setTitle(QStringLiteral("Details"));
+  FrameConversion.SetCaption(QStringLiteral("Details"));
   Place(ProgressBar1, 1800, 1320, 5775, 255);
   Place(ProgressBar2, 1800, 960, 5775, 255);
   Place(Label2, 120, 960, 1695, 255);
@@ -214,6 +230,7 @@ void frmStep1::CmdAddFolder_Click() {
 
 void frmStep1::CmdExtractDBX_Click() {
   run_.CmdExtractDBX_Click();
+  ShowCaptions();
   // A close requested during the run waited for the run's tear-down.
   if (closePending_ && !run_.isRunning()) {
     closePending_ = false;
@@ -262,23 +279,46 @@ void frmStep1::dropEvent(QDropEvent* event) {
 }
 
 std::u16string frmStep1::BrowseForFolder(const std::u16string& title) {
+  ShowCaptions();
   return dialogs_->BrowseForFolder(title);
 }
 
-// The run sets the frame's caption after every line; one that did not
-// change is not converted again.
 void frmStep1::setCaption(Caption control, const std::u16string& caption) {
-  const QStringView text(caption.data(), static_cast<qsizetype>(caption.size()));
-  switch (control) {
-    case Caption::FrameConversion:
-      if (FrameConversion.title() != text) FrameConversion.setTitle(text.toString());
-      break;
-    case Caption::LblCurrentDBX:
-      if (LblCurrentDBX.text() != text) LblCurrentDBX.setText(text.toString());
-      break;
-    case Caption::LblProgessCurrent:
-      if (LblProgessCurrent.text() != text) LblProgessCurrent.setText(text.toString());
-      break;
+  PendingCaption& latest = captions_[static_cast<std::size_t>(control)];
+  latest.text = caption;
+  latest.pending = true;
+  // Shown by the run's next turn of the event loop; this covers any other
+  // event loop, such as a message box's.
+  if (!captionsQueued_) {
+    captionsQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          captionsQueued_ = false;
+          ShowCaptions();
+        },
+        Qt::QueuedConnection);
+  }
+}
+
+// A caption that did not change is not set again.
+void frmStep1::ShowCaptions() {
+  for (std::size_t i = 0; i < captions_.size(); ++i) {
+    PendingCaption& latest = captions_[i];
+    if (!latest.pending) continue;
+    latest.pending = false;
+    const QStringView text(latest.text.data(), static_cast<qsizetype>(latest.text.size()));
+    switch (static_cast<Caption>(i)) {
+      case Caption::FrameConversion:
+        if (FrameConversion.Caption() != text) FrameConversion.SetCaption(text.toString());
+        break;
+      case Caption::LblCurrentDBX:
+        if (LblCurrentDBX.text() != text) LblCurrentDBX.setText(text.toString());
+        break;
+      case Caption::LblProgessCurrent:
+        if (LblProgessCurrent.text() != text) LblProgessCurrent.setText(text.toString());
+        break;
+    }
   }
 }
 
@@ -293,13 +333,15 @@ void frmStep1::setImportEnabled(bool enabled) { CmdExtractDBX.setEnabled(enabled
 // served when 10 ms have passed since it last was, which keeps the window
 // responsive and painting smoothly.
 void frmStep1::processEvents() {
-  if (sinceEvents_.isValid() && sinceEvents_.elapsed() < 10) return;
+  if (servedAtMs_ >= 0 && CoarseMilliseconds() - servedAtMs_ < 10) return;
+  ShowCaptions();
   QCoreApplication::processEvents();
-  sinceEvents_.start();
+  servedAtMs_ = CoarseMilliseconds();
 }
 
 void frmStep1::showMessage(const std::u16string& caption, const std::u16string& text,
                            const std::u16string& details) {
+  ShowCaptions();
   dialogs_->MsgBox(text, MsgButtons::Ok, MsgIcon::Information, caption, details);
 }
 

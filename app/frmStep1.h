@@ -15,11 +15,12 @@
 #include "import/import_view.h"
 #include "util/app_info.h"
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -110,6 +111,8 @@ class frmStep1 : public QWidget, public ImportView {
   void SetUpControls();
   void SetTabOrder();
   void CentreOnScreen();
+  // Puts the captions the run set since the last call on their controls.
+  void ShowCaptions();
 
   std::unique_ptr<UserDialogs> ownDialogs_;
   UserDialogs* dialogs_;
@@ -119,7 +122,17 @@ class frmStep1 : public QWidget, public ImportView {
   GridListSource gridSource_;
   ImportRun run_;
   bool closePending_ = false;
-  QElapsedTimer sinceEvents_;  // since the run last served the event loop
+  // The run sets captions after every card and line, far more often than
+  // the window can show them, and setting a control's text is dear (size
+  // hints, repaints). The latest text waits here and goes onto its control before the window
+  // next serves events, and so before it next paints.
+  struct PendingCaption {
+    std::u16string text;
+    bool pending = false;
+  };
+  std::array<PendingCaption, 3> captions_;  // by Caption
+  bool captionsQueued_ = false;             // a ShowCaptions call is queued
+  std::int64_t servedAtMs_ = -1;            // when the run last served the event loop
   double dpi_;
 };
 

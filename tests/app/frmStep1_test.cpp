@@ -76,7 +76,7 @@ TEST_F(WindowFixture, StartState) {
   EXPECT_FALSE(w.CmdHelp.isVisible());
   EXPECT_TRUE(w.cmdEnd.isVisible());
   EXPECT_TRUE(w.FrameConversion.isVisible());
-  EXPECT_EQ(w.FrameConversion.title(), "Details");
+  EXPECT_EQ(w.FrameConversion.Caption(), "Details");
   EXPECT_EQ(w.LblCurrentDBX.text(), "Converting Contacts...");
   EXPECT_EQ(w.LblProgessCurrent.text(), "Contact 1 (of 1)");
   EXPECT_EQ(w.ProgressBar1.Value(), 0.0f);
@@ -259,7 +259,7 @@ TEST_F(WindowFixture, ImportRunsIntoTheChosenFolderAndShowsProgress) {
   EXPECT_TRUE(w.Run().outcome().storeRemoved);
   EXPECT_TRUE(QFileInfo(QString::fromStdU16String(w.Run().outcome().pstPath)).isFile());
   EXPECT_TRUE(QString::fromStdU16String(w.Run().outcome().pstPath).startsWith(dest.QRoot() + "/MarlixContacts"));
-  EXPECT_EQ(w.FrameConversion.title(), "Details : Converting - (2 of 2) file(s)");
+  EXPECT_EQ(w.FrameConversion.Caption(), "Details : Converting - (2 of 2) file(s)");
   EXPECT_FLOAT_EQ(w.ProgressBar1.Value(), 100.0f);
   EXPECT_FALSE(w.CmdExtractDBX.isEnabled());
   EXPECT_EQ(w.Files().Entries().size(), 2);  // the list stays
