@@ -334,6 +334,49 @@ TEST_F(WindowFixture, DetailsCaptionSitsOnTheBorderAndTheControlsBelowIt) {
   }
 }
 
+// The run sets its captions after every card; the window shows the latest
+// of each when it next serves events, and a new frame caption repaints the
+// caption's line but none of the controls inside the frame.
+TEST_F(WindowFixture, CaptionsShowTheirLatestTextAndRepaintOnlyTheirOwnControls) {
+  class PaintCounter : public QObject {
+   public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+      paints += event->type() == QEvent::Paint;
+      return false;
+    }
+  };
+  ShowActive();
+  QTest::qWait(50);  // the first paints are over
+  PaintCounter still, label;
+  for (QWidget* c : std::initializer_list<QWidget*>{&w.ProgressBar1, &w.ProgressBar2, &w.Label1, &w.Label2})
+    c->installEventFilter(&still);
+  w.LblProgessCurrent.installEventFilter(&label);
+  for (int i = 1; i <= 30; ++i) {
+    const std::u16string n = text::Number(i);
+    w.setCaption(Caption::LblProgessCurrent, u"Contact " + n + u" (of 30)");
+    w.setCaption(Caption::FrameConversion, u"Details : Converting - (" + n + u" of 30) file(s)");
+  }
+  w.setCaption(Caption::LblCurrentDBX, u"Importing Contacts... from (Work)");
+  w.processEvents();  // as the run serves the event loop
+  EXPECT_EQ(w.LblProgessCurrent.text(), "Contact 30 (of 30)");
+  EXPECT_EQ(w.FrameConversion.Caption(), "Details : Converting - (30 of 30) file(s)");
+  EXPECT_EQ(w.LblCurrentDBX.text(), "Importing Contacts... from (Work)");
+  EXPECT_GE(label.paints, 1);
+  EXPECT_EQ(still.paints, 0);
+
+  // Any other event loop shows them too, such as a message box's.
+  w.setCaption(Caption::LblProgessCurrent, u"Contact 31 (of 31)");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w.LblProgessCurrent.text(), "Contact 31 (of 31)");
+
+  // The frame still draws the caption it was given last.
+  const QImage before = w.FrameConversion.grab(w.FrameConversion.CaptionRect()).toImage();
+  w.setCaption(Caption::FrameConversion, u"Details");
+  QCoreApplication::processEvents();
+  EXPECT_NE(w.FrameConversion.grab(w.FrameConversion.CaptionRect()).toImage(), before);
+}
+
 TEST_F(WindowFixture, DroppedFilesAndFoldersAreAddedAsTheAddButtonsAddThem) {
   test_support::TestTree t;
   t.Folder("Cards/sub");
