@@ -20,8 +20,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <chrono>
-#include <ctime>
+#include <cstring>
 
 namespace quillonet {
 namespace {
@@ -41,19 +40,6 @@ void SetTextColour(QWidget& widget, const QColor& colour) {
   QPalette pal = widget.palette();
   pal.setColor(QPalette::WindowText, colour);
   widget.setPalette(pal);
-}
-
-// Milliseconds of a monotonic clock, read many times per card: where the
-// system has one, the coarse clock (a few ms resolution), which is read
-// without asking the hardware.
-std::int64_t CoarseMilliseconds() {
-#ifdef CLOCK_MONOTONIC_COARSE
-  timespec now{};
-  if (clock_gettime(CLOCK_MONOTONIC_COARSE, &now) == 0)
-    return std::int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1000000;
-#endif
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
 }
 }  // namespace
 
@@ -230,6 +216,7 @@ void frmStep1::CmdAddFolder_Click() {
 
 void frmStep1::CmdExtractDBX_Click() {
   run_.CmdExtractDBX_Click();
+  sinceEvents_.Stop();
   ShowCaptions();
   // A close requested during the run waited for the run's tear-down.
   if (closePending_ && !run_.isRunning()) {
@@ -285,7 +272,12 @@ std::u16string frmStep1::BrowseForFolder(const std::u16string& title) {
 
 void frmStep1::setCaption(Caption control, const std::u16string& caption) {
   PendingCaption& latest = captions_[static_cast<std::size_t>(control)];
+  // Most calls repeat the caption the run set last (the frame's, after every line).
+  if (latest.given && latest.text.size() == caption.size() &&
+      std::memcmp(latest.text.data(), caption.data(), caption.size() * sizeof(char16_t)) == 0)
+    return;
   latest.text = caption;
+  latest.given = true;
   latest.pending = true;
   // Shown by the run's next turn of the event loop; this covers any other
   // event loop, such as a message box's.
@@ -333,10 +325,10 @@ void frmStep1::setImportEnabled(bool enabled) { CmdExtractDBX.setEnabled(enabled
 // served when 10 ms have passed since it last was, which keeps the window
 // responsive and painting smoothly.
 void frmStep1::processEvents() {
-  if (servedAtMs_ >= 0 && CoarseMilliseconds() - servedAtMs_ < 10) return;
+  if (sinceEvents_.Running() && !sinceEvents_.Beat()) return;
   ShowCaptions();
   QCoreApplication::processEvents();
-  servedAtMs_ = CoarseMilliseconds();
+  sinceEvents_.Restart();
 }
 
 void frmStep1::showMessage(const std::u16string& caption, const std::u16string& text,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/frame.h"
+#include "app/metronome.h"
 #include "app/progress_bar.h"
 #include "app/shape.h"
 #include "filelist/caption_label.h"
@@ -20,7 +21,7 @@
 #include <QWidget>
 
 #include <array>
-#include <cstdint>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -127,12 +128,14 @@ class frmStep1 : public QWidget, public ImportView {
   // hints, repaints). The latest text waits here and goes onto its control before the window
   // next serves events, and so before it next paints.
   struct PendingCaption {
-    std::u16string text;
-    bool pending = false;
+    std::u16string text;   // the latest the run set
+    bool given = false;    // text holds one
+    bool pending = false;  // not yet on its control
   };
   std::array<PendingCaption, 3> captions_;  // by Caption
   bool captionsQueued_ = false;             // a ShowCaptions call is queued
-  std::int64_t servedAtMs_ = -1;            // when the run last served the event loop
+  // During a run: 10 ms since the run last served the event loop.
+  Metronome sinceEvents_{std::chrono::milliseconds(10)};
   double dpi_;
 };
 
