@@ -73,8 +73,8 @@ frmStep1::frmStep1(automation::ComponentFactory& components, UserDialogs* dialog
       drops_(
           fileList_, *dialogs_, [this](bool on) { CmdExtractDBX.setEnabled(on); },
           [] { QCoreApplication::processEvents(); }, [this] { return run_.isRunning(); }),
-      gridSource_(grdFiles1),
-      run_(components, *this, gridSource_),
+      runFiles_(grdFiles1, [this] { Pending(); }),
+      run_(components, *this, runFiles_),
       dpi_(LogicalDpi(this)) {
   setWindowTitle(QString::fromStdU16String(AppTitle()));
   setWindowIcon(AppIcon());
@@ -217,7 +217,7 @@ void frmStep1::CmdAddFolder_Click() {
 void frmStep1::CmdExtractDBX_Click() {
   run_.CmdExtractDBX_Click();
   sinceEvents_.Stop();
-  ShowCaptions();
+  ShowPending();
   // A close requested during the run waited for the run's tear-down.
   if (closePending_ && !run_.isRunning()) {
     closePending_ = false;
@@ -266,7 +266,7 @@ void frmStep1::dropEvent(QDropEvent* event) {
 }
 
 std::u16string frmStep1::BrowseForFolder(const std::u16string& title) {
-  ShowCaptions();
+  ShowPending();
   return dialogs_->BrowseForFolder(title);
 }
 
@@ -279,22 +279,25 @@ void frmStep1::setCaption(Caption control, const std::u16string& caption) {
   latest.text = caption;
   latest.given = true;
   latest.pending = true;
-  // Shown by the run's next turn of the event loop; this covers any other
-  // event loop, such as a message box's.
-  if (!captionsQueued_) {
-    captionsQueued_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-          captionsQueued_ = false;
-          ShowCaptions();
-        },
-        Qt::QueuedConnection);
-  }
+  Pending();
+}
+
+// Shown by the run's next turn of the event loop; the queued call covers
+// any other event loop, such as a message box's.
+void frmStep1::Pending() {
+  if (showQueued_) return;
+  showQueued_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        showQueued_ = false;
+        ShowPending();
+      },
+      Qt::QueuedConnection);
 }
 
 // A caption that did not change is not set again.
-void frmStep1::ShowCaptions() {
+void frmStep1::ShowPending() {
   for (std::size_t i = 0; i < captions_.size(); ++i) {
     PendingCaption& latest = captions_[i];
     if (!latest.pending) continue;
@@ -312,13 +315,32 @@ void frmStep1::ShowCaptions() {
         break;
     }
   }
+  for (const Bar bar : {Bar::ProgressBar1, Bar::ProgressBar2}) ShowBar(bar);
+  runFiles_.Show();
+}
+
+void frmStep1::ShowBar(Bar bar) {
+  PendingValue& latest = bars_[static_cast<std::size_t>(bar)];
+  if (!latest.pending) return;
+  latest.pending = false;
+  BarFor(bar).SetValue(latest.value);
 }
 
 ProgressBar& frmStep1::BarFor(Bar bar) { return bar == Bar::ProgressBar1 ? ProgressBar1 : ProgressBar2; }
 
-void frmStep1::setProgressMin(Bar bar, float value) { BarFor(bar).SetMin(value); }
-void frmStep1::setProgressMax(Bar bar, float value) { BarFor(bar).SetMax(value); }
-void frmStep1::setProgressValue(Bar bar, float value) { BarFor(bar).SetValue(value); }
+// A range change applies to the position set before it, as it would have.
+void frmStep1::setProgressMin(Bar bar, float value) {
+  ShowBar(bar);
+  BarFor(bar).SetMin(value);
+}
+void frmStep1::setProgressMax(Bar bar, float value) {
+  ShowBar(bar);
+  BarFor(bar).SetMax(value);
+}
+void frmStep1::setProgressValue(Bar bar, float value) {
+  bars_[static_cast<std::size_t>(bar)] = {value, true};
+  Pending();
+}
 void frmStep1::setImportEnabled(bool enabled) { CmdExtractDBX.setEnabled(enabled); }
 // The run yields several times per line of a file; serving the event loop
 // (and repainting) at each would cost more than the import itself. It is
@@ -326,14 +348,14 @@ void frmStep1::setImportEnabled(bool enabled) { CmdExtractDBX.setEnabled(enabled
 // responsive and painting smoothly.
 void frmStep1::processEvents() {
   if (sinceEvents_.Running() && !sinceEvents_.Beat()) return;
-  ShowCaptions();
+  ShowPending();
   QCoreApplication::processEvents();
   sinceEvents_.Restart();
 }
 
 void frmStep1::showMessage(const std::u16string& caption, const std::u16string& text,
                            const std::u16string& details) {
-  ShowCaptions();
+  ShowPending();
   dialogs_->MsgBox(text, MsgButtons::Ok, MsgIcon::Information, caption, details);
 }
 

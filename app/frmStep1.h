@@ -4,6 +4,7 @@
 #include "app/frame.h"
 #include "app/metronome.h"
 #include "app/progress_bar.h"
+#include "app/run_file_list.h"
 #include "app/shape.h"
 #include "filelist/caption_label.h"
 #include "filelist/common_dialog.h"
@@ -11,7 +12,6 @@
 #include "filelist/file_grid.h"
 #include "filelist/file_drops.h"
 #include "filelist/file_list.h"
-#include "filelist/grid_list_source.h"
 #include "import/import_run.h"
 #include "import/import_view.h"
 #include "util/app_info.h"
@@ -112,28 +112,38 @@ class frmStep1 : public QWidget, public ImportView {
   void SetUpControls();
   void SetTabOrder();
   void CentreOnScreen();
-  // Puts the captions the run set since the last call on their controls.
-  void ShowCaptions();
+  // Notes that the run changed what the window shows, for ShowPending.
+  void Pending();
+  // Puts what the run set since the last call on the controls: captions,
+  // bar positions, the current file's row.
+  void ShowPending();
+  void ShowBar(Bar bar);
 
   std::unique_ptr<UserDialogs> ownDialogs_;
   UserDialogs* dialogs_;
   FileList fileList_;
   CommonDialog cdlgFile;
   FileDrops drops_;
-  GridListSource gridSource_;
+  RunFileList runFiles_;
   ImportRun run_;
   bool closePending_ = false;
   // The run sets captions after every card and line, far more often than
-  // the window can show them, and setting a control's text is dear (size
-  // hints, repaints). The latest text waits here and goes onto its control before the window
-  // next serves events, and so before it next paints.
+  // the window can show them, and setting a control's text or a bar's
+  // position is dear (size hints, repaints; a bar repaints at once). The
+  // latest wait here and go onto their controls before the window next
+  // serves events, and so before it next paints.
   struct PendingCaption {
     std::u16string text;   // the latest the run set
     bool given = false;    // text holds one
     bool pending = false;  // not yet on its control
   };
+  struct PendingValue {
+    float value = 0;
+    bool pending = false;
+  };
   std::array<PendingCaption, 3> captions_;  // by Caption
-  bool captionsQueued_ = false;             // a ShowCaptions call is queued
+  std::array<PendingValue, 2> bars_;        // by Bar
+  bool showQueued_ = false;                 // a ShowPending call is queued
   // During a run: 10 ms since the run last served the event loop.
   Metronome sinceEvents_{std::chrono::milliseconds(10)};
   double dpi_;

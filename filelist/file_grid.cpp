@@ -34,7 +34,7 @@ FileGrid::FileGrid(QWidget* parent) : QTableWidget(1, 1, parent) {
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   colTwips_.assign(1, kDefaultColTwips);
   setColumnWidth(0, TwipsToPixels(kDefaultColTwips, LogicalDpi(this)));
-  FillCells();
+  FillCells(0);
   ShowCurrent();
   // A click moves the current cell, as it does in the flex grid.
   connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
@@ -45,18 +45,17 @@ FileGrid::FileGrid(QWidget* parent) : QTableWidget(1, 1, parent) {
   });
 }
 
-void FileGrid::FillCells() {
-  for (int r = 0; r < rowCount(); ++r) {
+void FileGrid::FillCells(int fromRow) {
+  for (int r = fromRow; r < rowCount(); ++r) {
     for (int c = 0; c < columnCount(); ++c) {
       if (item(r, c) == nullptr) {
         auto cell = std::make_unique<QTableWidgetItem>();
-        cell->setBackground(CellColour());
+        cell->setBackground(r < fixedRows_ ? palette().color(QPalette::Button) : CellColour());
         cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         setItem(r, c, cell.release());  // the table owns its items
       }
     }
   }
-  PaintFixedRows();
 }
 
 void FileGrid::PaintFixedRows() {
@@ -73,9 +72,12 @@ void FileGrid::ShowCurrent() {
 
 void FileGrid::SetRows(int rows) {
   Check(rows >= 1 && rows > fixedRows_, "Rows", rows);
+  // Only rows added get cells: the list grows a row at a time, and filling
+  // or colouring every row each time would make adding n files cost n².
+  const int before = rowCount();
   setRowCount(rows);
   if (row_ >= rows) row_ = rows - 1;
-  FillCells();
+  FillCells(before);
   ShowCurrent();
 }
 
@@ -86,7 +88,7 @@ void FileGrid::SetCols(int cols) {
   colTwips_.resize(static_cast<size_t>(cols), kDefaultColTwips);
   for (int c = 0; c < cols; ++c) setColumnWidth(c, TwipsToPixels(colTwips_[static_cast<size_t>(c)], dpi));
   if (col_ >= cols) col_ = cols - 1;
-  FillCells();
+  FillCells(0);
   ShowCurrent();
 }
 

@@ -42,7 +42,8 @@ class FileGrid : public QTableWidget, public FlexGrid {
   static QColor CellColour() { return QColor(255, 255, 191); }
 
  private:
-  void FillCells();
+  // Gives every cell from row fromRow on that has none an item in its colour.
+  void FillCells(int fromRow);
   void PaintFixedRows();
   void ShowCurrent();
 

@@ -365,10 +365,17 @@ TEST_F(WindowFixture, CaptionsShowTheirLatestTextAndRepaintOnlyTheirOwnControls)
   EXPECT_GE(label.paints, 1);
   EXPECT_EQ(still.paints, 0);
 
-  // Any other event loop shows them too, such as a message box's.
+  // Any other event loop shows them too, such as a message box's; a bar
+  // shows its latest position, and its range applies to the one set before.
   w.setCaption(Caption::LblProgessCurrent, u"Contact 31 (of 31)");
+  w.setProgressValue(Bar::ProgressBar2, 10.0f);
+  w.setProgressValue(Bar::ProgressBar2, 40.0f);
   QCoreApplication::processEvents();
   EXPECT_EQ(w.LblProgessCurrent.text(), "Contact 31 (of 31)");
+  EXPECT_EQ(w.ProgressBar2.Value(), 40.0f);
+  w.setProgressValue(Bar::ProgressBar2, 80.0f);
+  w.setProgressMax(Bar::ProgressBar2, 50.0f);
+  EXPECT_EQ(w.ProgressBar2.Value(), 50.0f);
 
   // The frame still draws the caption it was given last.
   const QImage before = w.FrameConversion.grab(w.FrameConversion.CaptionRect()).toImage();
