@@ -215,8 +215,17 @@ void frmStep1::CmdAddFolder_Click() {
 }
 
 void frmStep1::CmdExtractDBX_Click() {
-  run_.CmdExtractDBX_Click();
-  sinceEvents_.Stop();
+  {
+    // The pace is kept only while a run lasts (a click during a run does
+    // not start another, and returns with the first still going).
+    struct Pace {
+      frmStep1& w;
+      ~Pace() {
+        if (!w.run_.isRunning()) w.sinceEvents_.Stop();
+      }
+    } pace{*this};
+    run_.CmdExtractDBX_Click();
+  }
   ShowPending();
   // A close requested during the run waited for the run's tear-down.
   if (closePending_ && !run_.isRunning()) {
