@@ -105,9 +105,11 @@ class ImportRun {
   struct CardFile;
   static CardFile WriteCardFile(const std::u16string& cardText, std::int64_t cardNumber, TextEncoding encoding,
                                 std::vector<CardFile>& spares);
+  static CardFile ReadCardAhead(const std::u16string& cardText, std::int64_t cardNumber, TextEncoding encoding,
+                                const automation::CardReader& reader);
   // Returns whether the card was saved; if not, why goes to *reason and *detail.
   bool ImportCard(automation::Session* session, const std::u16string& filePath, const std::u16string& folderPath,
-                  const CardFile& card, std::u16string* reason, std::u16string* detail);
+                  CardFile& card, std::u16string* reason, std::u16string* detail);
   void CountSaved(automation::ContactItem& item, const std::u16string& filePath);
   void CompleteLists(automation::Store* store);
   // The result of the file at hand; fresh: a new file of the run.

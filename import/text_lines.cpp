@@ -167,16 +167,21 @@ bool LineReader::atEnd() {
 }
 
 std::u16string LineReader::readLine() {
-  std::u16string line = readRawLine();
-  if (const std::size_t mark = vcard::lineMarkSize(std::u16string_view(line), encoding_); mark > 0) line.erase(0, mark);
+  std::u16string line;
+  readLine(line);
   return line;
 }
 
-std::u16string LineReader::readRawLine() {
-  std::u16string line;
-  if (atEnd()) return line;
+void LineReader::readLine(std::u16string& line) {
+  readRawLine(line);
+  if (const std::size_t mark = vcard::lineMarkSize(std::u16string_view(line), encoding_); mark > 0) line.erase(0, mark);
+}
+
+void LineReader::readRawLine(std::u16string& line) {
+  line.clear();
+  if (atEnd()) return;
   for (;;) {
-    if (!ensureUnits(1)) return line;
+    if (!ensureUnits(1)) return;
     const std::size_t end = pos_ + available() / unit_ * unit_;
     std::size_t i = pos_;
     char16_t c = 0;
@@ -205,7 +210,7 @@ std::u16string LineReader::readRawLine() {
     if (i < end) {
       pos_ = i + unit_;
       skipLineFeed_ = (c == u'\r');
-      return line;
+      return;
     }
     pos_ = i;
   }

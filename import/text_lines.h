@@ -39,12 +39,14 @@ class LineReader {
   // The next line; the empty string at the end. Throws FileError for a line
   // longer than the bound set below, having read no more of it than that.
   std::u16string readLine();
+  // The same into line, whose room is used again: no allocation per line.
+  void readLine(std::u16string& line);
   void setMaxLineLength(std::size_t characters) { maxLine_ = characters; }
   TextEncoding encoding();
 
  private:
   void start();
-  std::u16string readRawLine();
+  void readRawLine(std::u16string& line);
   bool fill();  // more data in the buffer; false at the end of the source
   bool ensureUnits(std::size_t count);  // whole characters in the buffer; false at the end
   std::size_t available() const { return buffer_.size() - pos_; }
