@@ -50,7 +50,7 @@ ByteSource ReadingFrom(platform::FileDescriptor& file) {
 }
 
 // *error gets the cause of a failure (an errno value).
-void WriteFile(const std::u16string& path, const std::string& bytes, int* error) {
+void WriteFile(const std::u16string& path, std::string_view bytes, int* error) {
   try {
     platform::WriteRegularFile(path, bytes);
   } catch (const std::system_error& e) {
@@ -403,16 +403,23 @@ void ImportRun::CheckvCardType(const std::u16string& vCardFileName) {
   vCardCount_ = 0;
   LineReader reader(ReadingFrom(file), path);
   reader.setMaxLineLength(automation::kMaxCardBytes);
-  CardSplitter cards(/*collect=*/false);
-  std::u16string line;
-  for (;;) {
-    Yield();
-    if (stopRequested_) break;  // the count is not needed any more
-    if (reader.atEnd()) break;
-    reader.readLine(line);
-    if (cards.addLine(line)) ++vCardCount_;
+  // Counted as the file is cut: 8-bit text as its bytes.
+  const auto count = [&]<class Unit>(BasicCardSplitter<Unit> cards) {
+    std::basic_string<Unit> line;
+    for (;;) {
+      Yield();
+      if (stopRequested_) break;  // the count is not needed any more
+      if (reader.atEnd()) break;
+      reader.readLine(line);
+      if (cards.addLine(line)) ++vCardCount_;
+    }
+    if (cards.finish()) ++vCardCount_;
+  };
+  if (reader.eightBit()) {
+    count(ByteCardSplitter(/*collect=*/false));
+  } else {
+    count(CardSplitter(/*collect=*/false));
   }
-  if (cards.finish()) ++vCardCount_;
   Yield();
 }
 
@@ -517,7 +524,7 @@ namespace {
 
 // A card as its file holds it: in the source's encoding, with its byte-order
 // mark, so that it reads exactly as it would in the whole file.
-std::string CardBytes(const std::u16string& cardText, TextEncoding encoding) {
+std::string CardBytes(std::u16string_view cardText, TextEncoding encoding) {
   std::u16string cardFile;
   cardFile.reserve(cardText.size() + 2);
   cardFile += cardText;
@@ -525,27 +532,34 @@ std::string CardBytes(const std::u16string& cardText, TextEncoding encoding) {
   return EncodeText(cardFile, encoding);
 }
 
+// The same of a card of 8-bit text cut as its bytes, which it keeps.
+std::string CardBytes(std::string_view cardText, TextEncoding encoding) {
+  const std::string_view mark = encoding == TextEncoding::Utf8Bom ? "\xEF\xBB\xBF" : "";
+  std::string bytes;
+  bytes.reserve(mark.size() + cardText.size() + 2);
+  bytes += mark;
+  bytes += cardText;
+  bytes += "\r\n";
+  return bytes;
+}
+
 }  // namespace
 
 // The session's card reader reads the bytes the card's file would hold.
-ImportRun::CardFile ImportRun::ReadCardAhead(const std::u16string& cardText, std::int64_t cardNumber,
-                                             TextEncoding encoding, const automation::CardReader& reader) {
+ImportRun::CardFile ImportRun::ReadCardAhead(std::string_view bytes, std::int64_t cardNumber,
+                                             const automation::CardReader& reader) {
   CardFile card;
   card.haveFolder = true;  // none is needed
-  Skip(
-      [&] {
-        card.read = reader.Read(CardBytes(cardText, encoding),
-                                text::Format(u"card %1 of the file", {text::Number(cardNumber)}));
-      },
-      &card.why, &card.cause);
+  Skip([&] { card.read = reader.Read(bytes, text::Format(u"card %1 of the file", {text::Number(cardNumber)})); },
+       &card.why, &card.cause);
   return card;
 }
 
 // One of the spares (card files
 // imported already) takes the new name and bytes, so that no file is made or
 // removed: the longest no longer than the card, which need not be cut.
-ImportRun::CardFile ImportRun::WriteCardFile(const std::u16string& cardText, std::int64_t cardNumber,
-                                             TextEncoding encoding, std::vector<CardFile>& spares) {
+ImportRun::CardFile ImportRun::WriteCardFile(std::string_view bytes, std::int64_t cardNumber,
+                                             std::vector<CardFile>& spares) {
   CardFile file;
   file.written = Skip(
       [&] {
@@ -554,7 +568,6 @@ ImportRun::CardFile ImportRun::WriteCardFile(const std::u16string& cardText, std
         file.path += u"vCard";
         file.path += text::Number(cardNumber);
         file.path += u".vcf";
-        const std::string bytes = CardBytes(cardText, encoding);
         file.size = bytes.size();
         auto best = spares.end();
         for (auto it = spares.begin(); it != spares.end(); ++it) {
@@ -678,8 +691,6 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
     ReadAhead<std::vector<SplitStep>> ahead(kBatchesAhead, [&file, &filePath, &spent, cardReader](const auto& put) {
       LineReader reader(ReadingFrom(file), filePath);
       reader.setMaxLineLength(automation::kMaxCardBytes);
-      CardSplitter splitter;
-      TextEncoding encoding = TextEncoding::Bytes;
       std::int64_t cardNumber = 1;
       std::vector<SplitStep> batch;
       std::vector<CardFile> spares;
@@ -690,39 +701,56 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
         batch.reserve(kLinesPerBatch);
         return true;
       };
-      const auto cardFile = [&] {
-        Skip([&] { encoding = reader.encoding(); });
-        if (cardReader) return ReadCardAhead(splitter.card(), cardNumber++, encoding, *cardReader);
-        return WriteCardFile(splitter.card(), cardNumber++, encoding, spares);
-      };
       SplitStep end(SplitStep::Kind::End);
-      std::u16string line;
-      for (;;) {
-        bool atEnd = true;
-        // A read that fails ends the file: what was read so far stays imported.
-        if (!Skip([&] { atEnd = reader.atEnd(); }, &end.why, &end.cause)) end.failed = true;
-        if (atEnd) break;
-        if (!Skip([&] { reader.readLine(line); }, &end.why, &end.cause)) {
-          end.failed = true;
-          break;
-        }
-        const bool ended = splitter.addLine(line);
-        if (!ended && splitter.cardSize() > static_cast<std::size_t>(automation::kMaxCardBytes)) {
-          // Refused before more of it is held in memory; the rest of the file goes with it.
-          SplitStep& step = batch.emplace_back(SplitStep::Kind::TooLarge);
-          step.cause = text::Format(u"card %1 is larger than %2 MB, the largest card taken",
-                                    {text::Number(cardNumber), text::Number(automation::kMaxCardBytes >> 20)});
-          step.why = step.cause;
-          break;
-        }
-        SplitStep& step = batch.emplace_back();
-        if (ended) step.card = cardFile();
-        step.inCard = splitter.inCard();
-        if (batch.size() >= kLinesPerBatch && !send()) return;
+      // 8-bit text is cut as its bytes, which the card's bytes then are.
+      TextEncoding encoding = TextEncoding::Bytes;
+      bool eightBit = false;
+      if (!Skip([&] { eightBit = reader.eightBit(), encoding = reader.encoding(); }, &end.why, &end.cause)) {
+        end.failed = true;
       }
-      // A card still open at the end of the file (or where reading failed) is
-      // imported as it stands.
-      if (splitter.finish()) batch.emplace_back(SplitStep::Kind::Last).card = cardFile();
+      // Returns false when no more cards are wanted.
+      const auto split = [&]<class Unit>(BasicCardSplitter<Unit>& splitter) {
+        const auto cardFile = [&] {
+          std::string bytes = CardBytes(std::basic_string_view<Unit>(splitter.card()), encoding);
+          if (cardReader) return ReadCardAhead(bytes, cardNumber++, *cardReader);
+          return WriteCardFile(bytes, cardNumber++, spares);
+        };
+        std::basic_string<Unit> line;
+        while (!end.failed) {
+          bool atEnd = true;
+          // A read that fails ends the file: what was read so far stays imported.
+          if (!Skip([&] { atEnd = reader.atEnd(); }, &end.why, &end.cause)) end.failed = true;
+          if (atEnd) break;
+          if (!Skip([&] { reader.readLine(line); }, &end.why, &end.cause)) {
+            end.failed = true;
+            break;
+          }
+          const bool ended = splitter.addLine(line);
+          if (!ended && splitter.cardSize() > static_cast<std::size_t>(automation::kMaxCardBytes)) {
+            // Refused before more of it is held in memory; the rest of the file goes with it.
+            SplitStep& step = batch.emplace_back(SplitStep::Kind::TooLarge);
+            step.cause = text::Format(u"card %1 is larger than %2 MB, the largest card taken",
+                                      {text::Number(cardNumber), text::Number(automation::kMaxCardBytes >> 20)});
+            step.why = step.cause;
+            break;
+          }
+          SplitStep& step = batch.emplace_back();
+          if (ended) step.card = cardFile();
+          step.inCard = splitter.inCard();
+          if (batch.size() >= kLinesPerBatch && !send()) return false;
+        }
+        // A card still open at the end of the file (or where reading failed) is
+        // imported as it stands.
+        if (splitter.finish()) batch.emplace_back(SplitStep::Kind::Last).card = cardFile();
+        return true;
+      };
+      if (eightBit) {
+        ByteCardSplitter splitter;
+        if (!split(splitter)) return;
+      } else {
+        CardSplitter splitter;
+        if (!split(splitter)) return;
+      }
       batch.push_back(std::move(end));
       send();
     });
