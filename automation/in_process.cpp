@@ -2,6 +2,8 @@
 #include "automation/in_process.h"
 
 #include <optional>
+#include <string_view>
+#include <utility>
 
 #include "automation/contact_message.h"
 #include "platform/regular_file.h"
@@ -71,6 +73,48 @@ struct SessionState {
   }
 };
 
+// Reads the one card of a vCard file's bytes; name stands for the file in
+// the error.
+vcard::ImportedCard ReadCardBytes(std::string_view bytes, const std::u16string& name) {
+  try {
+    std::vector<vcard::Card> cards =
+        vcard::parseCards(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    if (cards.empty()) throw vcard::Error("The file holds no vCard (no BEGIN:VCARD line).");
+    return vcard::toImportedCard(std::move(cards.front()));
+  } catch (const vcard::Error& e) {
+    throw AutomationError(errors::kCorruptData, text::Format(u"Cannot import %1: %2", {name, text::FromUtf8(e.what())}));
+  }
+}
+
+std::u16string TooLarge() {
+  return text::Format(u"it is larger than %1 MB, the largest card taken", {text::Number(kMaxCardBytes >> 20)});
+}
+
+// A card read ahead, or what Import is to throw. Items only read it, so that
+// it can be freed on the thread that made it.
+class InProcessReadCard : public ReadCard {
+ public:
+  std::optional<vcard::ImportedCard> card;
+  std::optional<AutomationError> error;
+};
+
+class InProcessCardReader : public CardReader {
+ public:
+  std::shared_ptr<const ReadCard> Read(std::string_view bytes, const std::u16string& name) const override {
+    auto read = std::make_shared<InProcessReadCard>();
+    try {
+      if (bytes.size() > static_cast<std::uint64_t>(kMaxCardBytes)) {
+        throw AutomationError(errors::kCorruptData, text::Format(u"Cannot import %1: %2", {name, TooLarge()}));
+      }
+      read->card = ReadCardBytes(bytes, name);
+    } catch (const AutomationError& e) {
+      read->card.reset();
+      read->error = e;
+    }
+    return read;
+  }
+};
+
 class InProcessItem : public ContactItem {
  public:
   InProcessItem(std::shared_ptr<ProfileStore> store, pst::FolderId folder)
@@ -87,21 +131,24 @@ class InProcessItem : public ContactItem {
       bytes = platform::ReadRegularFile(path, kMaxCardBytes);
     } catch (const std::system_error& e) {
       const std::u16string why =
-          e.code() == std::errc::file_too_large
-              ? text::Format(u"it is larger than %1 MB, the largest card taken", {text::Number(kMaxCardBytes >> 20)})
-              : text::FromUtf8(e.code().message());
+          e.code() == std::errc::file_too_large ? TooLarge() : text::FromUtf8(e.code().message());
       throw AutomationError(e.code() == std::errc::no_such_file_or_directory ? errors::kNotFound : errors::kCorruptData,
                             text::Format(u"Cannot import %1: %2", {path, why}));
     }
-    try {
-      std::vector<vcard::Card> cards =
-          vcard::parseCards(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-      if (cards.empty()) throw vcard::Error("The file holds no vCard (no BEGIN:VCARD line).");
-      card_ = vcard::toImportedCard(std::move(cards.front()));
-    } catch (const vcard::Error& e) {
-      throw AutomationError(errors::kCorruptData,
-                            text::Format(u"Cannot import %1: %2", {path, text::FromUtf8(e.what())}));
+    ownCard_ = ReadCardBytes(bytes, path);
+    card_ = &*ownCard_;
+    readCard_.reset();
+  }
+
+  void Import(std::shared_ptr<const ReadCard> card) override {
+    auto read = std::dynamic_pointer_cast<const InProcessReadCard>(card);
+    if (!read) {
+      throw AutomationError(errors::kInvalidArgument, u"Import: the card was not read by this session's reader");
     }
+    if (read->error) throw *read->error;
+    readCard_ = std::move(read);
+    card_ = &*readCard_->card;
+    ownCard_.reset();
   }
 
   std::u16string MessageClass() override {
@@ -120,7 +167,8 @@ class InProcessItem : public ContactItem {
     if (card_->members) {
       // A group's members may be cards not read yet: the list is written
       // when the store completes its lists.
-      store_->lists->addList(folder_, ListName(card_->contact), card_->uidKey, std::move(*card_->members));
+      store_->lists->addList(folder_, ListName(card_->contact), card_->uidKey,
+                             ownCard_ ? std::move(*ownCard_->members) : *card_->members);
       saved_ = true;
       return;
     }
@@ -141,7 +189,9 @@ class InProcessItem : public ContactItem {
 
   std::shared_ptr<ProfileStore> store_;
   pst::FolderId folder_;
-  std::optional<vcard::ImportedCard> card_;
+  const vcard::ImportedCard* card_ = nullptr;  // imported: ownCard_'s or readCard_'s
+  std::optional<vcard::ImportedCard> ownCard_;  // read from a file
+  std::shared_ptr<const InProcessReadCard> readCard_;  // read ahead
   bool saved_ = false;
 };
 
@@ -365,9 +415,12 @@ class InProcessSession : public Session {
     state_->loggedOn = false;
   }
 
+  std::shared_ptr<const CardReader> Cards() override { return reader_; }
+
  private:
   Profile& profile_;
   std::shared_ptr<SessionState> state_ = std::make_shared<SessionState>();
+  std::shared_ptr<const CardReader> reader_ = std::make_shared<InProcessCardReader>();
 };
 
 // The mail client's top level: one folder per store, named by its display name.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillonet::automation {
@@ -26,12 +27,37 @@ inline constexpr std::int64_t kMaxCardBytes = std::int64_t{64} << 20;
 inline constexpr char16_t kContactClass[] = u"IPM.Contact";
 inline constexpr char16_t kDistListClass[] = u"IPM.DistList";
 
+// Not a call of the components: a card read from its bytes by a CardReader,
+// ready to fill an item.
+class ReadCard {
+ public:
+  virtual ~ReadCard() = default;
+};
+
+// Not a call of the components: reads cards from the bytes a vCard file of
+// one card would hold, on any thread, while the calls of this model go on
+// on another. A caller that cuts a file into cards has each one read ahead
+// of the item it fills, without a file for it. Components that import only
+// from files have none (Session::Cards gives nothing).
+class CardReader {
+ public:
+  virtual ~CardReader() = default;
+  // Never throws: what reading the card found wrong is thrown by the
+  // Import that takes it. name stands for the card in those errors.
+  virtual std::shared_ptr<const ReadCard> Read(std::string_view bytes, const std::u16string& name) const = 0;
+};
+
 class ContactItem {
  public:
   virtual ~ContactItem() = default;
   // Fills the item from a file of the given format (olVCard). A contact
   // group's card makes the item a distribution list (kDistListClass).
   virtual void Import(const std::u16string& path, int format) = 0;
+  // Not a call of the components: fills the item from a card its session's
+  // CardReader read, throwing what Import of a file of those bytes throws.
+  // The item keeps the card, unchanged, as long as it lives: the caller may
+  // have the card freed where it was read once the item is gone.
+  virtual void Import(std::shared_ptr<const ReadCard> card);
   // kContactClass, or kDistListClass for an item filled from a group.
   virtual std::u16string MessageClass() = 0;
   // Stores the item in its folder.
@@ -119,6 +145,9 @@ class Session {
   // path: "\\" + store display name + "\" + folder path inside the store.
   virtual std::unique_ptr<Folder> GetFolderFromPath(const std::u16string& path) = 0;
   virtual void Logoff() = 0;
+  // Not a call of the components: the session's reader of cards from bytes,
+  // shared with any thread, or nothing when its items import only files.
+  virtual std::shared_ptr<const CardReader> Cards() { return nullptr; }
 };
 
 // The mail client's window showing a folder.

@@ -4,22 +4,37 @@
 namespace quillonet {
 
 namespace {
-constexpr std::u16string_view kBegin = u"BEGIN:VCARD";
-constexpr std::u16string_view kEnd = u"END:VCARD";
+template <class Unit>
+constexpr std::basic_string_view<Unit> kBegin;
+template <>
+constexpr std::u16string_view kBegin<char16_t> = u"BEGIN:VCARD";
+template <>
+constexpr std::string_view kBegin<char> = "BEGIN:VCARD";
+template <class Unit>
+constexpr std::basic_string_view<Unit> kEnd;
+template <>
+constexpr std::u16string_view kEnd<char16_t> = u"END:VCARD";
+template <>
+constexpr std::string_view kEnd<char> = "END:VCARD";
 
-bool IsContinuation(std::u16string_view line) { return !line.empty() && (line[0] == u' ' || line[0] == u'\t'); }
+template <class Unit>
+bool IsContinuation(std::basic_string_view<Unit> line) {
+  return !line.empty() && (line[0] == Unit(' ') || line[0] == Unit('\t'));
+}
 
 // The text without spaces (code 32) at either end.
-std::u16string_view WithoutSpaces(std::u16string_view text) {
+template <class Unit>
+std::basic_string_view<Unit> WithoutSpaces(std::basic_string_view<Unit> text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
-  while (begin < end && text[begin] == u' ') ++begin;
-  while (end > begin && text[end - 1] == u' ') --end;
+  while (begin < end && text[begin] == Unit(' ')) ++begin;
+  while (end > begin && text[end - 1] == Unit(' ')) --end;
   return text.substr(begin, end - begin);
 }
 }  // namespace
 
-bool CardSplitter::addLine(std::u16string_view line) {
+template <class Unit>
+bool BasicCardSplitter<Unit>::addLine(View line) {
   using Role = vcard::CardBounds::Role;
   const vcard::CardBounds::Step step = bounds_.take(line);
   if (step.role == Role::Outside) return false;
@@ -41,7 +56,8 @@ bool CardSplitter::addLine(std::u16string_view line) {
   return completed;
 }
 
-bool CardSplitter::finish() {
+template <class Unit>
+bool BasicCardSplitter<Unit>::finish() {
   const bool completed = bounds_.finish();
   if (completed) complete();
   cardText_.clear();
@@ -49,26 +65,28 @@ bool CardSplitter::finish() {
   return completed;
 }
 
-void CardSplitter::complete() {
+template <class Unit>
+void BasicCardSplitter<Unit>::complete() {
   if (collect_) {
-    card_.assign(WithoutSpaces(cardText_));
+    card_.assign(WithoutSpaces(View(cardText_)));
   } else {
     card_.clear();
   }
 }
 
-void CardSplitter::append(std::u16string_view line, vcard::CardBounds::Role role) {
+template <class Unit>
+void BasicCardSplitter<Unit>::append(View line, vcard::CardBounds::Role role) {
   using Role = vcard::CardBounds::Role;
-  std::u16string_view piece;
+  View piece;
   if (role == Role::Begin || role == Role::AgentBegin) {
-    piece = kBegin;
+    piece = kBegin<Unit>;
     pendingSpaces_.clear();
   } else if (role == Role::End || role == Role::AgentEnd) {
-    piece = kEnd;
+    piece = kEnd<Unit>;
     pendingSpaces_.clear();
   } else {
     std::size_t end = line.size();
-    while (end > 0 && line[end - 1] == u' ') --end;
+    while (end > 0 && line[end - 1] == Unit(' ')) --end;
     if (IsContinuation(line)) {
       cardText_ += pendingSpaces_;
       piece = line.substr(0, end);
@@ -77,8 +95,14 @@ void CardSplitter::append(std::u16string_view line, vcard::CardBounds::Role role
     }
     pendingSpaces_.assign(line.substr(end));
   }
-  if (!cardText_.empty()) cardText_ += u"\r\n";
+  if (!cardText_.empty()) {
+    cardText_ += Unit('\r');
+    cardText_ += Unit('\n');
+  }
   cardText_ += piece;
 }
+
+template class BasicCardSplitter<char16_t>;
+template class BasicCardSplitter<char>;
 
 }  // namespace quillonet

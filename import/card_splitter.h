@@ -22,32 +22,41 @@ namespace quillonet {
 // keeps its leading white space, and the line it continues keeps its
 // trailing spaces: both are part of the unfolded value. Marker lines are
 // written as the bare upper-case markers.
-class CardSplitter {
+template <class Unit>
+class BasicCardSplitter {
  public:
+  using Text = std::basic_string<Unit>;
+  using View = std::basic_string_view<Unit>;
+
   // collect false: only finds the cards (the card count), keeps no text.
-  explicit CardSplitter(bool collect = true) : collect_(collect) {}
+  explicit BasicCardSplitter(bool collect = true) : collect_(collect) {}
 
   // Returns true when a card is complete: this line ended it, or this line
   // began the next card while it was still open. card() then holds its text.
-  bool addLine(std::u16string_view line);
+  bool addLine(View line);
   // The end of the file: returns true when a card was still open, which is
   // then complete in card().
   bool finish();
-  const std::u16string& card() const { return card_; }
+  const Text& card() const { return card_; }
   // A card has begun and not yet ended.
   bool inCard() const { return bounds_.inCard(); }
   // Characters of the card begun so far.
   std::size_t cardSize() const { return cardText_.size(); }
 
  private:
-  void append(std::u16string_view line, vcard::CardBounds::Role role);
+  void append(View line, vcard::CardBounds::Role role);
   void complete();
 
   bool collect_;
   vcard::CardBounds bounds_;
-  std::u16string cardText_;
-  std::u16string pendingSpaces_;  // trailing spaces cut from the last line added
-  std::u16string card_;
+  Text cardText_;
+  Text pendingSpaces_;  // trailing spaces cut from the last line added
+  Text card_;
 };
+
+// Lines of UTF-16 text, or of 8-bit text as its bytes (the same cards as its
+// Latin-1 characters give).
+using CardSplitter = BasicCardSplitter<char16_t>;
+using ByteCardSplitter = BasicCardSplitter<char>;
 
 }  // namespace quillonet

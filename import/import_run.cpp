@@ -50,7 +50,7 @@ ByteSource ReadingFrom(platform::FileDescriptor& file) {
 }
 
 // *error gets the cause of a failure (an errno value).
-void WriteFile(const std::u16string& path, const std::string& bytes, int* error) {
+void WriteFile(const std::u16string& path, std::string_view bytes, int* error) {
   try {
     platform::WriteRegularFile(path, bytes);
   } catch (const std::system_error& e) {
@@ -403,14 +403,23 @@ void ImportRun::CheckvCardType(const std::u16string& vCardFileName) {
   vCardCount_ = 0;
   LineReader reader(ReadingFrom(file), path);
   reader.setMaxLineLength(automation::kMaxCardBytes);
-  CardSplitter cards(/*collect=*/false);
-  for (;;) {
-    Yield();
-    if (stopRequested_) break;  // the count is not needed any more
-    if (reader.atEnd()) break;
-    if (cards.addLine(reader.readLine())) ++vCardCount_;
+  // Counted as the file is cut: 8-bit text as its bytes.
+  const auto count = [&]<class Unit>(BasicCardSplitter<Unit> cards) {
+    std::basic_string<Unit> line;
+    for (;;) {
+      Yield();
+      if (stopRequested_) break;  // the count is not needed any more
+      if (reader.atEnd()) break;
+      reader.readLine(line);
+      if (cards.addLine(line)) ++vCardCount_;
+    }
+    if (cards.finish()) ++vCardCount_;
+  };
+  if (reader.eightBit()) {
+    count(ByteCardSplitter(/*collect=*/false));
+  } else {
+    count(CardSplitter(/*collect=*/false));
   }
-  if (cards.finish()) ++vCardCount_;
   Yield();
 }
 
@@ -475,9 +484,10 @@ void ImportRun::ImportWhole(automation::Session* session, const std::u16string& 
   }
 }
 
-// A card's file, written ahead of its import. While it holds a card,
-// destroying it removes the file: a run that stops early leaves none of the
-// files written ahead behind.
+// A card's file, written ahead of its import; or, where the session reads
+// cards from their bytes, the card read ahead, with no file. While the file
+// holds a card, destroying it removes the file: a run that stops early leaves
+// none of the files written ahead behind.
 struct ImportRun::CardFile {
   CardFile() = default;
   CardFile(CardFile&& other) noexcept { *this = std::move(other); }
@@ -488,6 +498,7 @@ struct ImportRun::CardFile {
       why = std::move(other.why);
       cause = std::move(other.cause);
       written = std::exchange(other.written, false);
+      read = std::move(other.read);
       size = other.size;
       haveFolder = other.haveFolder;
       error = other.error;
@@ -502,18 +513,53 @@ struct ImportRun::CardFile {
 
   std::u16string path;
   bool written = false;     // the file holds the card
+  std::shared_ptr<const automation::ReadCard> read;  // the card read ahead, instead of a file
   std::size_t size = 0;     // bytes written
   bool haveFolder = false;  // the temporary folder was there
   int error = 0;            // errno of a failed write
   std::u16string why, cause;
 };
 
-// The card file keeps the source's encoding and byte-order mark, so the card
-// reads exactly as it would in the whole file. One of the spares (card files
+namespace {
+
+// A card as its file holds it: in the source's encoding, with its byte-order
+// mark, so that it reads exactly as it would in the whole file.
+std::string CardBytes(std::u16string_view cardText, TextEncoding encoding) {
+  std::u16string cardFile;
+  cardFile.reserve(cardText.size() + 2);
+  cardFile += cardText;
+  cardFile += u"\r\n";
+  return EncodeText(cardFile, encoding);
+}
+
+// The same of a card of 8-bit text cut as its bytes, which it keeps.
+std::string CardBytes(std::string_view cardText, TextEncoding encoding) {
+  const std::string_view mark = encoding == TextEncoding::Utf8Bom ? "\xEF\xBB\xBF" : "";
+  std::string bytes;
+  bytes.reserve(mark.size() + cardText.size() + 2);
+  bytes += mark;
+  bytes += cardText;
+  bytes += "\r\n";
+  return bytes;
+}
+
+}  // namespace
+
+// The session's card reader reads the bytes the card's file would hold.
+ImportRun::CardFile ImportRun::ReadCardAhead(std::string_view bytes, std::int64_t cardNumber,
+                                             const automation::CardReader& reader) {
+  CardFile card;
+  card.haveFolder = true;  // none is needed
+  Skip([&] { card.read = reader.Read(bytes, text::Format(u"card %1 of the file", {text::Number(cardNumber)})); },
+       &card.why, &card.cause);
+  return card;
+}
+
+// One of the spares (card files
 // imported already) takes the new name and bytes, so that no file is made or
 // removed: the longest no longer than the card, which need not be cut.
-ImportRun::CardFile ImportRun::WriteCardFile(const std::u16string& cardText, std::int64_t cardNumber,
-                                             TextEncoding encoding, std::vector<CardFile>& spares) {
+ImportRun::CardFile ImportRun::WriteCardFile(std::string_view bytes, std::int64_t cardNumber,
+                                             std::vector<CardFile>& spares) {
   CardFile file;
   file.written = Skip(
       [&] {
@@ -522,11 +568,6 @@ ImportRun::CardFile ImportRun::WriteCardFile(const std::u16string& cardText, std
         file.path += u"vCard";
         file.path += text::Number(cardNumber);
         file.path += u".vcf";
-        std::u16string cardFile;
-        cardFile.reserve(cardText.size() + 2);
-        cardFile += cardText;
-        cardFile += u"\r\n";
-        const std::string bytes = EncodeText(cardFile, encoding);
         file.size = bytes.size();
         auto best = spares.end();
         for (auto it = spares.begin(); it != spares.end(); ++it) {
@@ -550,7 +591,7 @@ namespace {
 // How far a split file is read ahead of its imports, in batches of lines:
 // a few hundred lines, a few dozen cards.
 constexpr std::size_t kBatchesAhead = 4;
-constexpr std::size_t kLinesPerBatch = 128;
+constexpr std::size_t kLinesPerBatch = 512;
 // Imported card files kept to take later cards' names and bytes.
 constexpr std::size_t kSparesKept = 64;
 
@@ -568,7 +609,7 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
   std::pair<std::int64_t, std::int64_t> shownFrame{-1, -1};
   std::u16string frameCaption;
   std::int64_t cardsCut = 0;
-  const auto importCard = [&](const CardFile& card) {
+  const auto importCard = [&](CardFile& card) {
     Yield();
     ++cardsCut;
     std::u16string reason, detail;
@@ -593,17 +634,24 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
     // the next file's cards take their names from fresh files.
     class SpentFiles {
      public:
+      // Cards read ahead come back too, to be freed on the thread that
+      // made them: memory freed by another thread than its own costs a lock
+      // both threads contend for.
       void add(CardFile&& file) {
-        if (!file.written) return;
+        if (!file.written && !file.read) return;
         const std::lock_guard lock(mutex_);
-        files_.push_back(std::move(file));
+        if (file.read) reads_.push_back(std::move(file.read));
+        if (file.written) files_.push_back(std::move(file));
       }
-      // Hands the files over to be given new names, or removed.
+      // Hands the files over to be given new names, or removed; frees the
+      // cards read.
       void moveTo(std::vector<CardFile>& pool) {
+        std::vector<std::shared_ptr<const automation::ReadCard>> reads;
         {
           const std::lock_guard lock(mutex_);
           for (CardFile& file : files_) pool.push_back(std::move(file));
           files_.clear();
+          reads.swap(reads_);
         }
         // Spares no card was short enough for are not kept for ever.
         if (pool.size() > kSparesKept) {
@@ -615,6 +663,7 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
      private:
       std::mutex mutex_;
       std::vector<CardFile> files_;
+      std::vector<std::shared_ptr<const automation::ReadCard>> reads_;
     } spent;
     // What reading the file found at one of its lines, or after its last.
     struct SplitStep {
@@ -635,11 +684,13 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
     // thread of their own, a few cards ahead of their imports, which stay
     // here in the order and with the yields and captions of reading them one
     // by one. Nothing the user sees depends on how far ahead it is.
-    ReadAhead<std::vector<SplitStep>> ahead(kBatchesAhead, [&file, &filePath, &spent](const auto& put) {
+    // Where the session reads cards from their bytes, they are read there
+    // too, and no card file is written.
+    std::shared_ptr<const automation::CardReader> cardReader;
+    if (session) Skip([&] { cardReader = session->Cards(); });
+    ReadAhead<std::vector<SplitStep>> ahead(kBatchesAhead, [&file, &filePath, &spent, cardReader](const auto& put) {
       LineReader reader(ReadingFrom(file), filePath);
       reader.setMaxLineLength(automation::kMaxCardBytes);
-      CardSplitter splitter;
-      TextEncoding encoding = TextEncoding::Bytes;
       std::int64_t cardNumber = 1;
       std::vector<SplitStep> batch;
       std::vector<CardFile> spares;
@@ -650,38 +701,56 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
         batch.reserve(kLinesPerBatch);
         return true;
       };
-      const auto cardFile = [&] {
-        Skip([&] { encoding = reader.encoding(); });
-        return WriteCardFile(splitter.card(), cardNumber++, encoding, spares);
-      };
       SplitStep end(SplitStep::Kind::End);
-      for (;;) {
-        bool atEnd = true;
-        std::u16string line;
-        // A read that fails ends the file: what was read so far stays imported.
-        if (!Skip([&] { atEnd = reader.atEnd(); }, &end.why, &end.cause)) end.failed = true;
-        if (atEnd) break;
-        if (!Skip([&] { line = reader.readLine(); }, &end.why, &end.cause)) {
-          end.failed = true;
-          break;
-        }
-        const bool ended = splitter.addLine(line);
-        if (!ended && splitter.cardSize() > static_cast<std::size_t>(automation::kMaxCardBytes)) {
-          // Refused before more of it is held in memory; the rest of the file goes with it.
-          SplitStep& step = batch.emplace_back(SplitStep::Kind::TooLarge);
-          step.cause = text::Format(u"card %1 is larger than %2 MB, the largest card taken",
-                                    {text::Number(cardNumber), text::Number(automation::kMaxCardBytes >> 20)});
-          step.why = step.cause;
-          break;
-        }
-        SplitStep& step = batch.emplace_back();
-        if (ended) step.card = cardFile();
-        step.inCard = splitter.inCard();
-        if (batch.size() >= kLinesPerBatch && !send()) return;
+      // 8-bit text is cut as its bytes, which the card's bytes then are.
+      TextEncoding encoding = TextEncoding::Bytes;
+      bool eightBit = false;
+      if (!Skip([&] { eightBit = reader.eightBit(), encoding = reader.encoding(); }, &end.why, &end.cause)) {
+        end.failed = true;
       }
-      // A card still open at the end of the file (or where reading failed) is
-      // imported as it stands.
-      if (splitter.finish()) batch.emplace_back(SplitStep::Kind::Last).card = cardFile();
+      // Returns false when no more cards are wanted.
+      const auto split = [&]<class Unit>(BasicCardSplitter<Unit>& splitter) {
+        const auto cardFile = [&] {
+          std::string bytes = CardBytes(std::basic_string_view<Unit>(splitter.card()), encoding);
+          if (cardReader) return ReadCardAhead(bytes, cardNumber++, *cardReader);
+          return WriteCardFile(bytes, cardNumber++, spares);
+        };
+        std::basic_string<Unit> line;
+        while (!end.failed) {
+          bool atEnd = true;
+          // A read that fails ends the file: what was read so far stays imported.
+          if (!Skip([&] { atEnd = reader.atEnd(); }, &end.why, &end.cause)) end.failed = true;
+          if (atEnd) break;
+          if (!Skip([&] { reader.readLine(line); }, &end.why, &end.cause)) {
+            end.failed = true;
+            break;
+          }
+          const bool ended = splitter.addLine(line);
+          if (!ended && splitter.cardSize() > static_cast<std::size_t>(automation::kMaxCardBytes)) {
+            // Refused before more of it is held in memory; the rest of the file goes with it.
+            SplitStep& step = batch.emplace_back(SplitStep::Kind::TooLarge);
+            step.cause = text::Format(u"card %1 is larger than %2 MB, the largest card taken",
+                                      {text::Number(cardNumber), text::Number(automation::kMaxCardBytes >> 20)});
+            step.why = step.cause;
+            break;
+          }
+          SplitStep& step = batch.emplace_back();
+          if (ended) step.card = cardFile();
+          step.inCard = splitter.inCard();
+          if (batch.size() >= kLinesPerBatch && !send()) return false;
+        }
+        // A card still open at the end of the file (or where reading failed) is
+        // imported as it stands.
+        if (splitter.finish()) batch.emplace_back(SplitStep::Kind::Last).card = cardFile();
+        return true;
+      };
+      if (eightBit) {
+        ByteCardSplitter splitter;
+        if (!split(splitter)) return;
+      } else {
+        CardSplitter splitter;
+        if (!split(splitter)) return;
+      }
       batch.push_back(std::move(end));
       send();
     });
@@ -747,11 +816,14 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
 }
 
 bool ImportRun::ImportCard(automation::Session* session, const std::u16string& filePath,
-                           const std::u16string& folderPath, const CardFile& card, std::u16string* reason,
+                           const std::u16string& folderPath, CardFile& card, std::u16string* reason,
                            std::u16string* detail) {
   std::u16string why = card.why;
-  const bool written = card.written;
-  if (!written) {
+  const bool written = card.written || card.read;
+  if (!written && card.haveFolder && card.path.empty()) {  // reading it ahead failed
+    *reason = u"a card could not be read";
+    *detail = why;
+  } else if (!written) {
     *reason = card.cause.empty() ? std::u16string(u"its card file could not be written")
                                  : u"its card file could not be written: " + card.cause;
     *detail = why;
@@ -776,8 +848,16 @@ bool ImportRun::ImportCard(automation::Session* session, const std::u16string& f
   // A card file that could not be written would import a stale card left
   // by an earlier file under the same name: that import is not made.
   const bool imported =
-      written && Skip([&] { Require(item, "contact item").Import(TrimSpaces(card.path), automation::olVCard); },
-                      &why);
+      written && Skip(
+                     [&] {
+                       automation::ContactItem& contact = Require(item, "contact item");
+                       if (card.read) {
+                         contact.Import(card.read);
+                       } else {
+                         contact.Import(TrimSpaces(card.path), automation::olVCard);
+                       }
+                     },
+                     &why);
   if (written && haveItem && !imported) {
     *reason = u"a card could not be read";
     *detail = why;

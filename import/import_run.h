@@ -103,11 +103,12 @@ class ImportRun {
   void ImportSplit(automation::Session* session, const std::u16string& filePath, const std::u16string& folderPath);
   // A card's file, written ahead of its import by the thread reading the file.
   struct CardFile;
-  static CardFile WriteCardFile(const std::u16string& cardText, std::int64_t cardNumber, TextEncoding encoding,
-                                std::vector<CardFile>& spares);
+  // bytes: the card as its file holds it.
+  static CardFile WriteCardFile(std::string_view bytes, std::int64_t cardNumber, std::vector<CardFile>& spares);
+  static CardFile ReadCardAhead(std::string_view bytes, std::int64_t cardNumber, const automation::CardReader& reader);
   // Returns whether the card was saved; if not, why goes to *reason and *detail.
   bool ImportCard(automation::Session* session, const std::u16string& filePath, const std::u16string& folderPath,
-                  const CardFile& card, std::u16string* reason, std::u16string* detail);
+                  CardFile& card, std::u16string* reason, std::u16string* detail);
   void CountSaved(automation::ContactItem& item, const std::u16string& filePath);
   void CompleteLists(automation::Store* store);
   // The result of the file at hand; fresh: a new file of the run.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <system_error>
 #include <utility>
 
@@ -140,6 +141,19 @@ void LineReader::appendUnits(std::u16string& line, std::size_t from, std::size_t
   }
 }
 
+void LineReader::appendUnits(std::string& line, std::size_t from, std::size_t to) const {
+  // NUL characters are dropped, as the vCard reader drops them.
+  const char* data = buffer_.data() + from;
+  const std::size_t count = to - from;
+  if (!nulSeen_ || !std::memchr(data, '\0', count)) {
+    line.append(data, count);
+    return;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    if (data[i] != 0) line.push_back(data[i]);
+  }
+}
+
 bool LineReader::ensureUnits(std::size_t count) {
   while (available() < count * unit_) {
     if (!fill()) return available() >= count * unit_;
@@ -167,16 +181,28 @@ bool LineReader::atEnd() {
 }
 
 std::u16string LineReader::readLine() {
-  std::u16string line = readRawLine();
-  if (const std::size_t mark = vcard::lineMarkSize(std::u16string_view(line), encoding_); mark > 0) line.erase(0, mark);
+  std::u16string line;
+  readLine(line);
   return line;
 }
 
-std::u16string LineReader::readRawLine() {
-  std::u16string line;
-  if (atEnd()) return line;
+void LineReader::readLine(std::u16string& line) {
+  readRawLine(line);
+  if (const std::size_t mark = vcard::lineMarkSize(std::u16string_view(line), encoding_); mark > 0) line.erase(0, mark);
+}
+
+void LineReader::readLine(std::string& line) {
+  if (!eightBit()) throw std::logic_error("LineReader: UTF-16 lines have no bytes of their own");
+  readRawLine(line);
+  if (const std::size_t mark = vcard::lineMarkSize(std::string_view(line), encoding_); mark > 0) line.erase(0, mark);
+}
+
+template <class Line>
+void LineReader::readRawLine(Line& line) {
+  line.clear();
+  if (atEnd()) return;
   for (;;) {
-    if (!ensureUnits(1)) return line;
+    if (!ensureUnits(1)) return;
     const std::size_t end = pos_ + available() / unit_ * unit_;
     std::size_t i = pos_;
     char16_t c = 0;
@@ -205,7 +231,7 @@ std::u16string LineReader::readRawLine() {
     if (i < end) {
       pos_ = i + unit_;
       skipLineFeed_ = (c == u'\r');
-      return line;
+      return;
     }
     pos_ = i;
   }

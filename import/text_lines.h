@@ -39,17 +39,25 @@ class LineReader {
   // The next line; the empty string at the end. Throws FileError for a line
   // longer than the bound set below, having read no more of it than that.
   std::u16string readLine();
+  // The same into line, whose room is used again: no allocation per line.
+  void readLine(std::u16string& line);
+  // Of 8-bit text (eightBit()): the line as its bytes, which are the
+  // characters readLine gives as Latin-1 code points.
+  void readLine(std::string& line);
+  bool eightBit() { return encoding() == TextEncoding::Bytes || encoding() == TextEncoding::Utf8Bom; }
   void setMaxLineLength(std::size_t characters) { maxLine_ = characters; }
   TextEncoding encoding();
 
  private:
   void start();
-  std::u16string readRawLine();
+  template <class Line>
+  void readRawLine(Line& line);
   bool fill();  // more data in the buffer; false at the end of the source
   bool ensureUnits(std::size_t count);  // whole characters in the buffer; false at the end
   std::size_t available() const { return buffer_.size() - pos_; }
   char16_t unitAt(std::size_t offset) const;
   void appendUnits(std::u16string& line, std::size_t from, std::size_t to) const;
+  void appendUnits(std::string& line, std::size_t from, std::size_t to) const;
 
   ByteSource source_;
   std::u16string name_;

@@ -28,7 +28,7 @@ fi
 
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "Depends: $depends"
-for dep in libqt6core6 libqt6gui6 libqt6widgets6 libc6 libstdc++6 qt6-qpa-plugins; do
+for dep in libqt6core6 libqt6gui6 libqt6widgets6 libc6 libstdc++6 libmimalloc qt6-qpa-plugins; do
   grep -q "$dep" <<<"$depends" || { echo "Depends lacks $dep" >&2; exit 1; }
 done
 [ "$(dpkg-deb --field "$deb" Architecture)" = "$(dpkg --print-architecture)" ]

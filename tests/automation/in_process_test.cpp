@@ -2,6 +2,8 @@
 // the profile seen from both sides, and what the readers find in the file.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -148,6 +150,58 @@ TEST_F(InProcessTest, ItemsImportAndSave) {
   EXPECT_TRUE(Q(missing.description()).contains("missing.vcf"));
   const QString empty = writeCard("empty.vcf", "no card\r\n");
   EXPECT_NE(FailureOf([&] { bad->Import(U(empty), olVCard); }).number(), 0);
+}
+
+// Cards read from their bytes on another thread fill items as files of those
+// bytes do, and carry what was wrong with them to the Import that takes them.
+TEST_F(InProcessTest, CardsReadAheadImportAsTheirFilesDo) {
+  auto session = loggedOn();
+  auto store = session->Stores()->AddPSTStore(U(path("ahead.pst")), 1, u"Ahead");
+  store->IPMRootFolder()->Folders()->Add(u"Files", 10);
+  store->IPMRootFolder()->Folders()->Add(u"Ahead", 10);
+  const QByteArray ann =
+      "\xEF\xBB\xBF" "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann L\xC3\xA9\r\nN:L\xC3\xA9;Ann;;;\r\n"
+      "EMAIL;TYPE=INTERNET:ann@example.com\r\nTEL;TYPE=CELL:+1 555 0100\r\nEND:VCARD\r\n";
+  const QByteArray group = "BEGIN:VCARD\r\nVERSION:4.0\r\nKIND:group\r\nFN:Team\r\n"
+                           "MEMBER:mailto:ann@example.com\r\nEND:VCARD\r\n";
+  const std::shared_ptr<const CardReader> reader = session->Cards();
+  ASSERT_NE(reader, nullptr);
+  std::shared_ptr<const ReadCard> readAnn, readGroup, readNone;
+  std::thread([&] {
+    readAnn = reader->Read(std::string_view(ann.constData(), ann.size()), u"card 1");
+    readGroup = reader->Read(std::string_view(group.constData(), group.size()), u"card 2");
+    readNone = reader->Read("no card here\r\n", u"card 3");
+  }).join();
+
+  auto fromFile = session->GetFolderFromPath(u"\\\\Ahead\\Files")->Items()->Add(olContactItem);
+  fromFile->Import(U(writeCard("ann.vcf", ann)), olVCard);
+  fromFile->Save();
+  auto items = session->GetFolderFromPath(u"\\\\Ahead\\Ahead")->Items();
+  auto ahead = items->Add(olContactItem);
+  ahead->Import(readAnn);
+  EXPECT_EQ(ahead->MessageClass(), kContactClass);
+  ahead->Save();
+  auto list = items->Add(olContactItem);
+  list->Import(readGroup);
+  EXPECT_EQ(list->MessageClass(), kDistListClass);
+  list->Save();
+  auto none = items->Add(olContactItem);
+  const AutomationError why = FailureOf([&] { none->Import(readNone); });
+  EXPECT_EQ(why.number(), errors::kCorruptData);
+  EXPECT_TRUE(Q(why.description()).startsWith("Cannot import card 3: ")) << Q(why.description()).toStdString();
+  EXPECT_NE(FailureOf([&] { none->Save(); }).number(), 0);  // nothing was imported into it
+  store->Remove();
+
+  const auto report = CheckPst(path("ahead.pst"));
+  ASSERT_TRUE(report.ok) << report.errors.join("; ").toStdString();
+  ASSERT_EQ(report.folder("Files")->contacts.size(), 1u);
+  ASSERT_EQ(report.folder("Ahead")->contacts.size(), 1u);
+  const auto& a = report.folder("Files")->contacts[0];
+  const auto& b = report.folder("Ahead")->contacts[0];
+  EXPECT_EQ(b.displayName, QString::fromUtf8("Ann L\xC3\xA9"));
+  EXPECT_EQ(std::tie(a.displayName, a.givenName, a.surname, a.emails, a.phones, a.body),
+            std::tie(b.displayName, b.givenName, b.surname, b.emails, b.phones, b.body));
+  EXPECT_EQ(StrictProblems(path("ahead.pst")), "");
 }
 
 TEST_F(InProcessTest, NamespaceSeesStoresWhileInTheProfile) {

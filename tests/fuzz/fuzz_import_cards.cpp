@@ -1,6 +1,7 @@
 // Fuzzes the line reader and card splitter: any bytes give lines without
 // line ends; the card count finds as many cards as the splitter; every card
-// begins with "BEGIN:VCARD", and cut again it is one card.
+// begins with "BEGIN:VCARD", and cut again it is one card; 8-bit text cut as
+// bytes gives the same cards, byte for byte.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -50,6 +51,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (counter.finish()) ++counted;
   const std::vector<std::u16string> cards = Cut(lines);
   if (counted != cards.size()) std::abort();
+  if (reader.eightBit()) {
+    at = 0;
+    quillonet::LineReader bytes(source, u"fuzz", 1 + (size % 5));
+    quillonet::ByteCardSplitter splitter;
+    std::vector<std::string> byteCards;
+    std::string line;
+    while (!bytes.atEnd()) {
+      bytes.readLine(line);
+      if (splitter.addLine(line)) byteCards.push_back(splitter.card());
+    }
+    if (splitter.finish()) byteCards.push_back(splitter.card());
+    if (byteCards.size() != cards.size()) std::abort();
+    for (std::size_t i = 0; i < cards.size(); ++i) {
+      if (quillonet::EncodeText(cards[i], quillonet::TextEncoding::Bytes) != byteCards[i]) std::abort();
+    }
+  }
   for (const std::u16string& card : cards) {
     if (!card.starts_with(u"BEGIN:VCARD")) std::abort();
     // The card file gives back the card's characters, and holds one card.
