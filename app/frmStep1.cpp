@@ -73,8 +73,8 @@ frmStep1::frmStep1(automation::ComponentFactory& components, UserDialogs* dialog
       drops_(
           fileList_, *dialogs_, [this](bool on) { CmdExtractDBX.setEnabled(on); },
           [] { QCoreApplication::processEvents(); }, [this] { return run_.isRunning(); }),
-      runFiles_(grdFiles1, [this] { Pending(); }),
-      run_(components, *this, runFiles_),
+      gridSource_(grdFiles1),
+      run_(components, *this, gridSource_),
       dpi_(LogicalDpi(this)) {
   setWindowTitle(QString::fromStdU16String(AppTitle()));
   setWindowIcon(AppIcon());
@@ -325,7 +325,7 @@ void frmStep1::ShowPending() {
     }
   }
   for (const Bar bar : {Bar::ProgressBar1, Bar::ProgressBar2}) ShowBar(bar);
-  runFiles_.Show();
+  grdFiles1.ShowCurrentCell();
 }
 
 void frmStep1::ShowBar(Bar bar) {

@@ -4,7 +4,6 @@
 #include "app/frame.h"
 #include "app/metronome.h"
 #include "app/progress_bar.h"
-#include "app/run_file_list.h"
 #include "app/shape.h"
 #include "filelist/caption_label.h"
 #include "filelist/common_dialog.h"
@@ -12,6 +11,7 @@
 #include "filelist/file_grid.h"
 #include "filelist/file_drops.h"
 #include "filelist/file_list.h"
+#include "filelist/grid_list_source.h"
 #include "import/import_run.h"
 #include "import/import_view.h"
 #include "util/app_info.h"
@@ -115,7 +115,7 @@ class frmStep1 : public QWidget, public ImportView {
   // Notes that the run changed what the window shows, for ShowPending.
   void Pending();
   // Puts what the run set since the last call on the controls: captions,
-  // bar positions, the current file's row.
+  // bar positions, the grid's current cell.
   void ShowPending();
   void ShowBar(Bar bar);
 
@@ -124,7 +124,7 @@ class frmStep1 : public QWidget, public ImportView {
   FileList fileList_;
   CommonDialog cdlgFile;
   FileDrops drops_;
-  RunFileList runFiles_;
+  GridListSource gridSource_;
   ImportRun run_;
   bool closePending_ = false;
   // The run sets captions after every card and line, far more often than

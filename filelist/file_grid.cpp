@@ -35,7 +35,7 @@ FileGrid::FileGrid(QWidget* parent) : QTableWidget(1, 1, parent) {
   colTwips_.assign(1, kDefaultColTwips);
   setColumnWidth(0, TwipsToPixels(kDefaultColTwips, LogicalDpi(this)));
   FillCells(0);
-  ShowCurrent();
+  MoveCurrentCell();
   // A click moves the current cell, as it does in the flex grid.
   connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
     if (row >= 0 && col >= 0) {
@@ -66,6 +66,21 @@ void FileGrid::PaintFixedRows() {
 }
 
 void FileGrid::ShowCurrent() {
+  // Moving the table's current cell scrolls the table to it and repaints,
+  // which costs as much as adding the row; adding many files, or the run
+  // reading them, moves it once per file.
+  if (currentQueued_) return;
+  currentQueued_ = true;
+  QMetaObject::invokeMethod(this, [this] { ShowCurrentCell(); }, Qt::QueuedConnection);
+}
+
+void FileGrid::ShowCurrentCell() {
+  if (!currentQueued_) return;
+  currentQueued_ = false;
+  MoveCurrentCell();
+}
+
+void FileGrid::MoveCurrentCell() {
   const QSignalBlocker block(this);
   setCurrentCell(row_, col_);
 }

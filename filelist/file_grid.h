@@ -41,15 +41,22 @@ class FileGrid : public QTableWidget, public FlexGrid {
 
   static QColor CellColour() { return QColor(255, 255, 191); }
 
+  // The table's current cell (its focus frame) follows Row and Col when
+  // events are next served, once for any number of moves; this moves it
+  // now if it has not followed yet.
+  void ShowCurrentCell();
+
  private:
   // Gives every cell from row fromRow on that has none an item in its colour.
   void FillCells(int fromRow);
   void PaintFixedRows();
   void ShowCurrent();
+  void MoveCurrentCell();
 
   int row_ = 0;
   int col_ = 0;
   int fixedRows_ = 0;
+  bool currentQueued_ = false;  // a ShowCurrentCell call is queued
   std::vector<int> colTwips_;
 };
 

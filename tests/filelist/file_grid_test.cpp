@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QItemSelectionModel>
+
 #include <stdexcept>
 
 using namespace quillonet;
@@ -33,8 +36,21 @@ TEST(FileGrid, CurrentCellTextRowsAndClear) {
   grid.SetText(u"c01");
   EXPECT_EQ(grid.item(2, 1)->text(), "c21");
   EXPECT_EQ(grid.item(0, 1)->text(), "c01");
+  // The table's current cell follows when events are served, once for all
+  // the moves made since.
+  int moves = 0;
+  QObject::connect(grid.selectionModel(), &QItemSelectionModel::currentChanged, [&] { ++moves; });
+  EXPECT_EQ(grid.currentRow(), 0);  // where the grid started
+  EXPECT_EQ(grid.currentColumn(), 0);
+  QCoreApplication::processEvents();
   EXPECT_EQ(grid.currentRow(), 0);
   EXPECT_EQ(grid.currentColumn(), 1);
+  EXPECT_EQ(moves, 1);
+  grid.SetRow(1);
+  grid.ShowCurrentCell();  // at once
+  EXPECT_EQ(grid.currentRow(), 1);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(moves, 2);
   // New cells are yellow too.
   EXPECT_EQ(grid.item(2, 1)->background().color(), FileGrid::CellColour());
 
