@@ -144,8 +144,8 @@ class frmStep1 : public QWidget, public ImportView {
   std::array<PendingCaption, 3> captions_;  // by Caption
   std::array<PendingValue, 2> bars_;        // by Bar
   bool showQueued_ = false;                 // a ShowPending call is queued
-  // During a run: 10 ms since the run last served the event loop.
-  Metronome sinceEvents_{std::chrono::milliseconds(10)};
+  // During a run: 16 ms since the run last served the event loop.
+  Metronome sinceEvents_{std::chrono::milliseconds(16)};
   double dpi_;
 };
 
