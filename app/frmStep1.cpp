@@ -71,8 +71,8 @@ frmStep1::frmStep1(automation::ComponentFactory& components, UserDialogs* dialog
       fileList_(grdFiles1, lblCount1),
       cdlgFile(*dialogs_),
       drops_(
-          fileList_, *dialogs_, [this](bool on) { CmdExtractDBX.setEnabled(on); },
-          [] { QCoreApplication::processEvents(); }, [this] { return run_.isRunning(); }),
+          fileList_, *dialogs_, [this](bool on) { CmdExtractDBX.setEnabled(on); }, [this] { processEvents(); },
+          [this] { return run_.isRunning(); }),
       gridSource_(grdFiles1),
       run_(components, *this, gridSource_),
       dpi_(LogicalDpi(this)) {
@@ -209,23 +209,27 @@ void frmStep1::cmdAdd_Click() {
 void frmStep1::cmdClear1_Click() { ConfirmAndClear(fileList_, *dialogs_); }
 
 void frmStep1::CmdAddFolder_Click() {
-  AddFolderOfCards(
-      fileList_, *dialogs_, [this](bool on) { CmdExtractDBX.setEnabled(on); },
-      [] { QCoreApplication::processEvents(); });
+  Paced([this] {
+    AddFolderOfCards(
+        fileList_, *dialogs_, [this](bool on) { CmdExtractDBX.setEnabled(on); }, [this] { processEvents(); });
+  });
+}
+
+// Adding a folder yields twice per file, the run several times per line;
+// serving the event loop at each would take longer than the work itself.
+void frmStep1::Paced(const std::function<void()>& work) {
+  struct Pace {
+    frmStep1& w;
+    ~Pace() {
+      if (!w.run_.isRunning()) w.sinceEvents_.Stop();
+    }
+  } pace{*this};
+  work();
 }
 
 void frmStep1::CmdExtractDBX_Click() {
-  {
-    // The pace is kept only while a run lasts (a click during a run does
-    // not start another, and returns with the first still going).
-    struct Pace {
-      frmStep1& w;
-      ~Pace() {
-        if (!w.run_.isRunning()) w.sinceEvents_.Stop();
-      }
-    } pace{*this};
-    run_.CmdExtractDBX_Click();
-  }
+  // A click during a run starts no other and returns with the first going.
+  Paced([this] { run_.CmdExtractDBX_Click(); });
   ShowPending();
   // A close requested during the run waited for the run's tear-down.
   if (closePending_ && !run_.isRunning()) {
@@ -271,7 +275,9 @@ void frmStep1::dropEvent(QDropEvent* event) {
   if (!TakeDrag(*event)) return;
   // The file manager waits until the drop has been taken; the adding, with
   // its messages, follows after that.
-  QTimer::singleShot(0, this, [this, urls = event->mimeData()->urls()] { Guarded([&] { drops_.Drop(urls); }); });
+  QTimer::singleShot(0, this, [this, urls = event->mimeData()->urls()] {
+    Paced([&] { Guarded([&] { drops_.Drop(urls); }); });
+  });
 }
 
 std::u16string frmStep1::BrowseForFolder(const std::u16string& title) {

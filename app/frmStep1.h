@@ -112,6 +112,9 @@ class frmStep1 : public QWidget, public ImportView {
   void SetUpControls();
   void SetTabOrder();
   void CentreOnScreen();
+  // Does work that serves the event loop through processEvents (a run, an
+  // addition of files), then ends the pace kept for it unless a run goes on.
+  void Paced(const std::function<void()>& work);
   // Notes that the run changed what the window shows, for ShowPending.
   void Pending();
   // Puts what the run set since the last call on the controls: captions,
