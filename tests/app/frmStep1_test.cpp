@@ -261,6 +261,7 @@ TEST_F(WindowFixture, ImportRunsIntoTheChosenFolderAndShowsProgress) {
   EXPECT_TRUE(QString::fromStdU16String(w.Run().outcome().pstPath).startsWith(dest.QRoot() + "/MarlixContacts"));
   EXPECT_EQ(w.FrameConversion.Caption(), "Details : Converting - (2 of 2) file(s)");
   EXPECT_FLOAT_EQ(w.ProgressBar1.Value(), 100.0f);
+  EXPECT_EQ(w.grdFiles1.currentRow(), 1);  // the grid shows the file read last
   EXPECT_FALSE(w.CmdExtractDBX.isEnabled());
   EXPECT_EQ(w.Files().Entries().size(), 2);  // the list stays
 }
