@@ -1,13 +1,19 @@
 // Metronome: the beat thread.
 #include "app/metronome.h"
 
+#include <system_error>
+
 namespace quillonet {
 
 void Metronome::Restart() {
   beat_.store(false, std::memory_order_relaxed);
   if (!thread_.joinable()) {
     stop_ = false;
-    thread_ = std::thread([this] { Run(); });
+    try {
+      thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+      // No thread to spare: not Running, so the caller serves every time.
+    }
     return;
   }
   {
