@@ -43,6 +43,27 @@ TEST(Crc, SlicedMatchesBitwiseAtEveryLengthAndContinues) {
   EXPECT_EQ(computeCrc(all.subspan(123), computeCrc(all.first(123))), computeCrc(all));
 }
 
+// Long runs take the folding path where the processor has one: any length,
+// any alignment, any register to continue from.
+TEST(Crc, LongRunsMatchBitwise) {
+  std::vector<std::uint8_t> data(9000);
+  std::uint32_t seed = 12345;
+  for (auto& b : data) b = static_cast<std::uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
+  for (std::size_t n : {256u, 257u, 271u, 320u, 511u, 512u, 1000u, 4096u, 8191u, 8999u}) {
+    for (std::size_t offset : {0u, 1u, 7u}) {
+      const std::span<const std::uint8_t> part(data.data() + offset, n);
+      ASSERT_EQ(computeCrc(part), bitwiseCrc(part)) << n << " at " << offset;
+      const std::uint32_t head = bitwiseCrc(std::span<const std::uint8_t>(data.data(), offset + 5));
+      std::uint32_t r = head;
+      for (auto b : part) {
+        r ^= b;
+        for (int k = 0; k < 8; ++k) r = (r >> 1) ^ (0xEDB88320u & (0u - (r & 1u)));
+      }
+      ASSERT_EQ(computeCrc(part, head), r) << n << " at " << offset << " continued";
+    }
+  }
+}
+
 TEST(Permute, TableValuesAndInverse) {
   std::vector<std::uint8_t> b(256);
   std::iota(b.begin(), b.end(), std::uint8_t{0});
