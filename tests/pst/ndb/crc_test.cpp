@@ -86,6 +86,18 @@ TEST(Permute, TableValuesAndInverse) {
     permuteDecode(part);
     ASSERT_TRUE(std::equal(part.begin(), part.end(), b.begin())) << "length " << n;
   }
+  // Long runs (coded many bytes at a time where the processor can), at any
+  // length and alignment, code each byte as the table does.
+  std::vector<std::uint8_t> data(5000);
+  std::uint32_t seed = 99;
+  for (auto& x : data) x = static_cast<std::uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
+  for (std::size_t n : {128u, 129u, 191u, 200u, 1024u, 4999u}) {
+    std::vector<std::uint8_t> part(data.begin() + 1, data.begin() + 1 + static_cast<std::ptrdiff_t>(n));
+    permuteEncode(part);
+    for (std::size_t i = 0; i < n; ++i) ASSERT_EQ(part[i], table[data[1 + i]]) << "length " << n << ", byte " << i;
+    permuteDecode(part);
+    ASSERT_TRUE(std::equal(part.begin(), part.end(), data.begin() + 1)) << "length " << n;
+  }
   std::vector<std::uint8_t> z{0x00, 0x01};
   permuteDecode(z);
   EXPECT_EQ(z[0], 0x47);
