@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "import/card_reading.h"
 #include "import/card_splitter.h"
 #include "import/failures.h"
 #include "import/read_ahead.h"
@@ -499,6 +500,7 @@ struct ImportRun::CardFile {
       cause = std::move(other.cause);
       written = std::exchange(other.written, false);
       read = std::move(other.read);
+      cutCard = std::move(other.cutCard);
       size = other.size;
       haveFolder = other.haveFolder;
       error = other.error;
@@ -514,6 +516,7 @@ struct ImportRun::CardFile {
   std::u16string path;
   bool written = false;     // the file holds the card
   std::shared_ptr<const automation::ReadCard> read;  // the card read ahead, instead of a file
+  std::shared_ptr<CardReading::Card> cutCard;        // the card to be read, instead of a file
   std::size_t size = 0;     // bytes written
   bool haveFolder = false;  // the temporary folder was there
   int error = 0;            // errno of a failed write
@@ -544,16 +547,6 @@ std::string CardBytes(std::string_view cardText, TextEncoding encoding) {
 }
 
 }  // namespace
-
-// The session's card reader reads the bytes the card's file would hold.
-ImportRun::CardFile ImportRun::ReadCardAhead(std::string_view bytes, std::int64_t cardNumber,
-                                             const automation::CardReader& reader) {
-  CardFile card;
-  card.haveFolder = true;  // none is needed
-  Skip([&] { card.read = reader.Read(bytes, text::Format(u"card %1 of the file", {text::Number(cardNumber)})); },
-       &card.why, &card.cause);
-  return card;
-}
 
 // One of the spares (card files
 // imported already) takes the new name and bytes, so that no file is made or
@@ -609,9 +602,14 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
   std::pair<std::int64_t, std::int64_t> shownFrame{-1, -1};
   std::u16string frameCaption;
   std::int64_t cardsCut = 0;
+  std::optional<CardReading> reading;  // cards cut are read here, when the session reads cards
   const auto importCard = [&](CardFile& card) {
     Yield();
     ++cardsCut;
+    if (card.cutCard) {
+      Skip([&] { card.read = reading->Take(*card.cutCard); }, &card.why, &card.cause);
+      card.cutCard.reset();
+    }
     std::u16string reason, detail;
     if (ImportCard(session, filePath, folderPath, card, &reason, &detail)) {
       ++result.saved;
@@ -688,7 +686,8 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
     // too, and no card file is written.
     std::shared_ptr<const automation::CardReader> cardReader;
     if (session) Skip([&] { cardReader = session->Cards(); });
-    ReadAhead<std::vector<SplitStep>> ahead(kBatchesAhead, [&file, &filePath, &spent, cardReader](const auto& put) {
+    if (cardReader) reading.emplace(cardReader, CardReading::DefaultWorkers());
+    ReadAhead<std::vector<SplitStep>> ahead(kBatchesAhead, [&file, &filePath, &spent, &reading](const auto& put) {
       LineReader reader(ReadingFrom(file), filePath);
       reader.setMaxLineLength(automation::kMaxCardBytes);
       std::int64_t cardNumber = 1;
@@ -712,8 +711,12 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
       const auto split = [&]<class Unit>(BasicCardSplitter<Unit>& splitter) {
         const auto cardFile = [&] {
           std::string bytes = CardBytes(std::basic_string_view<Unit>(splitter.card()), encoding);
-          if (cardReader) return ReadCardAhead(bytes, cardNumber++, *cardReader);
-          return WriteCardFile(bytes, cardNumber++, spares);
+          if (!reading) return WriteCardFile(bytes, cardNumber++, spares);
+          CardFile card;
+          card.haveFolder = true;  // none is needed
+          card.cutCard =
+              reading->Add(std::move(bytes), text::Format(u"card %1 of the file", {text::Number(cardNumber++)}));
+          return card;
         };
         std::basic_string<Unit> line;
         while (!end.failed) {

@@ -105,7 +105,6 @@ class ImportRun {
   struct CardFile;
   // bytes: the card as its file holds it.
   static CardFile WriteCardFile(std::string_view bytes, std::int64_t cardNumber, std::vector<CardFile>& spares);
-  static CardFile ReadCardAhead(std::string_view bytes, std::int64_t cardNumber, const automation::CardReader& reader);
   // Returns whether the card was saved; if not, why goes to *reason and *detail.
   bool ImportCard(automation::Session* session, const std::u16string& filePath, const std::u16string& folderPath,
                   CardFile& card, std::u16string* reason, std::u16string* detail);

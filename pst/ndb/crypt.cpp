@@ -3,6 +3,11 @@
 
 #include <array>
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define PST_PERMUTE_VBMI 1
+#include <immintrin.h>
+#endif
+
 namespace pst::ndb {
 namespace {
 
@@ -36,10 +41,47 @@ constexpr std::array<std::uint8_t, 256> kDecode = makeInverse();
 
 namespace {
 
+#ifdef PST_PERMUTE_VBMI
+// Sixty-four bytes a round with byte permutes over the table held in four
+// registers: one lookup in its lower half, one in its upper, the byte's top
+// bit choosing between them.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) std::size_t substituteWide(
+    std::uint8_t* p, std::size_t n, const std::array<std::uint8_t, 256>& table) {
+  const __m512i t0 = _mm512_loadu_si512(table.data());
+  const __m512i t1 = _mm512_loadu_si512(table.data() + 64);
+  const __m512i t2 = _mm512_loadu_si512(table.data() + 128);
+  const __m512i t3 = _mm512_loadu_si512(table.data() + 192);
+  std::size_t done = 0;
+  for (; n - done >= 64; done += 64) {
+    const __m512i x = _mm512_loadu_si512(p + done);
+    const __m512i low = _mm512_permutex2var_epi8(t0, x, t1);
+    const __m512i high = _mm512_permutex2var_epi8(t2, x, t3);
+    _mm512_storeu_si512(p + done, _mm512_mask_blend_epi8(_mm512_movepi8_mask(x), low, high));
+  }
+  return done;
+}
+
+bool canSubstituteWide() {
+  static const bool can = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vbmi");
+  }();
+  return can;
+}
+#endif
+
 // Eight bytes a round, so the loop's own count and test are paid once per eight.
 void substitute(std::span<std::uint8_t> data, const std::array<std::uint8_t, 256>& table) {
   std::uint8_t* p = data.data();
   std::size_t n = data.size();
+#ifdef PST_PERMUTE_VBMI
+  if (n >= 128 && canSubstituteWide()) {
+    const std::size_t done = substituteWide(p, n, table);
+    p += done;
+    n -= done;
+  }
+#endif
   for (; n >= 8; n -= 8, p += 8) {
     p[0] = table[p[0]];
     p[1] = table[p[1]];

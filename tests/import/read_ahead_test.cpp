@@ -1,5 +1,6 @@
 // The read-ahead thread: order, its bound, failures, and stopping early
-// without losing track of what it made.
+// without losing track of what it made. The cards read ahead by workers and
+// the importing thread alike: each read once, all taken in order.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,6 +8,13 @@
 #include <stdexcept>
 #include <vector>
 
+#include <chrono>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "import/card_reading.h"
 #include "import/read_ahead.h"
 
 namespace quillonet {
@@ -92,6 +100,72 @@ TEST(ReadAhead, StoppingEarlyEndsTheProducerAndDropsWhatWasNotTaken) {
     EXPECT_EQ(ahead.next()->value, 7);
   }
   EXPECT_EQ(alive->load(), 0);
+}
+
+// A card reader that says which card it read, on which thread, and fails
+// like running out of memory on the bytes "fail".
+class RecordingReader : public automation::CardReader {
+ public:
+  struct Card : automation::ReadCard {
+    std::string bytes;
+  };
+  std::shared_ptr<const automation::ReadCard> Read(std::string_view bytes, const std::u16string&) const override {
+    if (bytes == "fail") throw std::bad_alloc();
+    std::this_thread::sleep_for(std::chrono::microseconds(bytes.size() % 3 * 50));
+    const std::lock_guard lock(mutex_);
+    threads_.insert(std::this_thread::get_id());
+    ++reads_;
+    auto read = std::make_shared<Card>();
+    read->bytes = std::string(bytes);
+    return read;
+  }
+  int reads() const {
+    const std::lock_guard lock(mutex_);
+    return reads_;
+  }
+  std::size_t threads() const {
+    const std::lock_guard lock(mutex_);
+    return threads_.size();
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  mutable std::set<std::thread::id> threads_;
+  mutable int reads_ = 0;
+};
+
+TEST(CardReading, EveryCardIsReadOnceAndTakenInOrderWithOrWithoutWorkers) {
+  for (const std::size_t workers : {std::size_t{0}, std::size_t{1}, std::size_t{3}}) {
+    SCOPED_TRACE(workers);
+    auto reader = std::make_shared<RecordingReader>();
+    {
+      CardReading reading(reader, workers);
+      std::vector<std::shared_ptr<CardReading::Card>> cards;
+      for (int i = 0; i < 2000; ++i) cards.push_back(reading.Add("card " + std::to_string(i), u"card"));
+      for (int i = 0; i < 2000; ++i) {
+        const auto read = std::dynamic_pointer_cast<const RecordingReader::Card>(reading.Take(*cards[i]));
+        ASSERT_NE(read, nullptr);
+        ASSERT_EQ(read->bytes, "card " + std::to_string(i));
+      }
+      // Only the importing thread reads when there are no workers.
+      if (workers == 0) EXPECT_EQ(reader->threads(), 1u);
+      // A failure to read comes out where the card is taken; the rest go on.
+      const auto failing = reading.Add("fail", u"card");
+      const auto after = reading.Add("after", u"card");
+      EXPECT_THROW(reading.Take(*failing), std::bad_alloc);
+      EXPECT_NE(reading.Take(*after), nullptr);
+    }
+    EXPECT_EQ(reader->reads(), 2001);
+  }
+}
+
+TEST(CardReading, CardsNeverTakenAreDroppedWhenItEnds) {
+  auto reader = std::make_shared<RecordingReader>();
+  {
+    CardReading reading(reader, 2);
+    for (int i = 0; i < 500; ++i) reading.Add("card " + std::to_string(i), u"card");
+  }
+  EXPECT_LE(reader->reads(), 500);
 }
 
 }  // namespace

@@ -43,6 +43,27 @@ TEST(Crc, SlicedMatchesBitwiseAtEveryLengthAndContinues) {
   EXPECT_EQ(computeCrc(all.subspan(123), computeCrc(all.first(123))), computeCrc(all));
 }
 
+// Long runs take the folding path where the processor has one: any length,
+// any alignment, any register to continue from.
+TEST(Crc, LongRunsMatchBitwise) {
+  std::vector<std::uint8_t> data(9000);
+  std::uint32_t seed = 12345;
+  for (auto& b : data) b = static_cast<std::uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
+  for (std::size_t n : {256u, 257u, 271u, 320u, 511u, 512u, 1000u, 4096u, 8191u, 8999u}) {
+    for (std::size_t offset : {0u, 1u, 7u}) {
+      const std::span<const std::uint8_t> part(data.data() + offset, n);
+      ASSERT_EQ(computeCrc(part), bitwiseCrc(part)) << n << " at " << offset;
+      const std::uint32_t head = bitwiseCrc(std::span<const std::uint8_t>(data.data(), offset + 5));
+      std::uint32_t r = head;
+      for (auto b : part) {
+        r ^= b;
+        for (int k = 0; k < 8; ++k) r = (r >> 1) ^ (0xEDB88320u & (0u - (r & 1u)));
+      }
+      ASSERT_EQ(computeCrc(part, head), r) << n << " at " << offset << " continued";
+    }
+  }
+}
+
 TEST(Permute, TableValuesAndInverse) {
   std::vector<std::uint8_t> b(256);
   std::iota(b.begin(), b.end(), std::uint8_t{0});
@@ -64,6 +85,18 @@ TEST(Permute, TableValuesAndInverse) {
     for (std::size_t i = 0; i < n; ++i) ASSERT_EQ(part[i], table[i]) << "length " << n << ", byte " << i;
     permuteDecode(part);
     ASSERT_TRUE(std::equal(part.begin(), part.end(), b.begin())) << "length " << n;
+  }
+  // Long runs (coded many bytes at a time where the processor can), at any
+  // length and alignment, code each byte as the table does.
+  std::vector<std::uint8_t> data(5000);
+  std::uint32_t seed = 99;
+  for (auto& x : data) x = static_cast<std::uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
+  for (std::size_t n : {128u, 129u, 191u, 200u, 1024u, 4999u}) {
+    std::vector<std::uint8_t> part(data.begin() + 1, data.begin() + 1 + static_cast<std::ptrdiff_t>(n));
+    permuteEncode(part);
+    for (std::size_t i = 0; i < n; ++i) ASSERT_EQ(part[i], table[data[1 + i]]) << "length " << n << ", byte " << i;
+    permuteDecode(part);
+    ASSERT_TRUE(std::equal(part.begin(), part.end(), data.begin() + 1)) << "length " << n;
   }
   std::vector<std::uint8_t> z{0x00, 0x01};
   permuteDecode(z);
