@@ -118,7 +118,9 @@ class Store {
   // members found among every contact the store holds by then. Lists not
   // completed by this call are completed when the store leaves the profile.
   virtual DistListReport CompleteDistributionLists() = 0;
-  // Takes the store out of the profile; its file stays.
+  // Takes the store out of the profile; its file stays. Its file's last
+  // syncs may wait for the disk: it may be called on another thread while
+  // the caller only serves its window's events, calling nothing else here.
   virtual void Remove() = 0;
   // Not a call of the components: how many items the store's file holds as
   // of its last good write (after Remove, what the finished file holds), so

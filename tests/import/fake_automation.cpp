@@ -40,6 +40,7 @@ QStringList FakeFolder::tree() const {
 void FakeWorld::failCall(const QString& prefix, int occurrence) { once_.push_back({prefix, occurrence}); }
 
 void FakeWorld::enter(const QString& call) {
+  const std::lock_guard lock(mutex_);
   calls << call;
   for (const QString& prefix : failing_) {
     if (call.startsWith(prefix)) throw AutomationError(errors::kCallFailed, U(QStringLiteral("injected: ") + call));
@@ -52,6 +53,7 @@ void FakeWorld::enter(const QString& call) {
 }
 
 QStringList FakeWorld::callsStartingWith(const QString& prefix) const {
+  const std::lock_guard lock(mutex_);
   QStringList out;
   for (const QString& call : calls) {
     if (call.startsWith(prefix)) out << call;
@@ -201,6 +203,7 @@ class Store : public automation::Store {
     return world_.distLists;
   }
   void Remove() override {
+    if (world_.onRemove) world_.onRemove();
     world_.enter(QStringLiteral("Store.Remove"));
     auto& p = world_.profile;
     for (auto it = p.begin(); it != p.end(); ++it) {

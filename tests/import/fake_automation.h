@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,8 @@ class FakeWorld {
   // What Store.CompleteDistributionLists returns.
   automation::DistListReport distLists;
   bool hasExplorer = false;
+  // Runs at the start of Store.Remove (on whatever thread removes it).
+  std::function<void()> onRemove;
   std::shared_ptr<FakeFolder> explorerFolder;
 
   // Makes every call whose log text starts with prefix fail.
@@ -64,13 +67,16 @@ class FakeWorld {
   // Makes only the n-th (from 1) such call fail.
   void failCall(const QString& prefix, int occurrence);
 
-  // Records a call and throws when it is one of those to fail.
+  // Records a call and throws when it is one of those to fail. The run may
+  // remove its store on another thread while a test looks at the calls from
+  // the view's yields: these two take a lock.
   void enter(const QString& call);
   // Calls whose text starts with prefix.
   QStringList callsStartingWith(const QString& prefix) const;
   std::shared_ptr<FakeStore> storeNamed(const QString& displayName) const;
 
  private:
+  mutable std::mutex mutex_;
   QStringList failing_;
   struct Once {
     QString prefix;

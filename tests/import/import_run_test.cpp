@@ -2,6 +2,12 @@
 // three failure regimes, counters, captions and progress, card files.
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include <chrono>
+
+#include <atomic>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -381,6 +387,31 @@ TEST_F(ImportRunTest, StopRequestEndsAfterTheCurrentCardThroughTearDown) {
   EXPECT_EQ(world.calls.mid(world.calls.size() - 2), (QStringList{"Store.Remove", "Session.Logoff"}));
   EXPECT_TRUE(view.messages.empty());
   EXPECT_FALSE(importRun.isRunning());
+}
+
+// Completing the file may wait for the disk: the window goes on serving
+// events meanwhile, and what the removal throws still reaches the outcome.
+TEST_F(ImportRunTest, TheStoreIsRemovedWhileEventsAreServed) {
+  files.set({write("Cards/a.vcf", Card("A") + Card("B"))});
+  view.destination = "/out";
+  ImportRun importRun(components, view, files, clock);
+  std::atomic<int> yields{0};
+  view.onYield = [&] { ++yields; };
+  bool servedDuringRemove = false;
+  world.onRemove = [&] {
+    const int before = yields;
+    for (int i = 0; i < 500 && yields < before + 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    servedDuringRemove = yields >= before + 3;
+  };
+  importRun.CmdExtractDBX_Click();
+  EXPECT_TRUE(servedDuringRemove);
+  EXPECT_TRUE(importRun.outcome().storeRemoved);
+  EXPECT_EQ(importRun.outcome().contactsSaved, 2);
+
+  world.onRemove = [] { throw automation::AutomationError(automation::errors::kDiskError, u"disk gone"); };
+  importRun.CmdExtractDBX_Click();
+  EXPECT_FALSE(importRun.outcome().storeRemoved);
+  EXPECT_NE(QString::fromStdU16String(importRun.outcome().removeFailure).indexOf("disk gone"), -1);
 }
 
 // Far more cards than are read ahead, of lengths that go up and down, so card
