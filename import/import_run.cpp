@@ -558,9 +558,9 @@ std::string CardBytes(std::string_view cardText, TextEncoding encoding) {
 
 }  // namespace
 
-// One of the spares (card files
-// imported already) takes the new name and bytes, so that no file is made or
-// removed: the longest no longer than the card, which need not be cut.
+// Writes a card's file. One of the spares (card files imported already)
+// takes the new name and bytes, so that no file is made or removed: the
+// longest no longer than the card, which need not be cut.
 ImportRun::CardFile ImportRun::WriteCardFile(std::string_view bytes, std::int64_t cardNumber,
                                              std::vector<CardFile>& spares) {
   CardFile file;
@@ -692,8 +692,9 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
     // thread of their own, a few cards ahead of their imports, which stay
     // here in the order and with the yields and captions of reading them one
     // by one. Nothing the user sees depends on how far ahead it is.
-    // Where the session reads cards from their bytes, they are read there
-    // too, and no card file is written.
+    // Where the session reads cards from their bytes, no card file is
+    // written: the cards cut are read by workers and by this thread (see
+    // CardReading).
     std::shared_ptr<const automation::CardReader> cardReader;
     if (session) Skip([&] { cardReader = session->Cards(); });
     if (cardReader) reading.emplace(cardReader, CardReading::DefaultWorkers());
