@@ -714,8 +714,7 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
       SplitStep end(SplitStep::Kind::End);
       // 8-bit text is cut as its bytes, which the card's bytes then are.
       TextEncoding encoding = TextEncoding::Bytes;
-      bool eightBit = false;
-      if (!Skip([&] { eightBit = reader.eightBit(), encoding = reader.encoding(); }, &end.why, &end.cause)) {
+      if (!Skip([&] { encoding = reader.encoding(); }, &end.why, &end.cause)) {
         end.failed = true;
       }
       // Returns false when no more cards are wanted.
@@ -758,7 +757,7 @@ void ImportRun::ImportSplit(automation::Session* session, const std::u16string& 
         if (splitter.finish()) batch.emplace_back(SplitStep::Kind::Last).card = cardFile();
         return true;
       };
-      if (eightBit) {
+      if (reader.eightBit()) {  // decided above: cannot fail now
         ByteCardSplitter splitter;
         if (!split(splitter)) return;
       } else {

@@ -166,10 +166,14 @@ std::size_t FileDescriptor::Read(char* data, std::size_t size) {
   }
 }
 
-FileDescriptor OpenRegularFile(std::u16string_view path) {
-  // O_NONBLOCK: opening a FIFO returns at once instead of waiting for a
-  // writer; the type is then checked on the open descriptor, so nothing can
-  // be swapped in between a check and the open.
+namespace {
+
+// A regular file opened for reading, and its size, in one open and one status.
+// O_NONBLOCK: opening a FIFO returns at once instead of waiting for a writer;
+// the type is then checked on the open descriptor, so nothing can be swapped
+// in between a check and the open. The descriptor stays non-blocking, which
+// reads of a regular file ignore.
+FileDescriptor OpenRegularFileSized(std::u16string_view path, std::uint64_t& size) {
   FileDescriptor file(::open(native::ToNative(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (file.get() < 0) {
     if (errno == ENXIO) throw std::system_error(NotRegularFile(), native::ForMessage(path));  // a socket
@@ -178,6 +182,15 @@ FileDescriptor OpenRegularFile(std::u16string_view path) {
   struct stat info {};
   if (::fstat(file.get(), &info) != 0) Fail(errno, path);
   if (!S_ISREG(info.st_mode)) throw std::system_error(NotRegularFile(), native::ForMessage(path));
+  size = static_cast<std::uint64_t>(info.st_size);
+  return file;
+}
+
+}  // namespace
+
+FileDescriptor OpenRegularFile(std::u16string_view path) {
+  std::uint64_t size = 0;
+  FileDescriptor file = OpenRegularFileSized(path, size);
   const int flags = ::fcntl(file.get(), F_GETFL);
   if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) Fail(errno, path);
   return file;
@@ -252,21 +265,6 @@ bool RecycleRegularFile(std::u16string_view spent, std::uint64_t spentSize, std:
 #ifndef _WIN32
 
 namespace {
-
-// A regular file opened for reading, and its size, in one open and one status:
-// the descriptor stays non-blocking, which reads of a regular file ignore.
-FileDescriptor OpenRegularFileSized(std::u16string_view path, std::uint64_t& size) {
-  FileDescriptor file(::open(native::ToNative(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (file.get() < 0) {
-    if (errno == ENXIO) throw std::system_error(NotRegularFile(), native::ForMessage(path));  // a socket
-    Fail(errno, path);
-  }
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0) Fail(errno, path);
-  if (!S_ISREG(info.st_mode)) throw std::system_error(NotRegularFile(), native::ForMessage(path));
-  size = static_cast<std::uint64_t>(info.st_size);
-  return file;
-}
 
 // Reads up to size bytes; a file system that does honour O_NONBLOCK for
 // regular files gets the descriptor switched to blocking and is asked again.
